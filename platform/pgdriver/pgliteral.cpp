@@ -1,0 +1,167 @@
+#include "pgliteral.h"
+
+#include "sqllexer.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDebug>
+#include <QTime>
+#include <QUuid>
+
+#include <cmath>
+
+namespace PgLiteral {
+
+namespace {
+
+// Negative numbers get parentheses: "-:x" bound to -1 must not become a comment.
+QString signedNumber(const QString &digits, bool negative)
+{
+    return negative ? QLatin1Char('(') + digits + QLatin1Char(')') : digits;
+}
+
+QString doubleLiteral(double value, int precision)
+{
+    if (std::isnan(value))
+        return QStringLiteral("CAST('NaN' AS float8)");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("CAST('Infinity' AS float8)") : QStringLiteral("CAST('-Infinity' AS float8)");
+    return signedNumber(QString::number(value, 'g', precision), value < 0);
+}
+
+QString dateTimeLiteral(const QDateTime &value)
+{
+    const QString text = value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    if (value.timeSpec() == Qt::LocalTime)
+        return QStringLiteral("TIMESTAMP '%1'").arg(text);
+    const int offset = value.offsetFromUtc();
+    const QString zone = QStringLiteral("%1%2:%3")
+            .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+            .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
+            .arg((std::abs(offset) % 3600) / 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("TIMESTAMPTZ '%1%2'").arg(text, zone);
+}
+
+bool writeList(const QVariantList &values, QString *literal, QString *error)
+{
+    if (values.isEmpty()) {
+        *literal = QStringLiteral("'{}'");
+        return true;
+    }
+    QStringList items;
+    for (const QVariant &item : values) {
+        QString itemLiteral;
+        if (!write(item, &itemLiteral, error))
+            return false;
+        items.append(itemLiteral);
+    }
+    *literal = QStringLiteral("ARRAY[") + items.join(QLatin1Char(',')) + QLatin1Char(']');
+    return true;
+}
+
+} // namespace
+
+QString quoteText(const QString &text)
+{
+    QString body = text;
+    body.replace(QLatin1Char('\''), QLatin1String("''"));
+    if (!body.contains(QLatin1Char('\\')))
+        return QLatin1Char('\'') + body + QLatin1Char('\'');
+    // An E'' constant reads backslashes the same way whatever standard_conforming_strings says.
+    body.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    return QStringLiteral("E'") + body + QLatin1Char('\'');
+}
+
+QString quoteIdentifier(const QString &name)
+{
+    QString body = name;
+    body.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + body + QLatin1Char('"');
+}
+
+bool write(const QVariant &value, QString *literal, QString *error)
+{
+    if (!value.isValid() || value.isNull()) {
+        *literal = QStringLiteral("NULL");
+        return true;
+    }
+    switch (static_cast<int>(value.type())) {
+    case QMetaType::Bool:
+        *literal = value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        return true;
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::SChar:
+        *literal = signedNumber(QString::number(value.toLongLong()), value.toLongLong() < 0);
+        return true;
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::UChar:
+        *literal = QString::number(value.toULongLong());
+        return true;
+    case QMetaType::Double:
+        *literal = doubleLiteral(value.toDouble(), 17);
+        return true;
+    case QMetaType::Float:
+        *literal = doubleLiteral(value.toFloat(), 9);
+        return true;
+    case QMetaType::QDate:
+        *literal = QStringLiteral("DATE '%1'").arg(value.toDate().toString(Qt::ISODate));
+        return true;
+    case QMetaType::QTime:
+        *literal = QStringLiteral("TIME '%1'").arg(value.toTime().toString(QStringLiteral("HH:mm:ss.zzz")));
+        return true;
+    case QMetaType::QDateTime:
+        *literal = dateTimeLiteral(value.toDateTime());
+        return true;
+    case QMetaType::QByteArray:
+        *literal = QStringLiteral("decode('%1', 'hex')").arg(QString::fromLatin1(value.toByteArray().toHex()));
+        return true;
+    case QMetaType::QUuid:
+        *literal = quoteText(value.toUuid().toString(QUuid::WithoutBraces));
+        return true;
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList:
+        return writeList(value.toList(), literal, error);
+    default:
+        break;
+    }
+    const QString text = value.toString();
+    if (text.contains(QChar(0))) {
+        *error = QStringLiteral("a text value holds a NUL character, which the database cannot store");
+        return false;
+    }
+    *literal = quoteText(text);
+    return true;
+}
+
+QString bind(const QString &script, const QString &name, const QVariant &value)
+{
+    const int pos = SqlLexer::findParameter(script, name);
+    if (pos < 0)
+        return script;
+    QString literal;
+    if (name == QLatin1String("NULL")) {
+        literal = QStringLiteral("NULL");
+    } else {
+        QString error;
+        if (!write(value, &literal, &error)) {
+            QString shownName = name;
+            shownName.remove(QLatin1Char('$'));
+            const QString message = QStringLiteral("Parameter :%1 cannot be bound: %2").arg(shownName, error);
+            qWarning().noquote() << message;
+            // Run nothing of the original statement, and let the caller see why.
+            return QStringLiteral("DO $bind_error$ BEGIN RAISE EXCEPTION '%', %1; END $bind_error$")
+                    .arg(quoteText(message));
+        }
+    }
+    QString result = script;
+    result.replace(pos, name.size() + 1, literal);
+    return result;
+}
+
+} // namespace PgLiteral

@@ -1,0 +1,315 @@
+#include "pgsession.h"
+
+#include "pgliteral.h"
+#include "sqllexer.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QPlainTextEdit>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+QString appText(const char *name)
+{
+    return QCoreApplication::instance() ? qApp->property(name).toString() : QString();
+}
+
+// Where the database is: the shell's settings when it gave them, libpq's own
+// defaults (PGHOST, PGPORT, PGDATABASE, PGUSER, PGSERVICE, ~/.pgpass) otherwise.
+void applyConnectionSettings(QSqlDatabase &db)
+{
+    db.setHostName(appText("DbHost"));
+    const QString port = appText("DbPort");
+    db.setPort(port.isEmpty() ? -1 : port.toInt());
+    db.setDatabaseName(appText("DbName"));
+    db.setUserName(appText("DbUser"));
+    db.setPassword(appText("DbPassword"));
+    db.setConnectOptions(appText("DbOptions"));
+}
+
+bool isCredentialFailure(const QSqlError &error)
+{
+    if (error.nativeErrorCode() == QLatin1String("28P01") || error.nativeErrorCode() == QLatin1String("28000"))
+        return true;
+    // A refused connection carries no SQLSTATE, only libpq's message.
+    const QString text = error.databaseText();
+    static const QStringList markers = {
+        QStringLiteral("authentication failed"), QStringLiteral("no pg_hba.conf entry"),
+        QStringLiteral("no password supplied"),
+    };
+    for (const QString &marker : markers) {
+        if (text.contains(marker, Qt::CaseInsensitive))
+            return true;
+    }
+    return text.contains(QLatin1String("role \"")) && text.contains(QLatin1String("does not exist"));
+}
+
+QString bound(QString statement, const QList<QPair<QString, QVariant>> &values)
+{
+    for (const auto &value : values)
+        statement = PgLiteral::bind(statement, value.first, value.second);
+    return statement;
+}
+
+QString firstLine(const QString &statement)
+{
+    QString line = statement.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (line.size() > 100)
+        line = line.left(100) + QStringLiteral("…");
+    return line;
+}
+
+} // namespace
+
+PgSession &PgSession::instance()
+{
+    static PgSession session;
+    return session;
+}
+
+QSqlDatabase PgSession::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+QVariant PgSession::connect(const QString &connectionName)
+{
+    m_connectionName = connectionName;
+    m_scripts.clear();
+
+    QSqlDatabase db = QSqlDatabase::contains(connectionName)
+            ? QSqlDatabase::database(connectionName, false)
+            : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+    if (!db.isValid())
+        return QStringLiteral("The PostgreSQL driver of Qt (QPSQL) is not installed.");
+    db.close();
+    applyConnectionSettings(db);
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        if (isCredentialFailure(error))
+            return QStringLiteral("LOGIN ERROR");
+        return error.databaseText().trimmed().isEmpty() ? error.text().trimmed() : error.databaseText().trimmed();
+    }
+
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("set client_min_messages = warning"));
+    if (!query.exec(QStringLiteral("select to_regclass('sys.t_sys_attr') is not null")) || !query.next())
+        return query.lastError().text().trimmed();
+    if (!query.value(0).toBool())
+        return QStringLiteral("INVALID");
+
+    const QString upgradeError = upgrade(db);
+    if (!upgradeError.isEmpty())
+        return upgradeError;
+    // A reconnect keeps the user who logged in, so that per-user scripts go on working.
+    if (m_userId > 0)
+        applyUser(db);
+    return QStringLiteral("Ok");
+}
+
+QString PgSession::upgrade(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("select c_attr, c_value from sys.t_sys_attr "
+                              "where c_attr in ('SchemaVersion', 'ScriptsDigest')"));
+    int version = 0;
+    QString digest;
+    while (query.next()) {
+        if (query.value(0).toString() == QLatin1String("SchemaVersion"))
+            version = query.value(1).toInt();
+        else
+            digest = query.value(1).toString();
+    }
+    query.finish();
+
+    const int latest = m_catalog.latestVersion();
+    if (version > latest) {
+        return QStringLiteral("The database has schema version %1, newer than this driver knows (%2). "
+                              "Install a newer driver library.").arg(version).arg(latest);
+    }
+    if (version == latest && digest == m_catalog.scriptsDigest())
+        return QString();
+
+    QStringList statements;
+    for (const SchemaCatalog::Migration &migration : m_catalog.migrations()) {
+        if (migration.version > version)
+            statements.append(SqlLexer::splitStatements(migration.sql));
+    }
+    statements.append(m_catalog.stampStatements(latest));
+
+    if (!db.transaction())
+        return db.lastError().text().trimmed();
+    QString error;
+    if (!runStatements(db, statements, nullptr, nullptr, &error)) {
+        db.rollback();
+        return QStringLiteral("The database could not be upgraded from version %1 to %2: %3")
+                .arg(version).arg(latest).arg(error);
+    }
+    if (!db.commit())
+        return db.lastError().text().trimmed();
+    if (version != latest)
+        qInfo().noquote() << QStringLiteral("Database upgraded from schema version %1 to %2.").arg(version).arg(latest);
+    return QString();
+}
+
+QString PgSession::creationScript() const
+{
+    const bool demo = QCoreApplication::instance() && qApp->property("bDemoData").toBool();
+    return m_catalog.creationScript(demo);
+}
+
+void PgSession::applyUser(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    query.exec(bound(QStringLiteral("select set_config('workplace.user_id', :id, false)"),
+                     {{QStringLiteral("id"), QString::number(m_userId)}}));
+}
+
+bool PgSession::login(const QString &user, const QString &password)
+{
+    QSqlQuery query(database());
+    const QString statement = bound(
+            QStringLiteral("select id, b_admin from sys.t_user where c_login = :login and not b_blocked "
+                           "and c_pass_hash = crypt(:password, c_pass_hash)"),
+            {{QStringLiteral("login"), user}, {QStringLiteral("password"), password}});
+    if (!query.exec(statement)) {
+        qWarning().noquote() << QStringLiteral("Login query failed: ") + query.lastError().text().trimmed();
+        return false;
+    }
+    if (!query.next())
+        return false;
+    m_userId = query.value(0).toLongLong();
+    m_admin = query.value(1).toBool();
+    query.finish();
+    applyUser(database());
+    return true;
+}
+
+QString PgSession::script(const QString &name)
+{
+    const auto cached = m_scripts.constFind(name);
+    if (cached != m_scripts.constEnd())
+        return cached.value();
+    QSqlQuery query(database());
+    if (!query.exec(bound(QStringLiteral("select c_text from sys.t_script where c_name = :name"),
+                          {{QStringLiteral("name"), name}}))) {
+        return QString();
+    }
+    const QString text = query.next() ? SqlLexer::flatten(query.value(0).toString()).trimmed() : QString();
+    m_scripts.insert(name, text);
+    return text;
+}
+
+bool PgSession::canDo(const QString &action)
+{
+    if (m_userId <= 0)
+        return false;
+    if (m_admin)
+        return true;
+    QSqlQuery query(database());
+    const QString statement = bound(
+            QStringLiteral("select 1 from sys.t_right where id_user = :user and c_action = :action"),
+            {{QStringLiteral("user"), m_userId}, {QStringLiteral("action"), action}});
+    return query.exec(statement) && query.next();
+}
+
+QVariant PgSession::systemAttr(const QString &name)
+{
+    QSqlQuery query(database());
+    if (!query.exec(bound(QStringLiteral("select c_value from sys.t_sys_attr where c_attr = :name"),
+                          {{QStringLiteral("name"), name}}))
+        || !query.next()) {
+        return QVariant();
+    }
+    return query.value(0);
+}
+
+bool PgSession::panels(QPanelList &list)
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("select c_name, c_library, c_caption, n_order from sys.t_panel order by n_order, id")))
+        return false;
+    while (query.next())
+        list.append(panelData{query.value(0).toString(), query.value(1).toString(),
+                              query.value(2).toString(), query.value(3).toInt()});
+    return true;
+}
+
+bool PgSession::runStatements(QSqlDatabase db, const QStringList &statements, QPlainTextEdit *log,
+                              QList<QSqlQuery> *results, QString *error)
+{
+    for (int i = 0; i < statements.size(); ++i) {
+        const QString &statement = statements.at(i);
+        if (log)
+            log->appendPlainText(QStringLiteral("%1/%2 %3").arg(i + 1).arg(statements.size()).arg(firstLine(statement)));
+        QSqlQuery query(db);
+        if (!query.exec(statement)) {
+            *error = query.lastError().text().trimmed();
+            if (log)
+                log->appendPlainText(*error);
+            qWarning().noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + *error;
+            return false;
+        }
+        if (results)
+            results->append(query);
+        if (log)
+            QCoreApplication::processEvents();
+    }
+    return true;
+}
+
+bool PgSession::batchExec(const QString &script, QPlainTextEdit *log, QList<QSqlQuery> *results)
+{
+    QSqlDatabase db = database();
+    if (!db.isOpen())
+        return false;
+    const QStringList statements = SqlLexer::splitStatements(script);
+    // All or nothing. When the caller already holds a transaction, it decides.
+    const bool ownTransaction = db.transaction();
+    QString error;
+    if (!runStatements(db, statements, log, results, &error)) {
+        if (ownTransaction)
+            db.rollback();
+        return false;
+    }
+    if (ownTransaction && !db.commit()) {
+        qWarning().noquote() << db.lastError().text();
+        return false;
+    }
+    m_scripts.clear();
+    if (log)
+        log->appendPlainText(QStringLiteral("Done: %1 statements.").arg(statements.size()));
+    return true;
+}
+
+QVariant PgSession::resultExec(const QString &script)
+{
+    QSqlQuery query(database());
+    if (!query.exec(script)) {
+        qWarning().noquote() << QStringLiteral("Error executing query: ") + query.lastError().text().trimmed();
+        return QVariant();
+    }
+    return query.first() ? query.value(0) : QVariant();
+}
+
+void PgSession::scopeIdentity(const QString &table, QSqlQuery *query)
+{
+    if (!query)
+        return;
+    // The key is the table's primary key column; "id" by the naming rules when the table is unknown.
+    QString keyName = QStringLiteral("id");
+    QSqlQuery lookup(database());
+    const QString statement = bound(QStringLiteral(
+            "select a.attname from pg_index i "
+            "join pg_attribute a on a.attrelid = i.indrelid and a.attnum = any(i.indkey) "
+            "join pg_class c on c.oid = i.indrelid "
+            "where i.indisprimary and c.relname = :table order by c.oid limit 1"),
+            {{QStringLiteral("table"), table.section(QLatin1Char('.'), -1)}});
+    if (lookup.exec(statement) && lookup.next())
+        keyName = lookup.value(0).toString();
+    query->exec(QStringLiteral("select lastval() as %1").arg(PgLiteral::quoteIdentifier(keyName)));
+    query->first();
+}

@@ -1,0 +1,135 @@
+// workplace: the desktop shell. Finds a database driver, connects, logs the
+// user in, publishes its services and shows the main window.
+
+#include "databaselocation.h"
+#include "logindialog.h"
+#include "mainwindow.h"
+#include "shelloptions.h"
+#include "shellservices.h"
+
+#include "qsqlconnection.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QInputDialog>
+#include <QLibrary>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void reportError(const ShellOptions &options, const QString &text)
+{
+    if (options.noGui)
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    else
+        QMessageBox::critical(nullptr, QStringLiteral("Ошибка"), text);
+}
+
+// The driver's file, asking the user to pick when the folder holds several.
+QString chooseDriver(const ShellOptions &options, const QString &folder, QString *error)
+{
+    const QList<drvInfo> drivers = scanForDrivers(folder);
+    if (drivers.isEmpty()) {
+        *error = QStringLiteral("Нет драйверов базы данных в папке %1.").arg(folder);
+        return QString();
+    }
+    QStringList names;
+    for (const drvInfo &driver : drivers) {
+        if (driver.name == options.driverName)
+            return QDir(folder).absoluteFilePath(driver.fileName);
+        names.append(driver.name);
+    }
+    if (!options.driverName.isEmpty()) {
+        *error = QStringLiteral("Драйвер \"%1\" не найден.").arg(options.driverName);
+        return QString();
+    }
+    if (drivers.size() == 1 || options.noGui)
+        return QDir(folder).absoluteFilePath(drivers.first().fileName);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(nullptr, QStringLiteral("Драйвер базы данных"),
+                                                 QStringLiteral("Драйвер:"), names, 0, false, &ok);
+    if (!ok)
+        return QString();
+    return QDir(folder).absoluteFilePath(drivers.at(names.indexOf(chosen)).fileName);
+}
+
+bool logIn(const ShellOptions &options, QSqlConnection *connection)
+{
+    if (options.hasUser && options.hasPassword)
+        return connection->login(options.user, options.password);
+    if (options.noGui)
+        return false;
+    LoginDialog dialog(connection, options.user);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool saveScreenshot(QWidget *window, const QString &path)
+{
+    window->show();
+    window->repaint();
+    QApplication::processEvents();
+    return window->grab().save(path, "PNG");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Workplace"));
+    QApplication::setApplicationName(QStringLiteral("workplace"));
+
+    ShellOptions options;
+    QString error;
+    if (!options.parse(app.arguments(), &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    ShellServices::publishSwitches(options);
+
+    DatabaseLocation location;
+    if (!location.prepare(options, &error)) {
+        reportError(options, error);
+        return 1;
+    }
+
+    const QString driverFolder = options.driverDir.isEmpty()
+            ? QApplication::applicationDirPath() + QStringLiteral("/drivers") : options.driverDir;
+    const QString driverFile = chooseDriver(options, driverFolder, &error);
+    if (driverFile.isEmpty()) {
+        if (!error.isEmpty())
+            reportError(options, error);
+        return 1;
+    }
+
+    QLibrary driver(driverFile);
+    QSqlConnection connection(&driver);
+    if (!connection.Connect(QStringLiteral("MainConnection"), options.noGui)) {
+        if (connection.loginError())
+            reportError(options, QStringLiteral("Сервер базы данных отклонил учётные данные."));
+        return 1;
+    }
+    if (!logIn(options, &connection)) {
+        if (options.hasUser)
+            reportError(options, QStringLiteral("Неверное имя пользователя или пароль."));
+        return 1;
+    }
+
+    ShellServices services;
+    services.publish(&connection, QApplication::applicationDirPath());
+
+    if (options.noGui) {
+        std::printf("Logged in as %s on %s\n", qPrintable(app.property("LogedIn").toString()),
+                    qPrintable(location.description()));
+        return 0;
+    }
+
+    MainWindow window(location.description());
+    if (!options.screenshot.isEmpty())
+        return saveScreenshot(&window, options.screenshot) ? 0 : 1;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,57 @@
+#include "shelloptions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+bool ShellOptions::parse(const QStringList &arguments, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Workplace: the trade deals desktop"));
+    parser.addHelpOption();
+    const QCommandLineOption driverDirOption(QStringLiteral("driver-dir"), QStringLiteral("Folder of database driver libraries."), QStringLiteral("folder"));
+    const QCommandLineOption driverOption(QStringLiteral("driver"), QStringLiteral("Driver to use when there are several (display name)."), QStringLiteral("name"));
+    const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("Log in as this user."), QStringLiteral("login"));
+    const QCommandLineOption passwordOption(QStringLiteral("password"), QStringLiteral("Password for --user."), QStringLiteral("password"));
+    const QCommandLineOption noGuiOption(QStringLiteral("no-gui"), QStringLiteral("Ask on the terminal, show no window; exit after logging in."));
+    const QCommandLineOption traceOption(QStringLiteral("sql-trace"), QStringLiteral("Append every executed statement to this file."), QStringLiteral("file"));
+    const QCommandLineOption debugDbOption(QStringLiteral("debug-db"), QStringLiteral("Show database errors in a message box."));
+    const QCommandLineOption noStoredProcOption(QStringLiteral("no-stored-proc"), QStringLiteral("Take new keys from the driver instead of insert scripts."));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the main window as a PNG file and exit."), QStringLiteral("file"));
+    const QCommandLineOption dataDirOption(QStringLiteral("data-dir"), QStringLiteral("Folder of the private database server."), QStringLiteral("folder"));
+    const QCommandLineOption dbHostOption(QStringLiteral("db-host"), QStringLiteral("Database server host or socket folder."), QStringLiteral("host"));
+    const QCommandLineOption dbPortOption(QStringLiteral("db-port"), QStringLiteral("Database server port."), QStringLiteral("port"));
+    const QCommandLineOption dbNameOption(QStringLiteral("db-name"), QStringLiteral("Database name."), QStringLiteral("name"));
+    const QCommandLineOption dbUserOption(QStringLiteral("db-user"), QStringLiteral("Database role."), QStringLiteral("role"));
+    parser.addOptions({driverDirOption, driverOption, userOption, passwordOption, noGuiOption, traceOption,
+                       debugDbOption, noStoredProcOption, screenshotOption, dataDirOption,
+                       dbHostOption, dbPortOption, dbNameOption, dbUserOption});
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        *error = parser.helpText();
+        return false;
+    }
+    driverDir = parser.value(driverDirOption);
+    driverName = parser.value(driverOption);
+    hasUser = parser.isSet(userOption);
+    user = parser.value(userOption);
+    hasPassword = parser.isSet(passwordOption);
+    password = parser.value(passwordOption);
+    noGui = parser.isSet(noGuiOption);
+    sqlTrace = parser.value(traceOption);
+    debugDb = parser.isSet(debugDbOption);
+    noStoredProc = parser.isSet(noStoredProcOption);
+    screenshot = parser.value(screenshotOption);
+    dataDir = parser.value(dataDirOption);
+    dbHost = parser.value(dbHostOption);
+    dbPort = parser.value(dbPortOption);
+    dbName = parser.value(dbNameOption);
+    dbUser = parser.value(dbUserOption);
+    if (noGui && !hasUser) {
+        *error = QStringLiteral("--no-gui needs --user (and --password) to log in.");
+        return false;
+    }
+    return true;
+}

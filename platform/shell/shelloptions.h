@@ -1,0 +1,31 @@
+#ifndef SHELLOPTIONS_H
+#define SHELLOPTIONS_H
+
+#include <QString>
+#include <QStringList>
+
+// What the shell was asked to do on its command line.
+struct ShellOptions
+{
+    QString driverDir;
+    QString driverName;
+    QString user;
+    QString password;
+    bool hasUser = false;
+    bool hasPassword = false;
+    bool noGui = false;
+    QString sqlTrace;
+    bool debugDb = false;
+    bool noStoredProc = false;
+    QString screenshot;
+    QString dataDir;       // folder of the private server
+    QString dbHost;
+    QString dbPort;
+    QString dbName;
+    QString dbUser;
+
+    // Parses the arguments; false with a message for the user when they make no sense.
+    bool parse(const QStringList &arguments, QString *error);
+};
+
+#endif // SHELLOPTIONS_H

@@ -1,0 +1,35 @@
+#ifndef SHELLSERVICES_H
+#define SHELLSERVICES_H
+
+#include "eventhandler.h"
+#include "liblist.h"
+
+#include <QObject>
+#include <QWidgetList>
+
+class QSettings;
+class QSqlConnection;
+struct ShellOptions;
+
+// What the shell shares with the modules it loads, published as properties of
+// the application object before any module is loaded. Owns what it publishes.
+class ShellServices : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ShellServices(QObject *parent = nullptr);
+    ~ShellServices() override;
+
+    // Switches that script execution reads on every statement; set before connecting.
+    static void publishSwitches(const ShellOptions &options);
+    void publish(QSqlConnection *connection, const QString &libDir);
+
+private:
+    QSettings *m_settings;
+    eventHandlerRegistry m_eventHandlers;
+    libList m_libraries;
+    QWidgetList m_popups;
+};
+
+#endif // SHELLSERVICES_H

@@ -1,0 +1,438 @@
+#include "qsqlconnection.h"
+
+#include "objvar.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QLibrary>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlField>
+
+#include <cstdio>
+
+namespace {
+
+template<typename Fn>
+Fn resolveEntry(QLibrary *lib, const char *name)
+{
+    return reinterpret_cast<Fn>(lib->resolve(name));
+}
+
+bool appFlag(const char *name)
+{
+    return QCoreApplication::instance() && qApp->property(name).toBool();
+}
+
+// Appends an executed text to the SQL trace file named by the application.
+void traceStatement(const QString &text)
+{
+    if (!QCoreApplication::instance())
+        return;
+    const QString path = qApp->property("SQLTraceFile").toString();
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    file.write(text.toLocal8Bit());
+    file.write("\r\n");
+}
+
+// Reads one answer line from standard input; false at the end of input.
+bool readAnswerLine(QString *line)
+{
+    QByteArray bytes;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, stdin)) {
+        bytes.append(buffer);
+        if (bytes.endsWith('\n'))
+            break;
+    }
+    if (bytes.isEmpty())
+        return false;
+    *line = QString::fromLocal8Bit(bytes).trimmed();
+    return true;
+}
+
+} // namespace
+
+QSqlConnection::QSqlConnection(QLibrary *lib, QObject *parent)
+    : QObject(parent)
+{
+    m_database.close();
+    if (lib)
+        init(lib);
+}
+
+QSqlConnection::~QSqlConnection()
+{
+    clear();
+    const QString name = m_database.connectionName();
+    m_database = QSqlDatabase();
+    if (!name.isEmpty())
+        QSqlDatabase::removeDatabase(name);
+}
+
+void QSqlConnection::resetEntryPoints()
+{
+    m_connect = nullptr;
+    m_getScript = nullptr;
+    m_canDo = nullptr;
+    m_getSystemAttr = nullptr;
+    m_bindQueryParam = nullptr;
+    m_getPanels = nullptr;
+    m_convert = nullptr;
+    m_login = nullptr;
+    m_batchExec = nullptr;
+    m_resultExecSql = nullptr;
+    m_scopeIdentity = nullptr;
+}
+
+void QSqlConnection::init(QLibrary *lib)
+{
+    if (!lib)
+        return;
+    if (!lib->isLoaded() && !lib->load())
+        qWarning().noquote() << lib->errorString();
+    m_database.close();
+    m_loginError = false;
+    m_connected = false;
+    resetEntryPoints();
+
+    using namespace DriverApi;
+    m_bindQueryParam = resolveEntry<BindQueryParamFn>(lib, "bindQueryParam");
+    m_connect = resolveEntry<ConnectFn>(lib, "Connect");
+    m_getScript = resolveEntry<GetScriptFn>(lib, "getScript");
+    m_canDo = resolveEntry<CanDoFn>(lib, "canDo");
+    m_getSystemAttr = resolveEntry<GetSystemAttrFn>(lib, "getSystemAttr");
+    m_getPanels = resolveEntry<GetPanelsFn>(lib, "GetPanels");
+    m_convert = resolveEntry<ConvertFn>(lib, "convert");
+    m_login = resolveEntry<LoginFn>(lib, "login");
+    m_batchExec = resolveEntry<BatchExecFn>(lib, "batchExec");
+    m_resultExecSql = resolveEntry<ResultExecSqlFn>(lib, "resultExecSQL");
+    m_scopeIdentity = resolveEntry<ScopeIdentityFn>(lib, "scopeIdentity");
+    m_library = lib;
+}
+
+void QSqlConnection::clear()
+{
+    m_database.close();
+    m_loginError = false;
+    m_connected = false;
+    resetEntryPoints();
+}
+
+bool QSqlConnection::Connect(QString name, bool noGui)
+{
+    if (!m_connect) {
+        qWarning("The driver library has no \"Connect\" entry point.");
+        return false;
+    }
+    const QString status = m_connect(name, noGui).toString();
+    m_database = QSqlDatabase::database(name, true);
+
+    if (status == QLatin1String("Ok")) {
+        m_connected = true;
+        return true;
+    }
+    if (status == QLatin1String("LOGIN ERROR")) {
+        m_loginError = true;
+        return m_connected;
+    }
+    if (status != QLatin1String("INVALID")) {
+        if (!noGui)
+            QMessageBox::critical(nullptr, QStringLiteral("ERROR"), status);
+        return m_connected;
+    }
+    if (!askForCreation(noGui))
+        return false;
+    return createDatabase(noGui);
+}
+
+bool QSqlConnection::askForCreation(bool noGui)
+{
+    if (!noGui) {
+        const auto answer = QMessageBox::question(nullptr, QStringLiteral("Unknown database"),
+                                                  QStringLiteral("Database is invalid or corrupted. Want for create?"),
+                                                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoButton);
+        return answer == QMessageBox::Ok;
+    }
+    forever {
+        std::fputs("Database is invalid or corrupted. Want for create? (y/n): ", stdout);
+        std::fflush(stdout);
+        QString line;
+        // Nobody left to answer: creating a database unasked would be worse than refusing.
+        if (!readAnswerLine(&line))
+            return false;
+        const QChar first = line.isEmpty() ? QChar() : line.at(0).toUpper();
+        if (first == QLatin1Char('Y'))
+            return true;
+        if (first == QLatin1Char('N'))
+            return false;
+    }
+}
+
+bool QSqlConnection::createDatabase(bool noGui)
+{
+    const auto getStart = m_library ? resolveEntry<DriverApi::GetStartFn>(m_library, "getStart") : nullptr;
+    if (!getStart)
+        return reportStartupFailure(1001, noGui);
+    const QString script = getStart();
+    if (script.isEmpty())
+        return reportStartupFailure(1002, noGui);
+    m_connected = batchExec(script, nullptr, nullptr);
+    if (m_connected)
+        return true;
+    return reportStartupFailure(1003, noGui);
+}
+
+bool QSqlConnection::reportStartupFailure(int number, bool noGui)
+{
+    const QString numberPiece = QStringLiteral("#%1. ").arg(number);
+    if (noGui) {
+        qDebug().noquote() << QStringLiteral("Internal error %1System can not startup.").arg(numberPiece);
+    } else {
+        QMessageBox::critical(nullptr, QStringLiteral("ERROR"),
+                              tr("Internal error ") + numberPiece + tr("System can not startup,"));
+    }
+    return false;
+}
+
+bool QSqlConnection::remakeConnection(QLibrary *lib, QString name)
+{
+    if (!lib)
+        return false;
+    clear();
+    init(lib);
+    return Connect(name, false);
+}
+
+bool QSqlConnection::login(QString user, QString password)
+{
+    if (!m_login)
+        qFatal("login procedure not valid");
+    if (!m_login(user, password))
+        return false;
+
+    QSqlQuery query(m_database);
+    const QString text = parseQuery(QStringLiteral("select c_name from sys.t_user where c_login = :login"),
+                                    QStringLiteral("login"), user);
+    // Without a driver that binds, the name cannot be written safely: treat it as a failed query.
+    const bool executed = m_bindQueryParam && query.exec(text);
+    if (executed) {
+        qApp->setProperty("LogedIn", query.first() ? query.value(0).toString() : QString());
+    } else {
+        qApp->setProperty("LogedIn", user.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString() : user);
+    }
+    query.finish();
+    qApp->setProperty("LogedUser", user);
+    qApp->setProperty("LogedPass", password);
+    return true;
+}
+
+QString QSqlConnection::getScript(QString scriptName)
+{
+    return m_getScript ? m_getScript(scriptName) : QString();
+}
+
+bool QSqlConnection::canDo(QString action)
+{
+    return m_canDo ? m_canDo(action) : false;
+}
+
+QVariant QSqlConnection::getSystemAttr(QString name)
+{
+    return m_getSystemAttr ? m_getSystemAttr(name) : QVariant();
+}
+
+QVariant QSqlConnection::convert(QVariant value, QVariant::Type type)
+{
+    return m_convert ? m_convert(value, type) : QVariant();
+}
+
+QSqlRecord QSqlConnection::convert(QSqlRecord source, infoList &columns)
+{
+    QSqlRecord result;
+    for (const colInfo &column : qAsConst(columns)) {
+        const int index = source.indexOf(column.fieldName);
+        if (index < 0) {
+            QSqlField field(column.fieldName, static_cast<QVariant::Type>(column.dataType));
+            field.setValue(column.defValue);
+            result.append(field);
+            continue;
+        }
+        QSqlField field = source.field(index);
+        const QVariant converted = convert(field.value(), static_cast<QVariant::Type>(column.dataType));
+        if (!converted.isNull())
+            field.setValue(converted);
+        result.append(field);
+    }
+    return result;
+}
+
+bool QSqlConnection::GetList(QPanelList &list)
+{
+    qDebug() << "bool QSqlConnection::GetList(QPanelList&)" << reinterpret_cast<void *>(m_getPanels);
+    if (!m_getPanels)
+        return false;
+    qDebug() << "Loading plugin list";
+    return m_getPanels(list);
+}
+
+bool QSqlConnection::batchExec(QString script, QPlainTextEdit *log, QList<QSqlQuery> *results)
+{
+    return m_batchExec ? m_batchExec(script, log, results) : false;
+}
+
+QStringList QSqlConnection::parameterTokens(const QString &script)
+{
+    static const QRegularExpression separators(QStringLiteral("[ ,()]"));
+    QStringList tokens;
+    const QVector<QStringRef> pieces = script.splitRef(separators);
+    for (const QStringRef &piece : pieces) {
+        if (piece.startsWith(QLatin1Char(':')))
+            tokens.append(piece.toString());
+    }
+    return tokens;
+}
+
+static QString parameterName(QString token)
+{
+    return token.remove(QLatin1Char(':'));
+}
+
+QString QSqlConnection::parseQuery(QString script, QString param, QVariant data)
+{
+    return m_bindQueryParam ? m_bindQueryParam(script, param, data) : QString();
+}
+
+QString QSqlConnection::parseQuery(QString script, QSqlRecord *record)
+{
+    const QStringList tokens = parameterTokens(script);
+    QString text = script;
+    for (const QString &token : tokens) {
+        const QString name = parameterName(token);
+        const QVariant value = record ? record->value(name) : QVariant();
+        text = parseQuery(text, name, value);
+    }
+    return text;
+}
+
+void QSqlConnection::execScript(QString script, QSqlQuery *query, QList<QVariant> params)
+{
+    if (!m_connected || !query)
+        return;
+    QString text = parseQuery(script, QStringLiteral("NULL"), QStringLiteral("NULL"));
+    const QStringList tokens = parameterTokens(text);
+    if (!tokens.isEmpty() && tokens.size() == params.size()) {
+        for (int i = 0; i < tokens.size(); ++i)
+            text = parseQuery(text, parameterName(tokens.at(i)), params.at(i));
+    }
+    execute(text, query, false, false);
+}
+
+void QSqlConnection::execScript(QString script, QSqlQuery *query, QSqlRecord record, bool printQuery)
+{
+    if (!m_connected)
+        return;
+    const QString text = parseQuery(script, &record);
+    if (!query)
+        return;
+    execute(text, query, true, printQuery);
+}
+
+QSqlQuery QSqlConnection::execScript(QString script, QList<QVariant> params)
+{
+    QSqlQuery query(m_database);
+    execScript(script, &query, params);
+    return query;
+}
+
+QSqlQuery QSqlConnection::execScript(QString script, QSqlRecord record)
+{
+    QSqlQuery query(m_database);
+    execScript(script, &query, record, false);
+    return query;
+}
+
+QVariant QSqlConnection::execScript(QString script)
+{
+    return m_resultExecSql ? m_resultExecSql(script, QString()) : QVariant();
+}
+
+void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordForm, bool printQuery)
+{
+    traceStatement(text);
+    if (printQuery)
+        qDebug().noquote() << text;
+    if (query->exec(text)) {
+        query->first();
+        return;
+    }
+    const QString error = query->lastError().text().trimmed();
+    if (error.isEmpty())
+        return;
+    if (recordForm)
+        qWarning().noquote() << QStringLiteral("Error executing query: ") + text + QLatin1Char('\n') + error;
+    else
+        qWarning().noquote() << QStringLiteral("Error executing query: ") + error;
+    if (appFlag("bDebugDB") && !appFlag("bNoGUI"))
+        QMessageBox::critical(nullptr, QStringLiteral("Database error"), error, QMessageBox::Ok);
+}
+
+void QSqlConnection::scopeIdentity(QString name, QSqlQuery *query)
+{
+    if (!m_scopeIdentity || !query)
+        return;
+    query->finish();
+    m_scopeIdentity(name, query);
+}
+
+QList<drvInfo> scanForDrivers(QString folder)
+{
+    QList<drvInfo> drivers;
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists()) {
+        qWarning().noquote() << QStringLiteral("Folder ") + folder + QStringLiteral(" not found.");
+        return drivers;
+    }
+    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Unsorted);
+    for (const QFileInfo &entry : entries) {
+        if (!QLibrary::isLibrary(entry.fileName()))
+            continue;
+        QLibrary library(entry.absoluteFilePath());
+        if (!library.load()) {
+            qWarning().noquote() << library.errorString();
+            continue;
+        }
+        if (const auto fullName = resolveEntry<DriverApi::FullNameFn>(&library, "fullName"))
+            drivers.append(drvInfo{fullName(), entry.fileName()});
+        library.unload();
+    }
+    return drivers;
+}
+
+QSqlConnection *currentConnection()
+{
+    if (!QCoreApplication::instance())
+        return nullptr;
+    return static_cast<QSqlConnection *>(varToObj(qApp->property("Connection")));
+}
+
+void runScript(QString scriptName, QSqlQuery *query, QList<QVariant> params)
+{
+    QSqlConnection *connection = currentConnection();
+    if (!connection || !query)
+        return;
+    connection->execScript(connection->getScript(scriptName), query, params);
+}
+
+void runScript(QString scriptName, QList<QVariant> params)
+{
+    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection"), true));
+    runScript(scriptName, &query, params);
+}

@@ -1,0 +1,101 @@
+#ifndef QSQLCONNECTION_H
+#define QSQLCONNECTION_H
+
+#include "colinfo.h"
+#include "dealsglobal.h"
+#include "drivertypes.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+class QLibrary;
+class QPlainTextEdit;
+
+// The one way this library reaches the database: a handle opened by a
+// separately loaded driver library, and the driver's functions resolved by name.
+class DEALS_EXPORT QSqlConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit QSqlConnection(QLibrary *lib = nullptr, QObject *parent = nullptr);
+    ~QSqlConnection() override;
+
+    void init(QLibrary *lib);
+    void clear();
+    bool Connect(QString name, bool noGui);
+    bool remakeConnection(QLibrary *lib, QString name);
+    bool login(QString user, QString password);
+
+    Q_INVOKABLE QString getScript(QString scriptName);
+    bool canDo(QString action);
+    QVariant getSystemAttr(QString name);
+
+    QVariant convert(QVariant value, QVariant::Type type);
+    QSqlRecord convert(QSqlRecord source, infoList &columns);
+
+    bool GetList(QPanelList &list);
+    bool batchExec(QString script, QPlainTextEdit *log, QList<QSqlQuery> *results);
+    QLibrary *currentDriver() const { return m_library; }
+
+    bool isConnected() const { return m_connected; }
+    bool loginError() const { return m_loginError; }
+    QSqlDatabase database() const { return m_database; }
+    QSqlDatabase *databasePointer() { return &m_database; }
+
+    // Parameter binding and execution.
+    Q_INVOKABLE QString parseQuery(QString script, QString param = QString(), QVariant data = QVariant());
+    QString parseQuery(QString script, QSqlRecord *record);
+
+    void execScript(QString script, QSqlQuery *query, QList<QVariant> params);
+    void execScript(QString script, QSqlQuery *query, QSqlRecord record, bool printQuery);
+    QSqlQuery execScript(QString script, QList<QVariant> params);
+    QSqlQuery execScript(QString script, QSqlRecord record);
+    Q_INVOKABLE QVariant execScript(QString script);
+
+    void scopeIdentity(QString name, QSqlQuery *query);
+
+    // The parameter tokens of a script, in order and with repeats.
+    static QStringList parameterTokens(const QString &script);
+
+private:
+    bool askForCreation(bool noGui);
+    bool createDatabase(bool noGui);
+    bool reportStartupFailure(int number, bool noGui);
+    void resetEntryPoints();
+    void execute(const QString &text, QSqlQuery *query, bool recordForm, bool printQuery);
+
+    bool m_loginError = false;
+    QLibrary *m_library = nullptr;
+
+    DriverApi::ConnectFn m_connect = nullptr;
+    DriverApi::GetScriptFn m_getScript = nullptr;
+    DriverApi::CanDoFn m_canDo = nullptr;
+    DriverApi::GetSystemAttrFn m_getSystemAttr = nullptr;
+    DriverApi::BindQueryParamFn m_bindQueryParam = nullptr;
+    DriverApi::GetPanelsFn m_getPanels = nullptr;
+    DriverApi::ConvertFn m_convert = nullptr;
+    DriverApi::LoginFn m_login = nullptr;
+    DriverApi::BatchExecFn m_batchExec = nullptr;
+    DriverApi::ResultExecSqlFn m_resultExecSql = nullptr;
+    DriverApi::ScopeIdentityFn m_scopeIdentity = nullptr;
+
+    bool m_connected = false;
+    QSqlDatabase m_database;
+};
+
+// Finds driver libraries in a folder: every loadable library that exports "fullName".
+DEALS_EXPORT QList<drvInfo> scanForDrivers(QString folder);
+
+// Runs a named script on the shell's connection ("Connection" property) over
+// a query on the "MainConnection" database.
+DEALS_EXPORT void runScript(QString scriptName, QList<QVariant> params);
+DEALS_EXPORT void runScript(QString scriptName, QSqlQuery *query, QList<QVariant> params);
+
+// The connection the shell published, or null.
+DEALS_EXPORT QSqlConnection *currentConnection();
+
+#endif // QSQLCONNECTION_H
