@@ -409,8 +409,11 @@ QList<drvInfo> scanForDrivers(QString folder)
             qWarning().noquote() << library.errorString();
             continue;
         }
-        if (const auto fullName = resolveEntry<DriverApi::FullNameFn>(&library, "fullName"))
-            drivers.append(drvInfo{fullName(), entry.fileName()});
+        if (const auto fullName = resolveEntry<DriverApi::FullNameFn>(&library, "fullName")) {
+            // A deep copy: the name may point into the library's constant data, gone after unload.
+            const QString name = fullName();
+            drivers.append(drvInfo{QString(name.constData(), name.size()), entry.fileName()});
+        }
         library.unload();
     }
     return drivers;

@@ -23,9 +23,14 @@ DRIVER_EXPORT QString fullName()
 
 DRIVER_EXPORT QVariant Connect(QString name, bool)
 {
-    // A registered handle that is never opened: nothing here reaches a server.
-    if (!QSqlDatabase::contains(name))
-        QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    // The server's maintenance database: reachable, but without our schema,
+    // so every query of our tables fails.
+    if (!QSqlDatabase::contains(name)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(steer("DbHost").toString());
+        db.setUserName(steer("DbUser").toString());
+        db.setDatabaseName(QStringLiteral("postgres"));
+    }
     qApp->setProperty("fakeConnectCalls", steer("fakeConnectCalls").toInt() + 1);
     return steer("fakeStatus");
 }

@@ -11,12 +11,12 @@ ModalAnswerer::ModalAnswerer(QObject *parent)
 {
     m_timer->setInterval(10);
     connect(m_timer, &QTimer::timeout, this, &ModalAnswerer::poll);
+    m_timer->start();
 }
 
 void ModalAnswerer::enqueue(Answer answer)
 {
     m_answers.append(std::move(answer));
-    m_timer->start();
 }
 
 void ModalAnswerer::pressButton(int standardButton)
@@ -33,14 +33,20 @@ void ModalAnswerer::pressButton(int standardButton)
 void ModalAnswerer::poll()
 {
     QWidget *dialog = QApplication::activeModalWidget();
-    if (!dialog || m_answers.isEmpty())
+    if (!dialog)
         return;
     if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
         titles.append(box->windowTitle());
         texts.append(box->text());
     }
+    if (m_answers.isEmpty()) {
+        ++unexpected;
+        if (auto *plain = qobject_cast<QDialog *>(dialog))
+            plain->reject();
+        else
+            dialog->close();
+        return;
+    }
     const Answer answer = m_answers.takeFirst();
-    if (m_answers.isEmpty())
-        m_timer->stop();
     answer(dialog);
 }

@@ -11,7 +11,8 @@ class QTimer;
 class QWidget;
 
 // Answers the modal dialogs and message boxes that code under test opens, so
-// that a test never waits for a person. Each answer handles one dialog, in order.
+// that a test never waits for a person. Each answer handles one dialog, in order;
+// a dialog that comes when no answer is left is rejected and counted as unexpected.
 class ModalAnswerer : public QObject
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ public:
     QStringList titles;
     QStringList texts;
     int pending() const { return m_answers.size(); }
+    int unexpected = 0;
 
 private:
     void poll();

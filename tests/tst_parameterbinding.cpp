@@ -1,0 +1,282 @@
+// Parameter binding: which pieces of a script are parameters, how the driver
+// writes each kind of value, and that no value can change a statement.
+
+#include "qsqlconnection.h"
+#include "testserver.h"
+
+#include <QDateTime>
+#include <QLibrary>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlField>
+#include <QTemporaryFile>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+class tst_ParameterBinding : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void tokens_data();
+    void tokens();
+    void driverFindsWholeTokensInCode_data();
+    void driverFindsWholeTokensInCode();
+    void positionalBinding_data();
+    void positionalBinding();
+    void valuesRoundTrip_data();
+    void valuesRoundTrip();
+    void hostileTextsNeverChangeTheStatement();
+    void nulCharacterIsRefused();
+
+private:
+    QString lastTracedStatement() const;
+    qlonglong count(const QString &table);
+
+    QLibrary m_driver;
+    QSqlConnection m_connection;
+    QTemporaryFile m_trace;
+};
+
+void tst_ParameterBinding::initTestCase()
+{
+    QString error;
+    QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_parameterbinding"), &error), qPrintable(error));
+    m_driver.setFileName(TestServer::driverFile());
+    QVERIFY2(TestServer::connectAndLogin(&m_driver, &m_connection, true, &error), qPrintable(error));
+    QVERIFY(m_trace.open());
+
+    QSqlQuery query(m_connection.database());
+    QVERIFY(query.exec(QStringLiteral("create table public.t_probe (id serial primary key, c_text text)")));
+    QVERIFY(query.exec(QStringLiteral("create table public.t_canary (id integer primary key)")));
+    QVERIFY(query.exec(QStringLiteral("insert into public.t_canary select generate_series(1, 10)")));
+}
+
+void tst_ParameterBinding::cleanup()
+{
+    qApp->setProperty("SQLTraceFile", QString());
+}
+
+QString tst_ParameterBinding::lastTracedStatement() const
+{
+    QFile file(m_trace.fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (int i = lines.size() - 1; i >= 0; --i) {
+        if (!lines.at(i).trimmed().isEmpty())
+            return QString::fromLocal8Bit(lines.at(i)).trimmed();
+    }
+    return QString();
+}
+
+qlonglong tst_ParameterBinding::count(const QString &table)
+{
+    QSqlQuery query(m_connection.database());
+    query.exec(QStringLiteral("select count(*) from public.") + table);
+    return query.next() ? query.value(0).toLongLong() : -1;
+}
+
+void tst_ParameterBinding::tokens_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("call") << "select f(:A,:B)" << QStringList{":A", ":B"};
+    QTest::newRow("glued to operator") << "select * from t where x=:A" << QStringList();
+    QTest::newRow("repeated") << "select :A, :A" << QStringList{":A", ":A"};
+    QTest::newRow("semicolon stays") << "delete from t where id = :id;" << QStringList{":id;"};
+    QTest::newRow("values list") << "insert into t values (:a, :b)" << QStringList{":a", ":b"};
+    QTest::newRow("none") << "select 1" << QStringList();
+}
+
+void tst_ParameterBinding::tokens()
+{
+    QFETCH(QString, script);
+    QFETCH(QStringList, expected);
+    QCOMPARE(QSqlConnection::parameterTokens(script), expected);
+}
+
+void tst_ParameterBinding::driverFindsWholeTokensInCode_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("plain") << "select :A" << "A" << "select 7";
+    QTest::newRow("first occurrence only") << "select :A, :A" << "A" << "select 7, :A";
+    QTest::newRow("longer name is another parameter") << "select :AB, :A" << "A" << "select :AB, 7";
+    QTest::newRow("cast is not a parameter") << "select x::A, :A" << "A" << "select x::A, 7";
+    QTest::newRow("in a string") << "select ':A', :A" << "A" << "select ':A', 7";
+    QTest::newRow("in a string with doubled quote") << "select 'it''s :A', :A" << "A" << "select 'it''s :A', 7";
+    QTest::newRow("in an escape string") << "select E'\\' :A', :A" << "A" << "select E'\\' :A', 7";
+    QTest::newRow("in a quoted identifier") << "select 1 as \":A\", :A" << "A" << "select 1 as \":A\", 7";
+    QTest::newRow("in dollar quotes") << "select $$ :A $$, :A" << "A" << "select $$ :A $$, 7";
+    QTest::newRow("in tagged dollar quotes") << "select $q$ :A $ $q$, :A" << "A" << "select $q$ :A $ $q$, 7";
+    QTest::newRow("in a line comment") << "select -- :A\n:A" << "A" << "select -- :A\n7";
+    QTest::newRow("in a nested comment") << "select /* /* :A */ :A */ :A" << "A" << "select /* /* :A */ :A */ 7";
+    QTest::newRow("glued to operator") << "select 1 where 7=:A" << "A" << "select 1 where 7=7";
+    QTest::newRow("absent") << "select 1" << "A" << "select 1";
+    QTest::newRow("name with semicolon") << "delete from t where id = :id;" << "id;" << "delete from t where id = 7";
+}
+
+void tst_ParameterBinding::driverFindsWholeTokensInCode()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    QCOMPARE(m_connection.parseQuery(script, name, 7), expected);
+}
+
+void tst_ParameterBinding::positionalBinding_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<QString>("executed");
+
+    QTest::newRow("two in order") << "select :A, :B" << QVariantList{1, 2} << "select 1, 2";
+    QTest::newRow("count mismatch binds nothing") << "select :A, :B" << QVariantList{1} << "select :A, :B";
+    QTest::newRow("repeat needs two values") << "select :A + :A" << QVariantList{1, 2} << "select 1 + 2";
+    QTest::newRow("NULL keyword") << "select :NULL, :A" << QVariantList{5} << "select NULL, 5";
+    QTest::newRow("negative after minus") << "select 1 - :A" << QVariantList{-5} << "select 1 - (-5)";
+}
+
+void tst_ParameterBinding::positionalBinding()
+{
+    QFETCH(QString, script);
+    QFETCH(QVariantList, values);
+    QFETCH(QString, executed);
+
+    qApp->setProperty("SQLTraceFile", m_trace.fileName());
+    QSqlQuery query(m_connection.database());
+    if (executed.contains(QLatin1Char(':')))
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Error executing query: ")));
+    m_connection.execScript(script, &query, values);
+    QCOMPARE(lastTracedStatement(), executed);
+}
+
+void tst_ParameterBinding::valuesRoundTrip_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("cast");
+
+    QTest::newRow("null") << QVariant() << "";
+    QTest::newRow("null text") << QVariant(QString()) << "text";
+    QTest::newRow("empty text") << QVariant(QStringLiteral("")) << "text";
+    QTest::newRow("true") << QVariant(true) << "";
+    QTest::newRow("false") << QVariant(false) << "";
+    QTest::newRow("int") << QVariant(42) << "";
+    QTest::newRow("negative int") << QVariant(-42) << "";
+    QTest::newRow("int64 max") << QVariant(std::numeric_limits<qlonglong>::max()) << "";
+    QTest::newRow("int64 min") << QVariant(std::numeric_limits<qlonglong>::min()) << "";
+    QTest::newRow("uint") << QVariant(4000000000u) << "bigint";
+    QTest::newRow("pi") << QVariant(M_PI) << "float8";
+    QTest::newRow("tiny") << QVariant(1e-300) << "float8";
+    QTest::newRow("huge negative") << QVariant(-1.7976931348623157e308) << "float8";
+    QTest::newRow("third") << QVariant(1.0 / 3.0) << "float8";
+    QTest::newRow("infinity") << QVariant(std::numeric_limits<double>::infinity()) << "float8";
+    QTest::newRow("date") << QVariant(QDate(2024, 2, 29)) << "";
+    QTest::newRow("early date") << QVariant(QDate(1, 1, 1)) << "";
+    QTest::newRow("time") << QVariant(QTime(23, 59, 58, 123)) << "";
+    QTest::newRow("timestamp") << QVariant(QDateTime(QDate(2026, 12, 5), QTime(10, 11, 12, 345))) << "";
+    QByteArray allBytes;
+    for (int i = 0; i < 256; ++i)
+        allBytes.append(static_cast<char>(i));
+    QTest::newRow("bytea") << QVariant(allBytes) << "";
+    QTest::newRow("empty bytea") << QVariant(QByteArray("")) << "";
+    QTest::newRow("unicode") << QVariant(QStringLiteral("Сделка №5 — «поставка» 😀")) << "text";
+    QTest::newRow("quotes and backslashes") << QVariant(QStringLiteral("O'Brien \\ \"x\" \\'")) << "text";
+}
+
+void tst_ParameterBinding::valuesRoundTrip()
+{
+    QFETCH(QVariant, value);
+    QFETCH(QString, cast);
+
+    QSqlQuery query(m_connection.database());
+    const QString script = cast.isEmpty() ? QStringLiteral("select :v") : QStringLiteral("select cast( :v as %1)").arg(cast);
+    m_connection.execScript(script, &query, QVariantList{value});
+    QVERIFY2(query.isActive(), qPrintable(query.lastError().text()));
+    QVERIFY(query.isValid());
+    const QVariant read = query.value(0);
+    if (!value.isValid() || value.isNull()) {
+        QVERIFY(read.isNull());
+        return;
+    }
+    switch (static_cast<int>(value.type())) {
+    case QMetaType::Double:
+        QCOMPARE(read.toDouble(), value.toDouble());
+        break;
+    case QMetaType::QByteArray:
+        QCOMPARE(read.toByteArray(), value.toByteArray());
+        break;
+    case QMetaType::QDateTime:
+        QCOMPARE(read.toDateTime(), value.toDateTime());
+        break;
+    default:
+        QCOMPARE(read.toString(), value.toString());
+    }
+}
+
+// Texts made of the pieces that break naive quoting: every one must come back
+// exactly as written, and nothing else in the database may change.
+void tst_ParameterBinding::hostileTextsNeverChangeTheStatement()
+{
+    static const QStringList pieces = {
+        "'", "''", "\\", "\\\\", "\\'", "\"", ":v", ":name", "::text", "$$", "$q$", "$1", "--", "/*", "*/",
+        ";", "; drop table public.t_canary; --", "E'", "U&'", "\n", "\r\n", "\t", " ", ",", "(", ")",
+        "%s", "?", "ß", "Ж", "😀", "\u200b", "x", "NULL", "null", "'||'", "0x", "\\x00",
+    };
+    QRandomGenerator random(20261205);
+    const QString insert = QStringLiteral("insert into public.t_probe (c_text) values (:v) returning id, c_text");
+    const qlonglong probesBefore = count(QStringLiteral("t_probe"));
+
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        const int length = random.bounded(1, 9);
+        for (int i = 0; i < length; ++i)
+            text += pieces.at(random.bounded(pieces.size()));
+
+        // Positional form.
+        QSqlQuery query(m_connection.database());
+        m_connection.execScript(insert, &query, QVariantList{text});
+        QVERIFY2(query.isActive(), qPrintable(text + QStringLiteral(" -> ") + query.lastError().text()));
+        QCOMPARE(query.value(1).toString(), text);
+
+        // Record form, as tables bind their rows.
+        QSqlRecord both;
+        both.append(QSqlField(QStringLiteral("v"), QVariant::String));
+        both.append(QSqlField(QStringLiteral("id"), QVariant::LongLong));
+        both.setValue(0, text);
+        both.setValue(1, query.value(0));
+        QSqlQuery found = m_connection.execScript(QStringLiteral("select c_text from public.t_probe where c_text = :v and id = :id"), both);
+        QVERIFY2(found.isValid(), qPrintable(text));
+        QCOMPARE(found.value(0).toString(), text);
+    }
+    QCOMPARE(count(QStringLiteral("t_probe")), probesBefore + 400);
+    QCOMPARE(count(QStringLiteral("t_canary")), 10);
+}
+
+void tst_ParameterBinding::nulCharacterIsRefused()
+{
+    const qlonglong before = count(QStringLiteral("t_probe"));
+    QString text = QStringLiteral("abc");
+    text.append(QChar(0));
+    text.append(QStringLiteral("def"));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("NUL character")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Error executing query: .*NUL character")));
+    QSqlQuery query(m_connection.database());
+    m_connection.execScript(QStringLiteral("insert into public.t_probe (c_text) values (:v)"), &query, QVariantList{text});
+    QVERIFY(!query.isActive());
+    QVERIFY(query.lastError().text().contains(QLatin1String("NUL character")));
+    QCOMPARE(count(QStringLiteral("t_probe")), before);
+}
+
+QTEST_MAIN(tst_ParameterBinding)
+#include "tst_parameterbinding.moc"
