@@ -5,11 +5,9 @@
 #include "qdataeditor.h"
 #include "qpopupcontainer.h"
 #include "quserinterface.h"
-#include "separator.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -68,7 +66,6 @@ private slots:
     void applyButton_data();
     void applyButton();
     void editorFrame();
-    void menuActions();
 };
 
 void TestModuleFrame::cleanup()
@@ -215,11 +212,6 @@ void TestModuleFrame::findPanelToggle()
 
     ui.actionFind->trigger();
     QVERIFY(!ui.searchFrame->isVisible());
-
-    ui.showFindPanel();
-    QVERIFY(ui.searchFrame->isVisible());
-    ui.hideFindPanel();
-    QVERIFY(!ui.searchFrame->isVisible());
 }
 
 void TestModuleFrame::findSignals_data()
@@ -345,25 +337,6 @@ void TestModuleFrame::editorFrame()
     QTest::mouseDClick(frame.lbCaption, Qt::LeftButton);
     QCOMPARE(popup.count(), 1);
     QCOMPARE(popup.first().first().value<QWidget *>(), &frame);
-}
-
-void TestModuleFrame::menuActions()
-{
-    QMenu menu;
-    QAction *enabled = QUserInterface::addMenuAction(QStringLiteral("Открыть"), 7, &menu, true);
-    QAction *disabled = QUserInterface::addMenuAction(QStringLiteral("Удалить"), -1, &menu, false);
-    QCOMPARE(menu.actions(), (QList<QAction *>{enabled, disabled}));
-    QCOMPARE(enabled->parent(), &menu);
-    QCOMPARE(enabled->data().toInt(), 7);
-    QCOMPARE(disabled->data().toInt(), -1);
-    QVERIFY(enabled->isEnabled());
-    QVERIFY(!disabled->isEnabled());
-    QVERIFY(!QUserInterface::addMenuAction(QStringLiteral("Никуда"), 1, nullptr, true));
-
-    QObject owner;
-    QAction *line = separator(&owner);
-    QVERIFY(line->isSeparator());
-    QCOMPARE(line->parent(), &owner);
 }
 
 QTEST_MAIN(TestModuleFrame)
