@@ -18,4 +18,12 @@ struct eventHandlerInfo
 // The shell's registry, keyed by the table name trimmed and lower-cased.
 typedef QMap<QString, eventHandlerInfo> eventHandlerRegistry;
 
+// Adds `handler` for `table` to the shell's registry ("EventHandlers").
+// False when there is no registry or no handler, or when the table already has
+// one: the first registration stays.
+DEALS_EXPORT bool registerEventHandler(QString table, eventHandlerFunc handler, QString module);
+
+// The registry entry for `table`; empty module and null handler when none.
+DEALS_EXPORT eventHandlerInfo getEventHandler(QString table);
+
 #endif // EVENTHANDLER_H

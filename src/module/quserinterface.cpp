@@ -1,0 +1,225 @@
+#include "quserinterface.h"
+
+#include "objvar.h"
+#include "qpopupcontainer.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QScreen>
+
+QPointer<QWidget> QUserInterface::s_poppedWidget;
+QPointer<QVBoxLayout> QUserInterface::s_popupLayout;
+QPointer<QPopupContainer> QUserInterface::s_popupWindow;
+QPointer<QUserInterface> QUserInterface::s_popupOwner;
+
+namespace {
+
+// The shell's list of floating editors; it decides what to do with them.
+QWidgetList *shellPopupList()
+{
+    return static_cast<QWidgetList *>(varToObj(qApp->property("popupList")));
+}
+
+} // namespace
+
+QUserInterface::QUserInterface(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+    editFrame->hide();
+    searchFrame->hide();
+    addAction(actionFind);
+    initSlots();
+}
+
+QUserInterface::~QUserInterface()
+{
+    if (s_popupOwner != this || !s_poppedWidget)
+        return;
+    // Our editor must not outlive us in a window that another interface owns:
+    // take it back so that it goes with us.
+    QWidget *widget = s_poppedWidget;
+    if (s_popupWindow)
+        s_popupWindow->hide();
+    if (QWidgetList *popups = shellPopupList())
+        popups->removeAll(widget);
+    widget->setParent(editFrame);
+    s_poppedWidget.clear();
+}
+
+void QUserInterface::initSlots()
+{
+    connect(btFindFirst, &QPushButton::clicked, this, &QUserInterface::findFirstClicked);
+    connect(btFindPrev, &QToolButton::clicked, this, &QUserInterface::findPrevClicked);
+    connect(btFindNext, &QToolButton::clicked, this, &QUserInterface::findNextClicked);
+    connect(actionFind, &QAction::triggered, this, &QUserInterface::findPanelToggle);
+}
+
+QString QUserInterface::helpContext()
+{
+    return objectName();
+}
+
+void QUserInterface::saveUserData()
+{
+}
+
+bool QUserInterface::initView()
+{
+    return false;
+}
+
+bool QUserInterface::initDocument()
+{
+    return false;
+}
+
+bool QUserInterface::initEditor()
+{
+    return false;
+}
+
+bool QUserInterface::onConnectPopupEditor()
+{
+    return false;
+}
+
+bool QUserInterface::onConnectSelectionChanged()
+{
+    return false;
+}
+
+bool QUserInterface::onDisconnectPopupEditor()
+{
+    return false;
+}
+
+void QUserInterface::refresh()
+{
+}
+
+void QUserInterface::setCaption(QString newCaption)
+{
+    setWindowTitle(newCaption);
+    lbCaption->setText(newCaption);
+}
+
+void QUserInterface::findFirstClicked()
+{
+    emit findFirst(edFind->text());
+}
+
+void QUserInterface::findPrevClicked()
+{
+    emit findPrev();
+}
+
+void QUserInterface::findNextClicked()
+{
+    emit findNext();
+}
+
+void QUserInterface::findPanelToggle()
+{
+    searchFrame->setVisible(!searchFrame->isVisible());
+    if (searchFrame->isVisible())
+        edFind->setFocus(Qt::OtherFocusReason);
+}
+
+void QUserInterface::showFindPanel()
+{
+    searchFrame->show();
+}
+
+void QUserInterface::hideFindPanel()
+{
+    searchFrame->hide();
+}
+
+QAction *QUserInterface::addMenuAction(QString text, int data, QMenu *menu, bool enabled)
+{
+    if (!menu)
+        return nullptr;
+    auto *action = new QAction(text, menu);
+    action->setData(data);
+    action->setEnabled(enabled);
+    menu->addAction(action);
+    return action;
+}
+
+QWidget *QUserInterface::poppedWidget()
+{
+    return s_poppedWidget;
+}
+
+QPopupContainer *QUserInterface::popupWindow()
+{
+    return s_popupWindow;
+}
+
+QPopupContainer *QUserInterface::ensurePopupWindow(const QSize &size)
+{
+    if (s_popupWindow)
+        return s_popupWindow;
+
+    s_popupWindow = new QPopupContainer(this, Qt::Window | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint
+                                                  | Qt::WindowCloseButtonHint);
+    s_popupWindow->resize(size);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = s_popupWindow->geometry();
+        frame.moveCenter(screen->geometry().center());
+        s_popupWindow->setGeometry(frame);
+    }
+    // Later tear-offs reuse the window where the user left it.
+    s_popupLayout = new QVBoxLayout(s_popupWindow);
+    return s_popupWindow;
+}
+
+void QUserInterface::toggleEditorPopup(QWidget *widget)
+{
+    if (s_poppedWidget) {
+        backToDock();
+        return;
+    }
+    if (!widget)
+        return;
+
+    s_poppedWidget = widget;
+    s_popupOwner = this;
+    editFrame->hide();
+
+    QPopupContainer *window = ensurePopupWindow(widget->size());
+    // The window may have been made by another interface: docking goes to the editor's own.
+    disconnect(window, &QPopupContainer::goBack, nullptr, nullptr);
+    connect(window, &QPopupContainer::goBack, this, &QUserInterface::backToDock);
+    s_popupLayout->addWidget(widget);
+    window->show();
+
+    onDisconnectPopupEditor();
+
+    if (QWidgetList *popups = shellPopupList())
+        popups->append(widget);
+}
+
+void QUserInterface::backToDock()
+{
+    if (!s_poppedWidget)
+        return;
+    if (s_popupOwner && s_popupOwner != this) {
+        s_popupOwner->backToDock();
+        return;
+    }
+
+    QWidget *widget = s_poppedWidget;
+    if (s_popupWindow)
+        s_popupWindow->hide();
+    editLayout->addWidget(widget);
+    editFrame->show();
+
+    onConnectPopupEditor();
+
+    if (QWidgetList *popups = shellPopupList())
+        popups->removeAll(widget);
+    s_poppedWidget.clear();
+    s_popupOwner.clear();
+}

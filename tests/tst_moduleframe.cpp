@@ -1,0 +1,343 @@
+// The frame every module shows in the shell: search panel, edit area that tears
+// off into a floating window, and the editor frame with "Применить" / "Отмена".
+
+#include "objvar.h"
+#include "qdataeditor.h"
+#include "qpopupcontainer.h"
+#include "quserinterface.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A module that counts how often the frame asks it to reconnect or disconnect
+// what opens its edit area.
+class CountingInterface : public QUserInterface
+{
+public:
+    using QUserInterface::QUserInterface;
+    int connects = 0;
+    int disconnects = 0;
+    bool onConnectPopupEditor() override { return ++connects; }
+    bool onDisconnectPopupEditor() override { return ++disconnects; }
+};
+
+// An interface with its editor frame docked in the edit area, wired as modules do.
+struct Module
+{
+    CountingInterface ui;
+    QDataEditor *frame;
+
+    Module()
+        : frame(new QDataEditor(&ui))
+    {
+        ui.editLayout->addWidget(frame);
+        QObject::connect(frame, &QDataEditor::popup, &ui, &QUserInterface::toggleEditorPopup);
+        ui.editFrame->show();
+        ui.show();
+    }
+};
+
+} // namespace
+
+class TestModuleFrame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void tearOffAndDockBack_data();
+    void tearOffAndDockBack();
+    void popupWindowPlacement();
+    void editorDocksIntoItsOwnInterface();
+    void ownerDestroyedWhileFloating();
+
+    void findPanelToggle();
+    void findSignals_data();
+    void findSignals();
+
+    void applyButton_data();
+    void applyButton();
+    void editorFrame();
+};
+
+void TestModuleFrame::cleanup()
+{
+    qApp->setProperty("popupList", QVariant());
+    QVERIFY2(!QUserInterface::poppedWidget(), "a test left an editor floating");
+}
+
+void TestModuleFrame::tearOffAndDockBack_data()
+{
+    QTest::addColumn<QString>("dock");
+    QTest::addColumn<bool>("publishList");
+
+    QTest::newRow("double click again") << "double click" << true;
+    QTest::newRow("toggle with no widget") << "toggle null" << true;
+    QTest::newRow("close button") << "close" << true;
+    QTest::newRow("escape") << "escape" << true;
+    QTest::newRow("OK in the window") << "accept" << true;
+    QTest::newRow("shell without a popup list") << "close" << false;
+}
+
+void TestModuleFrame::tearOffAndDockBack()
+{
+    QFETCH(QString, dock);
+    QFETCH(bool, publishList);
+
+    QWidgetList popups;
+    if (publishList)
+        qApp->setProperty("popupList", objToVar(&popups));
+    Module module;
+
+    QTest::mouseDClick(module.frame->lbCaption, Qt::LeftButton);
+    QPointer<QPopupContainer> window = QUserInterface::popupWindow();
+    QVERIFY(window);
+    QCOMPARE(QUserInterface::poppedWidget(), module.frame);
+    QCOMPARE(module.frame->window(), window.data());
+    QVERIFY(window->isVisible());
+    QVERIFY(!module.ui.editFrame->isVisible());
+    QCOMPARE(module.ui.disconnects, 1);
+    QCOMPARE(popups, publishList ? QWidgetList{module.frame} : QWidgetList());
+
+    if (dock == QLatin1String("double click"))
+        QTest::mouseDClick(module.frame->lbCaption, Qt::LeftButton);
+    else if (dock == QLatin1String("toggle null"))
+        module.ui.toggleEditorPopup(nullptr);
+    else if (dock == QLatin1String("close"))
+        QVERIFY(!window->close());
+    else if (dock == QLatin1String("escape"))
+        QTest::keyClick(window, Qt::Key_Escape);
+    else if (dock == QLatin1String("accept"))
+        window->accept();
+
+    QVERIFY(!QUserInterface::poppedWidget());
+    QVERIFY2(window, "the floating window is kept for the next tear-off");
+    QVERIFY(!window->isVisible());
+    QCOMPARE(module.frame->parentWidget(), module.ui.editFrame);
+    QVERIFY(module.ui.editFrame->isVisible());
+    QCOMPARE(module.ui.connects, 1);
+    QVERIFY(popups.isEmpty());
+
+    // Docked: a toggle with no widget has nothing to do.
+    module.ui.toggleEditorPopup(nullptr);
+    QVERIFY(!QUserInterface::poppedWidget());
+    module.ui.backToDock();
+    QCOMPARE(module.ui.connects, 1);
+}
+
+void TestModuleFrame::popupWindowPlacement()
+{
+    Module module;
+    module.frame->resize(320, 240);
+
+    module.ui.toggleEditorPopup(module.frame);
+    QPopupContainer *window = QUserInterface::popupWindow();
+    QCOMPARE(window->size(), QSize(320, 240));
+    QCOMPARE(window->geometry().center(), QGuiApplication::primaryScreen()->geometry().center());
+    QVERIFY(window->windowFlags() & Qt::WindowCloseButtonHint);
+
+    // The user moves the window; the next tear-off reuses it where it was left.
+    window->move(15, 25);
+    module.ui.backToDock();
+    module.ui.toggleEditorPopup(module.frame);
+    QCOMPARE(QUserInterface::popupWindow(), window);
+    QCOMPARE(window->pos(), QPoint(15, 25));
+    module.ui.backToDock();
+}
+
+void TestModuleFrame::editorDocksIntoItsOwnInterface()
+{
+    Module first;
+    Module second;
+
+    first.ui.toggleEditorPopup(first.frame);
+    // Another module's toggle docks the floating editor home, not into itself.
+    second.ui.toggleEditorPopup(second.frame);
+    QVERIFY(!QUserInterface::poppedWidget());
+    QCOMPARE(first.frame->parentWidget(), first.ui.editFrame);
+    QCOMPARE(second.frame->parentWidget(), second.ui.editFrame);
+    QCOMPARE(first.ui.connects, 1);
+    QCOMPARE(second.ui.connects, 0);
+
+    // The window made by the first module carries the second one's editor and
+    // sends it back there when closed.
+    second.ui.toggleEditorPopup(second.frame);
+    QCOMPARE(second.frame->window(), QUserInterface::popupWindow());
+    QUserInterface::popupWindow()->close();
+    QCOMPARE(second.frame->parentWidget(), second.ui.editFrame);
+    QCOMPARE(second.ui.connects, 1);
+    QCOMPARE(first.ui.connects, 1);
+}
+
+void TestModuleFrame::ownerDestroyedWhileFloating()
+{
+    QWidgetList popups;
+    qApp->setProperty("popupList", objToVar(&popups));
+    Module windowOwner;
+    windowOwner.ui.toggleEditorPopup(windowOwner.frame);
+    windowOwner.ui.backToDock();
+
+    auto *module = new Module;
+    QPointer<QDataEditor> frame = module->frame;
+    module->ui.toggleEditorPopup(frame);
+    QCOMPARE(frame->window(), QUserInterface::popupWindow());
+
+    delete module;
+    QVERIFY2(!frame, "the editor goes with its module");
+    QVERIFY(!QUserInterface::poppedWidget());
+    QVERIFY(!QUserInterface::popupWindow()->isVisible());
+    QVERIFY(popups.isEmpty());
+}
+
+void TestModuleFrame::findPanelToggle()
+{
+    QUserInterface ui;
+    ui.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ui));
+    QVERIFY(!ui.searchFrame->isVisible());
+    QVERIFY(ui.actions().contains(ui.actionFind));
+    QCOMPARE(ui.actionFind->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+
+    ui.actionFind->trigger();
+    QVERIFY(ui.searchFrame->isVisible());
+    QCOMPARE(ui.focusWidget(), ui.edFind);
+
+    ui.actionFind->trigger();
+    QVERIFY(!ui.searchFrame->isVisible());
+}
+
+void TestModuleFrame::findSignals_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expectedSignal");
+
+    QTest::newRow("Enter in the field") << "enter" << "findFirst";
+    QTest::newRow("search button") << "first" << "findFirst";
+    QTest::newRow("previous") << "prev" << "findPrev";
+    QTest::newRow("next") << "next" << "findNext";
+}
+
+void TestModuleFrame::findSignals()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, expectedSignal);
+
+    QUserInterface ui;
+    ui.show();
+    ui.showFindPanel();
+    QSignalSpy first(&ui, &QUserInterface::findFirst);
+    QSignalSpy prev(&ui, &QUserInterface::findPrev);
+    QSignalSpy next(&ui, &QUserInterface::findNext);
+    ui.edFind->setText(QStringLiteral("ООО Ромашка"));
+
+    if (input == QLatin1String("enter"))
+        QTest::keyClick(ui.edFind, Qt::Key_Return);
+    else if (input == QLatin1String("first"))
+        QTest::mouseClick(ui.btFindFirst, Qt::LeftButton);
+    else if (input == QLatin1String("prev"))
+        QTest::mouseClick(ui.btFindPrev, Qt::LeftButton);
+    else if (input == QLatin1String("next"))
+        QTest::mouseClick(ui.btFindNext, Qt::LeftButton);
+
+    QCOMPARE(first.count(), expectedSignal == QLatin1String("findFirst") ? 1 : 0);
+    QCOMPARE(prev.count(), expectedSignal == QLatin1String("findPrev") ? 1 : 0);
+    QCOMPARE(next.count(), expectedSignal == QLatin1String("findNext") ? 1 : 0);
+    if (first.count())
+        QCOMPARE(first.first().first().toString(), QStringLiteral("ООО Ромашка"));
+}
+
+void TestModuleFrame::applyButton_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("oks");
+    QTest::addColumn<int>("cancels");
+
+    QTest::newRow("fresh") << QStringList() << false << 0 << 0;
+    QTest::newRow("changed") << QStringList{"change"} << true << 0 << 0;
+    QTest::newRow("changed twice") << QStringList{"change", "change"} << true << 0 << 0;
+    QTest::newRow("reset") << QStringList{"change", "reset"} << false << 0 << 0;
+    QTest::newRow("applied") << QStringList{"change", "click ok"} << false << 1 << 0;
+    QTest::newRow("cancelled") << QStringList{"change", "click cancel"} << false << 0 << 1;
+    QTest::newRow("cancel without changes") << QStringList{"click cancel"} << false << 0 << 1;
+    QTest::newRow("changed after apply") << QStringList{"change", "click ok", "change"} << true << 1 << 0;
+}
+
+void TestModuleFrame::applyButton()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, enabled);
+    QFETCH(int, oks);
+    QFETCH(int, cancels);
+
+    QDataEditor frame;
+    frame.show();
+    // Whoever hears ok() or cancel() must already see the changes as settled.
+    int okCount = 0;
+    int cancelCount = 0;
+    connect(&frame, &QDataEditor::ok, this, [&] {
+        QVERIFY(!frame.okButton()->isEnabled());
+        ++okCount;
+    });
+    connect(&frame, &QDataEditor::cancel, this, [&] {
+        QVERIFY(!frame.okButton()->isEnabled());
+        ++cancelCount;
+    });
+
+    for (const QString &step : qAsConst(steps)) {
+        if (step == QLatin1String("change"))
+            frame.OnChange();
+        else if (step == QLatin1String("reset"))
+            frame.onReset();
+        else if (step == QLatin1String("click ok"))
+            QTest::mouseClick(frame.okButton(), Qt::LeftButton);
+        else if (step == QLatin1String("click cancel"))
+            QTest::mouseClick(frame.cancelButton(), Qt::LeftButton);
+    }
+
+    QCOMPARE(frame.okButton()->isEnabled(), enabled);
+    QCOMPARE(okCount, oks);
+    QCOMPARE(cancelCount, cancels);
+}
+
+void TestModuleFrame::editorFrame()
+{
+    QDataEditor frame;
+    QCOMPARE(frame.okButton()->text(), QStringLiteral("Применить"));
+    QCOMPARE(frame.cancelButton()->text(), QStringLiteral("Отмена"));
+    QVERIFY(!frame.okButton()->isDefault() && !frame.okButton()->autoDefault());
+    QVERIFY(!frame.cancelButton()->isDefault() && !frame.cancelButton()->autoDefault());
+    QVERIFY(!frame.editor());
+
+    auto *editor = new QWidget;
+    editor->setWindowTitle(QStringLiteral("Сделка №15"));
+    QDialog dialog;
+    frame.initModal(&dialog, editor);
+    QCOMPARE(frame.editor(), editor);
+    QCOMPARE(editor->parentWidget(), frame.scrollAreaWidgetContents);
+    QCOMPARE(frame.lbCaption->text(), QStringLiteral("Сделка №15"));
+
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    frame.OnChange();
+    frame.okButton()->click();
+    frame.cancelButton()->click();
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(rejected.count(), 1);
+
+    QSignalSpy popup(&frame, &QDataEditor::popup);
+    QTest::mouseDClick(frame.lbCaption, Qt::LeftButton);
+    QCOMPARE(popup.count(), 1);
+    QCOMPARE(popup.first().first().value<QWidget *>(), &frame);
+}
+
+QTEST_MAIN(TestModuleFrame)
+#include "tst_moduleframe.moc"
