@@ -125,21 +125,20 @@ void QBubbleTip::showBubble(const QPoint &pos, int msecs, bool showArrow, bool p
         grid->activate();
     const QSize hint = sizeHint();
     const int fullHeight = hint.height();
-    const bool fitsBelow = pos.y() + fullHeight + screenGap <= screen.bottom();
-    const bool fitsAbove = pos.y() - fullHeight - screenGap >= screen.top();
+    const bool fitsBelow = pos.y() + fullHeight - 1 + screenGap <= screen.bottom();
+    const bool fitsAbove = pos.y() - fullHeight + 1 - screenGap >= screen.top();
     bool arrowAtTop = fitsBelow;
     if (preferAbove && fitsAbove)
         arrowAtTop = false;
     else if (!fitsBelow && !fitsAbove)
         arrowAtTop = screen.bottom() - pos.y() > pos.y() - screen.top();
-    const bool arrowAtLeft = pos.x() - arrowOffset + hint.width() + screenGap <= screen.right();
+    const bool arrowAtLeft = pos.x() - arrowOffset + hint.width() - 1 + screenGap <= screen.right();
 
     setContentsMargins(border + 3, arrowAtTop ? arrowRoom : plainRoom,
                        border + 3, arrowAtTop ? plainRoom : arrowRoom);
     if (QLayout *grid = layout())
         grid->activate();
     const QSize size = hint;
-    resize(size);
 
     // The balloon's body, without the arrow's room.
     const int left = 0;
@@ -183,10 +182,14 @@ void QBubbleTip::showBubble(const QPoint &pos, int msecs, bool showArrow, bool p
     path.lineTo(left, top + cornerRadius);
     path.arcTo(QRect(left, top, diameter, diameter), 180, -90);
 
-    // The tip lands on pos; near an edge the whole bubble shifts inside the screen.
+    // The tip lands on pos; near an edge the whole bubble shifts inside the
+    // screen. The client area is placed, not a frame, since the tip is drawn in it.
     const QPoint topLeft(pos.x() - tipX, arrowAtTop ? pos.y() : pos.y() - size.height() + 1);
-    move(qBound(screen.left() + screenGap, topLeft.x(), screen.right() - size.width() - screenGap),
-         qBound(screen.top() + screenGap, topLeft.y(), screen.bottom() - size.height() - screenGap));
+    setGeometry(QRect(QPoint(qBound(screen.left() + screenGap, topLeft.x(),
+                                    screen.right() - size.width() + 1 - screenGap),
+                             qBound(screen.top() + screenGap, topLeft.y(),
+                                    screen.bottom() - size.height() + 1 - screenGap)),
+                      size));
 
     QBitmap shape(size);
     shape.fill(Qt::color0);

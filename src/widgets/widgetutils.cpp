@@ -12,6 +12,8 @@ void delayMs(unsigned int ms)
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; a delay must never be shorter.
+    timer.setTimerType(Qt::PreciseTimer);
     // QTimer takes a signed interval; a longer wait than that is a caller's mistake.
     timer.setInterval(static_cast<int>(qMin<unsigned int>(ms, std::numeric_limits<int>::max())));
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
