@@ -5,8 +5,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+// The dialog needs only the table's model; built without the table class it
+// still serves any model.
 #if __has_include("qdatatable.h")
 #include "qdatatable.h"
+
+#include <QStandardItemModel>
 
 QRecentListDialog::QRecentListDialog(QDataTable *table, const QString &title, int column, QWidget *parent)
     : QRecentListDialog(table ? table->getModel() : nullptr, title, column, parent)
