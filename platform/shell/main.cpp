@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "shelloptions.h"
 #include "shellservices.h"
+#include "widgetsdemo.h"
 
 #include "qsqlconnection.h"
 
@@ -89,6 +90,15 @@ int main(int argc, char *argv[])
         return 2;
     }
     ShellServices::publishSwitches(options);
+
+    // The common widgets need no database, so their demo runs before one is prepared.
+    if (options.widgetsDemo) {
+        WidgetsDemo demo;
+        if (!options.screenshot.isEmpty())
+            return demo.saveScreenshot(options.screenshot) ? 0 : 1;
+        demo.show();
+        return app.exec();
+    }
 
     DatabaseLocation location;
     if (!location.prepare(options, &error)) {

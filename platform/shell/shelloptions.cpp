@@ -17,13 +17,14 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption debugDbOption(QStringLiteral("debug-db"), QStringLiteral("Show database errors in a message box."));
     const QCommandLineOption noStoredProcOption(QStringLiteral("no-stored-proc"), QStringLiteral("Take new keys from the driver instead of insert scripts."));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the main window as a PNG file and exit."), QStringLiteral("file"));
+    const QCommandLineOption widgetsDemoOption(QStringLiteral("widgets-demo"), QStringLiteral("Show the common widgets; needs no database."));
     const QCommandLineOption dataDirOption(QStringLiteral("data-dir"), QStringLiteral("Folder of the private database server."), QStringLiteral("folder"));
     const QCommandLineOption dbHostOption(QStringLiteral("db-host"), QStringLiteral("Database server host or socket folder."), QStringLiteral("host"));
     const QCommandLineOption dbPortOption(QStringLiteral("db-port"), QStringLiteral("Database server port."), QStringLiteral("port"));
     const QCommandLineOption dbNameOption(QStringLiteral("db-name"), QStringLiteral("Database name."), QStringLiteral("name"));
     const QCommandLineOption dbUserOption(QStringLiteral("db-user"), QStringLiteral("Database role."), QStringLiteral("role"));
     parser.addOptions({driverDirOption, driverOption, userOption, passwordOption, noGuiOption, traceOption,
-                       debugDbOption, noStoredProcOption, screenshotOption, dataDirOption,
+                       debugDbOption, noStoredProcOption, screenshotOption, widgetsDemoOption, dataDirOption,
                        dbHostOption, dbPortOption, dbNameOption, dbUserOption});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -44,6 +45,7 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     debugDb = parser.isSet(debugDbOption);
     noStoredProc = parser.isSet(noStoredProcOption);
     screenshot = parser.value(screenshotOption);
+    widgetsDemo = parser.isSet(widgetsDemoOption);
     dataDir = parser.value(dataDirOption);
     dbHost = parser.value(dbHostOption);
     dbPort = parser.value(dbPortOption);

@@ -18,6 +18,7 @@ struct ShellOptions
     bool debugDb = false;
     bool noStoredProc = false;
     QString screenshot;
+    bool widgetsDemo = false;  // show the common widgets instead of logging in
     QString dataDir;       // folder of the private server
     QString dbHost;
     QString dbPort;
