@@ -1,0 +1,423 @@
+// Measures the data table against the toolkit's own ways of doing the same
+// work, in one run on the private server: loading, committing, locating and
+// filtering. Prints ratios; asserts nothing.
+
+#include "objvar.h"
+#include "qdatatable.h"
+#include "qsqlconnection.h"
+#include "testserver.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QLibrary>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlTableModel>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <malloc.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int loadRows = 100000;
+constexpr int commitRows = 10000;
+constexpr int runs = 3;
+
+const char *const selectText =
+        "select id, n_a, n_b, n_c, n_x, n_y, n_z, c_name, c_code, c_note, d_from, d_to from bench.t_rows order by id";
+
+// Heap in use and resident memory, with the resident peak reset before each measurement.
+struct MemoryProbe
+{
+    size_t heapBefore = 0;
+    long rssBefore = 0;
+
+    static size_t heapInUse()
+    {
+        const struct mallinfo2 info = mallinfo2();
+        return info.uordblks + info.hblkhd;
+    }
+
+    static long statusKb(const char *key)
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        const QList<QByteArray> lines = status.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            if (line.startsWith(key))
+                return line.mid(static_cast<int>(qstrlen(key))).trimmed().split(' ').first().toLong();
+        }
+        return 0;
+    }
+
+    void start()
+    {
+        malloc_trim(0);
+        QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+        if (clearRefs.open(QIODevice::WriteOnly))
+            clearRefs.write("5");
+        rssBefore = statusKb("VmRSS:");
+        heapBefore = heapInUse();
+    }
+
+    double heldPerRow(int rows) const { return double(heapInUse() - heapBefore) / rows; }
+    double peakPerRow(int rows) const { return double(statusKb("VmHWM:") - rssBefore) * 1024.0 / rows; }
+};
+
+struct Measure
+{
+    double bestMs = 1e18;
+    double heldPerRow = 0;
+    double peakPerRow = 0;
+};
+
+void fail(const QString &what)
+{
+    std::fprintf(stderr, "bench_datatable: %s\n", qPrintable(what));
+    std::exit(1);
+}
+
+void exec(const QString &sql)
+{
+    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
+    if (!query.exec(sql))
+        fail(query.lastError().text());
+}
+
+void createData()
+{
+    exec(QStringLiteral("drop schema if exists bench cascade"));
+    exec(QStringLiteral("create schema bench"));
+    const QString shape = QStringLiteral(
+            "n_a integer, n_b integer, n_c integer, n_x double precision, n_y double precision, "
+            "n_z double precision, c_name text, c_code text, c_note text, d_from date, d_to date");
+    exec(QStringLiteral("create table bench.t_rows (id bigint primary key, %1)").arg(shape));
+    exec(QStringLiteral("create table bench.t_target (id bigserial primary key, %1)").arg(shape));
+    exec(QStringLiteral("create table bench.t_bulk (id bigserial primary key, %1)").arg(shape));
+    exec(QStringLiteral(
+            "insert into bench.t_rows select g, g %% 1000, g %% 7, g * 3, g * 0.5, (g %% 977) / 7.0, g / 3.0, "
+            "'name ' || g, 'K' || (g %% 50), md5(g::text), date '2020-01-01' + g %% 1000, date '2021-06-01' + g %% 365 "
+            "from generate_series(1, %1) g").arg(loadRows).replace(QStringLiteral("%%"), QStringLiteral("%")));
+    exec(QStringLiteral("analyze bench.t_rows"));
+}
+
+void addBenchColumns(QDataTable *table)
+{
+    table->addColumn(QStringLiteral("id"), QVariant::LongLong, true, QStringLiteral("id"), -1);
+    table->addColumn(QStringLiteral("n_a"), QVariant::Int);
+    table->addColumn(QStringLiteral("n_b"), QVariant::Int);
+    table->addColumn(QStringLiteral("n_c"), QVariant::Int);
+    table->addColumn(QStringLiteral("n_x"), QVariant::Double);
+    table->addColumn(QStringLiteral("n_y"), QVariant::Double);
+    table->addColumn(QStringLiteral("n_z"), QVariant::Double);
+    table->addColumn(QStringLiteral("c_name"), QVariant::String);
+    table->addColumn(QStringLiteral("c_code"), QVariant::String, true, QString(), 0, 100, QVariant(), colDisplayLookup);
+    table->addColumn(QStringLiteral("c_note"), QVariant::String);
+    table->addColumn(QStringLiteral("d_from"), QVariant::Date);
+    table->addColumn(QStringLiteral("d_to"), QVariant::Date);
+}
+
+// Runs `body` `runs` times; memory is measured on the first run while what
+// the body built is still alive (the body returns a function that frees it).
+Measure measure(const std::function<std::function<void()>()> &body, int rows)
+{
+    Measure result;
+    for (int run = 0; run < runs; ++run) {
+        MemoryProbe probe;
+        probe.start();
+        QElapsedTimer clock;
+        clock.start();
+        const std::function<void()> release = body();
+        result.bestMs = std::min(result.bestMs, clock.nsecsElapsed() / 1e6);
+        if (run == 0) {
+            result.heldPerRow = probe.heldPerRow(rows);
+            result.peakPerRow = probe.peakPerRow(rows);
+        }
+        release();
+    }
+    return result;
+}
+
+void printOpen(const char *name, const Measure &m, const Measure &baseline)
+{
+    std::printf("  %-44s %9.1f ms  x%5.2f   held %7.0f B/row   peak %7.0f B/row\n", name, m.bestMs,
+                m.bestMs / baseline.bestMs, m.heldPerRow, m.peakPerRow);
+}
+
+class Decorator : public QObject
+{
+public:
+    void onGetDispInfo(int column, QVariant *value, QCellData *cell, QSqlRecord *, int)
+    {
+        if (column == 1 && value->toInt() % 2)
+            cell->foreground = QBrush(Qt::darkRed);
+    }
+};
+
+void benchOpen(QSqlConnection *connection)
+{
+    std::printf("\nopen: %d rows x 12 columns (best of %d)\n", loadRows, runs);
+    QSqlDatabase db = QSqlDatabase::database(QStringLiteral("MainConnection"));
+
+    const Measure tableModel = measure([&]() -> std::function<void()> {
+        auto *model = new QSqlTableModel(nullptr, db);
+        model->setTable(QStringLiteral("bench.t_rows"));
+        model->setSort(0, Qt::AscendingOrder);
+        model->select();
+        while (model->canFetchMore())
+            model->fetchMore();
+        if (model->rowCount() != loadRows)
+            fail(QStringLiteral("QSqlTableModel fetched %1 rows").arg(model->rowCount()));
+        return [model] { delete model; };
+    }, loadRows);
+
+    const Measure bareQuery = measure([&]() -> std::function<void()> {
+        auto *records = new QVector<QSqlRecord>;
+        records->reserve(loadRows);
+        QSqlQuery query(db);
+        query.exec(QString::fromLatin1(selectText));
+        while (query.next())
+            records->append(query.record());
+        query.finish();
+        return [records] { delete records; };
+    }, loadRows);
+
+    auto openTable = [&](bool decorated) {
+        return [&, decorated]() -> std::function<void()> {
+            auto *table = new QDataTable(QStringLiteral("bench.t_rows"), connection);
+            auto *decorator = new Decorator;
+            if (decorated)
+                QObject::connect(table, &QDataTable::getDispInfo, decorator, &Decorator::onGetDispInfo);
+            table->setNativeScripts(QString::fromLatin1(selectText), QString(), QString(), QString());
+            addBenchColumns(table);
+            table->setKeyField(QStringLiteral("id"));
+            table->open();
+            if (table->rowCount() != loadRows)
+                fail(QStringLiteral("the table loaded %1 rows").arg(table->rowCount()));
+            return [table, decorator] {
+                delete table;
+                delete decorator;
+            };
+        };
+    };
+    const Measure table = measure(openTable(false), loadRows);
+    const Measure decorated = measure(openTable(true), loadRows);
+
+    std::printf("  time ratios against (b) QSqlTableModel::select + fetchMore\n");
+    printOpen("(b) QSqlTableModel::select + fetchMore", tableModel, tableModel);
+    printOpen("(a) bare QSqlQuery, copying each QSqlRecord", bareQuery, tableModel);
+    printOpen("QDataTable::open (key index on id)", table, tableModel);
+    printOpen("QDataTable::open, display callback connected", decorated, tableModel);
+    std::printf("  open / (a) time x%.2f, memory held x%.2f\n", table.bestMs / bareQuery.bestMs,
+                table.heldPerRow / bareQuery.heldPerRow);
+}
+
+void benchCommit(QSqlConnection *connection)
+{
+    std::printf("\ncommit: %d new rows\n", commitRows);
+    QSqlDatabase db = QSqlDatabase::database(QStringLiteral("MainConnection"));
+    QVariantList a, b, c, x, y, z, name, code, note, from, to;
+    for (int i = 0; i < commitRows; ++i) {
+        a << i % 1000;
+        b << i % 7;
+        c << i * 3;
+        x << i * 0.5;
+        y << i / 7.0;
+        z << i / 3.0;
+        name << QStringLiteral("name %1").arg(i);
+        code << QStringLiteral("K%1").arg(i % 50);
+        note << QStringLiteral("note %1").arg(i);
+        from << QDate(2020, 1, 1).addDays(i % 1000);
+        to << QDate(2021, 6, 1).addDays(i % 365);
+    }
+
+    exec(QStringLiteral("truncate bench.t_target restart identity"));
+    QDataTable table(QStringLiteral("bench.t_target"), connection);
+    table.setNativeScripts(QStringLiteral("select * from bench.t_target"), QString(),
+                           QStringLiteral("insert into bench.t_target (n_a, n_b, n_c, n_x, n_y, n_z, c_name, c_code, "
+                                          "c_note, d_from, d_to) values (:n_a, :n_b, :n_c, :n_x, :n_y, :n_z, "
+                                          ":c_name, :c_code, :c_note, :d_from, :d_to) returning *"),
+                           QString());
+    addBenchColumns(&table);
+    table.setKeyField(QStringLiteral("id"));
+    table.open();
+    const QStringList fields = {"n_a", "n_b", "n_c", "n_x", "n_y", "n_z", "c_name", "c_code", "c_note", "d_from", "d_to"};
+    const QList<QVariantList> columns = {a, b, c, x, y, z, name, code, note, from, to};
+    QElapsedTimer fillClock;
+    fillClock.start();
+    for (int i = 0; i < commitRows; ++i) {
+        QSqlRecord record = table.newRow(false);
+        for (int f = 0; f < fields.size(); ++f)
+            record.setValue(fields.at(f), columns.at(f).at(i));
+        table.setRow(table.lastRow(), record, false);
+    }
+    const double fillMs = fillClock.nsecsElapsed() / 1e6;
+
+    int announced = 0;
+    QObject::connect(&table, &QDataTable::dataChanged, [&announced] { ++announced; });
+    QElapsedTimer clock;
+    clock.start();
+    if (!table.commit())
+        fail(QStringLiteral("commit failed"));
+    const double commitMs = clock.nsecsElapsed() / 1e6;
+    if (announced != commitRows)
+        fail(QStringLiteral("%1 new keys announced").arg(announced));
+
+    exec(QStringLiteral("truncate bench.t_bulk restart identity"));
+    QList<QVariant> params;
+    for (const QVariantList &column : columns)
+        params << QVariant(column);
+    clock.restart();
+    QSqlQuery bulk(db);
+    connection->execScript(QStringLiteral("insert into bench.t_bulk (n_a, n_b, n_c, n_x, n_y, n_z, c_name, c_code, "
+                                          "c_note, d_from, d_to) select * from unnest(:n_a, :n_b, :n_c, :n_x, :n_y, "
+                                          ":n_z, :c_name, :c_code, :c_note, :d_from, :d_to)"),
+                           &bulk, params);
+    if (!bulk.isActive())
+        fail(bulk.lastError().text());
+    const double bulkMs = clock.nsecsElapsed() / 1e6;
+    QSqlQuery count(db);
+    count.exec(QStringLiteral("select (select count(*) from bench.t_target), (select count(*) from bench.t_bulk)"));
+    count.next();
+
+    std::printf("  filling %d new rows in memory                %9.1f ms\n", commitRows, fillMs);
+    std::printf("  one INSERT ... SELECT FROM unnest(...)          %9.1f ms  (%d rows)\n", bulkMs,
+                count.value(1).toInt());
+    std::printf("  QDataTable::commit, insert script per row    %9.1f ms  (%d rows)  x%.1f of unnest, %.0f rows/s\n",
+                commitMs, count.value(0).toInt(), commitMs / bulkMs, commitRows / (commitMs / 1000.0));
+}
+
+void benchLocateAndFilter(QSqlConnection *connection)
+{
+    QDataTable table(QStringLiteral("bench.t_rows"), connection);
+    table.setNativeScripts(QString::fromLatin1(selectText), QString(), QString(), QString());
+    addBenchColumns(&table);
+    table.setKeyField(QStringLiteral("id"));
+    table.open();
+    QStandardItemModel *model = table.getModel();
+
+    std::printf("\nlocate over %d rows\n", loadRows);
+    QRandomGenerator random(42);
+    const int indexedLookups = 100000;
+    QVector<qint64> ids(indexedLookups);
+    for (qint64 &id : ids)
+        id = random.bounded(1, loadRows + 1);
+
+    // Baseline: the ideal hash from key text to row, built outside the timing.
+    QHash<QString, int> ideal;
+    for (int row = 0; row < loadRows; ++row)
+        ideal.insert(model->item(row, 0)->data(ValueRole).toString(), row);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 checksum = 0;
+    for (qint64 id : qAsConst(ids))
+        checksum += ideal.value(QString::number(id));
+    const double idealMs = clock.nsecsElapsed() / 1e6;
+    clock.restart();
+    for (qint64 id : qAsConst(ids))
+        checksum -= table.locate(QStringLiteral("id"), id);
+    const double indexedMs = clock.nsecsElapsed() / 1e6;
+    if (checksum != 0)
+        fail(QStringLiteral("locate by index found other rows than the hash"));
+
+    const int plainLookups = 200;
+    QVector<QString> names(plainLookups);
+    for (QString &name : names)
+        name = QStringLiteral("name %1").arg(random.bounded(1, loadRows + 1));
+    clock.restart();
+    for (const QString &name : qAsConst(names)) {
+        for (int row = 0; row < loadRows; ++row) {
+            if (model->item(row, 7)->data(ValueRole).toString() == name) {
+                checksum += row;
+                break;
+            }
+        }
+    }
+    const double scanMs = clock.nsecsElapsed() / 1e6;
+    clock.restart();
+    for (const QString &name : qAsConst(names))
+        checksum -= table.locate(QStringLiteral("c_name"), name);
+    const double plainMs = clock.nsecsElapsed() / 1e6;
+    if (checksum != 0)
+        fail(QStringLiteral("locate by a plain field found other rows than the scan"));
+
+    std::printf("  by indexed id:     %10.0f lookups/s   (plain QHash of key text: %10.0f lookups/s, x%.1f)\n",
+                indexedLookups / (indexedMs / 1000), indexedLookups / (idealMs / 1000), indexedMs / idealMs);
+    std::printf("  by plain c_name:   %10.0f lookups/s   (scan of the model's values: %7.0f lookups/s, x%.1f)\n",
+                plainLookups / (plainMs / 1000), plainLookups / (scanMs / 1000), plainMs / scanMs);
+
+    std::printf("\napplyFilters over %d rows, bound view\n", loadRows);
+    QTableView view;
+    table.setView(&view);
+    // Baseline: hiding the same rows straight through the view.
+    QVector<bool> keep(loadRows);
+    const QSet<QString> codes = {QStringLiteral("K1"), QStringLiteral("K2"), QStringLiteral("K3")};
+    for (int row = 0; row < loadRows; ++row)
+        keep[row] = codes.contains(model->item(row, 8)->text());
+    clock.restart();
+    for (int row = 0; row < loadRows; ++row)
+        view.setRowHidden(row, !keep.at(row));
+    const double directHideMs = clock.nsecsElapsed() / 1e6;
+    clock.restart();
+    for (int row = 0; row < loadRows; ++row)
+        view.setRowHidden(row, false);
+    const double directShowMs = clock.nsecsElapsed() / 1e6;
+
+    clock.restart();
+    table.setFilter(QStringLiteral("c_code"), QStringList(codes.cbegin(), codes.cend()), fltKeep);
+    const double filterMs = clock.nsecsElapsed() / 1e6;
+    const int visible = table.visibleRowCount();
+    clock.restart();
+    table.applyFilters();
+    const double reapplyMs = clock.nsecsElapsed() / 1e6;
+    clock.restart();
+    table.clearAllFilters();
+    const double clearMs = clock.nsecsElapsed() / 1e6;
+    std::printf("  setFilter (keep 3 of 50 codes, %d rows stay)  %8.1f ms   (setRowHidden loop: %8.1f ms, x%.2f)\n",
+                visible, filterMs, directHideMs, filterMs / directHideMs);
+    std::printf("  applyFilters again, nothing to change           %8.1f ms\n", reapplyMs);
+    std::printf("  clearAllFilters                                 %8.1f ms   (setRowHidden loop: %8.1f ms, x%.2f)\n",
+                clearMs, directShowMs, clearMs / directShowMs);
+    table.setView(nullptr);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QString error;
+    if (!TestServer::prepareDatabase(QStringLiteral("bench_datatable"), &error))
+        fail(error);
+    QLibrary driver(TestServer::driverFile());
+    QSqlConnection connection;
+    if (!TestServer::connectAndLogin(&driver, &connection, true, &error))
+        fail(error);
+    qApp->setProperty("Connection", objToVar(&connection));
+    std::printf("bench_datatable: creating %d rows in the private database...\n", loadRows);
+    createData();
+    {
+        // Warm the server's cache so that no measurement pays for the first read.
+        QSqlQuery warm(QSqlDatabase::database(QStringLiteral("MainConnection")));
+        warm.exec(QString::fromLatin1(selectText));
+    }
+
+    benchOpen(&connection);
+    benchCommit(&connection);
+    benchLocateAndFilter(&connection);
+    return 0;
+}

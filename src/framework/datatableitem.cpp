@@ -1,0 +1,272 @@
+#include "datatableitem.h"
+
+
+struct DataTableItem::Extra
+{
+    enum Part {
+        Original = 1,
+        Text = 2,
+        Icon = 4,
+        Foreground = 8,
+        Background = 16,
+        ToolTip = 32,
+        Font = 64
+    };
+
+    int parts = 0;
+    QVariant original;
+    QString text;
+    QIcon icon;
+    QBrush foreground;
+    QBrush background;
+    QString toolTip;
+    QFont font;
+
+    bool has(Part part) const { return parts & part; }
+    void set(Part part, bool on) { parts = on ? (parts | part) : (parts & ~part); }
+};
+
+DataTableItem::DataTableItem(const QVariant &value)
+    : m_value(value)
+{
+}
+
+DataTableItem::~DataTableItem() = default;
+
+DataTableItem::Extra &DataTableItem::extra()
+{
+    if (!m_extra)
+        m_extra = std::make_unique<Extra>();
+    return *m_extra;
+}
+
+void DataTableItem::dropExtraWhenEmpty()
+{
+    if (m_extra && m_extra->parts == 0)
+        m_extra.reset();
+}
+
+QString DataTableItem::textOf(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QString();
+    return value.toString();
+}
+
+bool DataTableItem::sameValue(const QVariant &a, const QVariant &b)
+{
+    if (a.userType() != b.userType() || a.isNull() != b.isNull())
+        return false;
+    return a.isNull() || a == b;
+}
+
+QVariant DataTableItem::originalValue() const
+{
+    if (m_extra && m_extra->has(Extra::Original))
+        return m_extra->original;
+    return m_value;
+}
+
+QString DataTableItem::displayText() const
+{
+    if (m_extra && m_extra->has(Extra::Text))
+        return m_extra->text;
+    return textOf(m_value);
+}
+
+bool DataTableItem::storeValue(const QVariant &value)
+{
+    if (sameValue(m_value, value))
+        return false;
+    if (!m_extra || !m_extra->has(Extra::Original)) {
+        Extra &e = extra();
+        e.original = m_value;
+        e.set(Extra::Original, true);
+    }
+    m_value = value;
+    return true;
+}
+
+void DataTableItem::acceptValue()
+{
+    if (!m_extra)
+        return;
+    m_extra->original = QVariant();
+    m_extra->set(Extra::Original, false);
+    dropExtraWhenEmpty();
+}
+
+bool DataTableItem::restoreOriginal()
+{
+    if (!m_extra || !m_extra->has(Extra::Original))
+        return false;
+    m_value = m_extra->original;
+    acceptValue();
+    return true;
+}
+
+void DataTableItem::applyCell(const cellData &cell, const QString &defaultText)
+{
+    const bool customText = cell.text != defaultText;
+    const bool customIcon = !cell.icon.isNull();
+    const bool customForeground = cell.foreground != cellData::defaultForeground();
+    const bool customBackground = cell.background.style() != Qt::NoBrush;
+    const bool customFont = cell.font != QFont();
+    const bool toolTip = !cell.toolTip.isEmpty();
+    if (!m_extra && !customText && !customIcon && !customForeground && !customBackground && !customFont && !toolTip)
+        return;
+
+    Extra &e = extra();
+    e.text = customText ? cell.text : QString();
+    e.set(Extra::Text, customText);
+    e.icon = customIcon ? cell.icon : QIcon();
+    e.set(Extra::Icon, customIcon);
+    e.foreground = customForeground ? cell.foreground : QBrush();
+    e.set(Extra::Foreground, customForeground);
+    e.background = customBackground ? cell.background : QBrush();
+    e.set(Extra::Background, customBackground);
+    e.font = customFont ? cell.font : QFont();
+    e.set(Extra::Font, customFont);
+    // A tool tip once given stays until another replaces it.
+    if (toolTip) {
+        e.toolTip = cell.toolTip;
+        e.set(Extra::ToolTip, true);
+    }
+    dropExtraWhenEmpty();
+}
+
+void DataTableItem::clearDecoration()
+{
+    if (!m_extra)
+        return;
+    m_extra->set(Extra::Text, false);
+    m_extra->set(Extra::Icon, false);
+    m_extra->set(Extra::Foreground, false);
+    m_extra->set(Extra::Background, false);
+    m_extra->text.clear();
+    m_extra->icon = QIcon();
+    dropExtraWhenEmpty();
+}
+
+QVariant DataTableItem::data(int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return displayText();
+    case OriginalValueRole:
+        return originalValue();
+    case ValueRole:
+        return m_value;
+    case Qt::DecorationRole:
+        return m_extra && m_extra->has(Extra::Icon) ? QVariant(m_extra->icon) : QVariant();
+    case Qt::ForegroundRole:
+        return m_extra && m_extra->has(Extra::Foreground) ? QVariant(m_extra->foreground)
+                                                          : QVariant(cellData::defaultForeground());
+    case Qt::BackgroundRole:
+        return m_extra && m_extra->has(Extra::Background) ? QVariant(m_extra->background) : QVariant();
+    case Qt::ToolTipRole:
+        return m_extra && m_extra->has(Extra::ToolTip) ? QVariant(m_extra->toolTip) : QVariant();
+    case Qt::FontRole:
+        return m_extra && m_extra->has(Extra::Font) ? QVariant(m_extra->font) : QVariant();
+    default:
+        return QStandardItem::data(role);
+    }
+}
+
+void DataTableItem::setData(const QVariant &value, int role)
+{
+    const bool clearing = !value.isValid();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        extra().text = value.toString();
+        extra().set(Extra::Text, !clearing);
+        break;
+    case OriginalValueRole:
+        extra().original = value;
+        extra().set(Extra::Original, !sameValue(value, m_value));
+        break;
+    case ValueRole:
+        storeValue(value);
+        break;
+    case Qt::DecorationRole:
+        extra().icon = qvariant_cast<QIcon>(value);
+        extra().set(Extra::Icon, !clearing);
+        break;
+    case Qt::ForegroundRole:
+        extra().foreground = qvariant_cast<QBrush>(value);
+        extra().set(Extra::Foreground, !clearing);
+        break;
+    case Qt::BackgroundRole:
+        extra().background = qvariant_cast<QBrush>(value);
+        extra().set(Extra::Background, !clearing);
+        break;
+    case Qt::ToolTipRole:
+        extra().toolTip = value.toString();
+        extra().set(Extra::ToolTip, !clearing);
+        break;
+    case Qt::FontRole:
+        extra().font = qvariant_cast<QFont>(value);
+        extra().set(Extra::Font, !clearing);
+        break;
+    default:
+        QStandardItem::setData(value, role);
+        return;
+    }
+    dropExtraWhenEmpty();
+    emitDataChanged();
+}
+
+void DataTableItem::copyCellInto(DataTableItem *copy) const
+{
+    copy->QStandardItem::operator=(*this);
+    copy->m_value = m_value;
+    if (m_extra)
+        copy->m_extra = std::make_unique<Extra>(*m_extra);
+}
+
+QStandardItem *DataTableItem::clone() const
+{
+    auto *copy = new DataTableItem;
+    copyCellInto(copy);
+    return copy;
+}
+
+DataTableRowItem::DataTableRowItem(const QVariant &value)
+    : DataTableItem(value)
+{
+}
+
+QVariant DataTableRowItem::data(int role) const
+{
+    if (role == RowStateRole)
+        return m_state;
+    if (role == LockRole)
+        return m_lock;
+    return DataTableItem::data(role);
+}
+
+void DataTableRowItem::setData(const QVariant &value, int role)
+{
+    if (role == RowStateRole) {
+        m_state = value.toInt();
+        emitDataChanged();
+        return;
+    }
+    if (role == LockRole) {
+        m_lock = value.toInt();
+        emitDataChanged();
+        return;
+    }
+    DataTableItem::setData(value, role);
+}
+
+QStandardItem *DataTableRowItem::clone() const
+{
+    auto *copy = new DataTableRowItem;
+    copyCellInto(copy);
+    copy->m_state = m_state;
+    copy->m_lock = m_lock;
+    return copy;
+}

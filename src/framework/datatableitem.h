@@ -1,0 +1,77 @@
+#ifndef DATATABLEITEM_H
+#define DATATABLEITEM_H
+
+#include "celldata.h"
+#include "datatabletypes.h"
+#include "dealsglobal.h"
+
+#include <QStandardItem>
+
+#include <memory>
+
+// One cell of a data table. It keeps the value and, only while they differ
+// from what the value alone implies, the original value and the decoration:
+// a loaded cell that nobody decorated holds nothing but its value.
+class DEALS_EXPORT DataTableItem : public QStandardItem
+{
+public:
+    explicit DataTableItem(const QVariant &value = QVariant());
+    ~DataTableItem() override;
+
+    int type() const override { return UserType + 1; }
+    QVariant data(int role = Qt::UserRole + 1) const override;
+    void setData(const QVariant &value, int role = Qt::UserRole + 1) override;
+    QStandardItem *clone() const override;
+
+    const QVariant &value() const { return m_value; }
+    QVariant originalValue() const;
+
+    // These change the cell silently; announce() tells the model afterwards.
+    bool storeValue(const QVariant &value);
+    void acceptValue();
+    bool restoreOriginal();
+    void applyCell(const cellData &cell, const QString &defaultText);
+    void clearDecoration();
+    void announce() { emitDataChanged(); }
+
+    QString displayText() const;
+
+    // The text form of a value as cells and search indexes use it: empty for null.
+    static QString textOf(const QVariant &value);
+    static bool sameValue(const QVariant &a, const QVariant &b);
+
+protected:
+    void copyCellInto(DataTableItem *copy) const;
+
+private:
+    struct Extra;
+    Extra &extra();
+    void dropExtraWhenEmpty();
+
+    QVariant m_value;
+    std::unique_ptr<Extra> m_extra;
+};
+
+// The first cell of a row: it also carries the row's state and lock, and its
+// address is the row's identity while the row is pending.
+class DEALS_EXPORT DataTableRowItem : public DataTableItem
+{
+public:
+    explicit DataTableRowItem(const QVariant &value = QVariant());
+
+    int type() const override { return UserType + 2; }
+    QVariant data(int role = Qt::UserRole + 1) const override;
+    void setData(const QVariant &value, int role = Qt::UserRole + 1) override;
+    QStandardItem *clone() const override;
+
+    int state() const { return m_state; }
+    void setState(int state) { m_state = state; }
+    int lock() const { return m_lock; }
+    void setLock(int lock) { m_lock = lock; }
+
+private:
+    int m_state = rsUnchanged;
+    int m_lock = 0;
+};
+
+#endif // DATATABLEITEM_H

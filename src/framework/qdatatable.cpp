@@ -1,0 +1,1504 @@
+#include "qdatatable.h"
+
+#include "datatableitem.h"
+#include "objvar.h"
+#include "qsqlconnection.h"
+#include "readonlydelegate.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QMetaMethod>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace {
+
+// A long load or commit yields to the event loop this often, not after every
+// row: the interface stays responsive and a 100,000-row load does not spend
+// its time dispatching empty event queues.
+constexpr int yieldIntervalMs = 20;
+
+void yieldWhenDue(bool backGround, QElapsedTimer *clock)
+{
+    if (!backGround || clock->elapsed() < yieldIntervalMs)
+        return;
+    QCoreApplication::processEvents();
+    clock->restart();
+}
+
+QVariant typedNull(int dataType)
+{
+    return QVariant(static_cast<QVariant::Type>(dataType));
+}
+
+} // namespace
+
+QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject *parent)
+    : QObject(parent)
+    , m_model(new QStandardItemModel(this))
+{
+    setObjectName(name);
+    m_model->setObjectName(name + QStringLiteral("_data_"));
+    m_model->setSortRole(ValueRole);
+    m_model->setItemPrototype(new DataTableItem);
+    // Whoever removes rows, the pending queues and indexes must never keep
+    // pointing at them.
+    connect(m_model, &QStandardItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &parent, int first, int last) {
+                if (!parent.isValid())
+                    forgetRows(first, last);
+            });
+    connect(m_model, &QStandardItemModel::modelAboutToBeReset, this, &QDataTable::forgetAllRows);
+    setConnection(connection);
+}
+
+QDataTable::QDataTable(QDataTable *other)
+    : QDataTable(other ? other->objectName() : QString(), nullptr, nullptr)
+{
+    if (!other)
+        return;
+    m_model->setObjectName(other->m_model->objectName());
+    m_columns = other->m_columns;
+    m_selectName = other->m_selectName;
+    m_updateName = other->m_updateName;
+    m_insertName = other->m_insertName;
+    m_deleteName = other->m_deleteName;
+    m_native = other->m_native;
+    m_selectText = other->m_selectText;
+    m_updateText = other->m_updateText;
+    m_insertText = other->m_insertText;
+    m_deleteText = other->m_deleteText;
+    m_connection = other->m_connection;
+    m_tableState = other->m_tableState;
+    m_autoIncrements = other->m_autoIncrements;
+    m_selectParams = other->m_selectParams;
+    m_modified = other->m_modified;
+    m_directEdit = other->m_directEdit;
+    m_currentRow = other->m_currentRow;
+    m_keyField = other->m_keyField;
+    m_indexDeclarations = other->m_indexDeclarations;
+    m_filters = other->m_filters;
+    m_appendedValues = other->m_appendedValues;
+    // Queues, index entries and display lookups name the other table's rows;
+    // the copy has none of them, so it starts with empty ones.
+    for (auto it = m_indexDeclarations.cbegin(); it != m_indexDeclarations.cend(); ++it) {
+        if (it.value() == idxHash)
+            m_indexData.insert(it.key(), SearchIndex());
+    }
+    if (m_tableState != -2)
+        connectItemChanged();
+}
+
+QDataTable::~QDataTable()
+{
+    // The model outlives this destructor's body as a child; keep it from
+    // calling back into members that are already gone.
+    disconnect(m_model, nullptr, this, nullptr);
+    if (m_shortcut) {
+        m_shortcut->setEnabled(false);
+        m_shortcut->deleteLater();
+    }
+}
+
+// ---------------------------------------------------------------- scripts
+
+void QDataTable::setScripts(const QString &aSelect, const QString &aUpdate, const QString &aInsert,
+                            const QString &aDelete, bool bNative)
+{
+    m_selectName = aSelect;
+    m_updateName = aUpdate;
+    m_insertName = aInsert;
+    m_deleteName = aDelete;
+    m_native = bNative;
+    if (bNative) {
+        setNativeScripts(aSelect, aUpdate, aInsert, aDelete);
+        return;
+    }
+    if (!m_connection) {
+        qWarning("Connection not defined");
+        return;
+    }
+    m_selectText = m_connection->getScript(aSelect);
+    m_updateText = m_connection->getScript(aUpdate);
+    m_insertText = m_connection->getScript(aInsert);
+    m_deleteText = m_connection->getScript(aDelete);
+}
+
+void QDataTable::setNativeScripts(const QString &aSelect, const QString &aUpdate, const QString &aInsert,
+                                  const QString &aDelete)
+{
+    // Remembered as native names too: loading and committing fetch the texts
+    // again from the names, which must not wipe texts given directly.
+    m_selectName = aSelect;
+    m_updateName = aUpdate;
+    m_insertName = aInsert;
+    m_deleteName = aDelete;
+    m_native = true;
+    m_selectText = aSelect;
+    m_updateText = aUpdate;
+    m_insertText = aInsert;
+    m_deleteText = aDelete;
+}
+
+void QDataTable::refetchScripts()
+{
+    if (m_connection)
+        setScripts(m_selectName, m_updateName, m_insertName, m_deleteName, m_native);
+}
+
+void QDataTable::setConnection(QSqlConnection *connection)
+{
+    if (!connection)
+        return;
+    m_connection = connection;
+    refetchScripts();
+}
+
+bool QDataTable::setSelectParam(const QString &paramName, const QVariant &paramValue)
+{
+    if (paramValue.isNull()) {
+        const int index = m_selectParams.indexOf(paramName);
+        if (index >= 0)
+            m_selectParams.remove(index);
+        return true;
+    }
+    if (!m_selectParams.contains(paramName))
+        m_selectParams.append(QSqlField(paramName, paramValue.type()));
+    m_selectParams.setValue(paramName, paramValue);
+    return true;
+}
+
+// ---------------------------------------------------------------- columns
+
+void QDataTable::addColumn(const QString &aFieldName, int aDataType, bool aVisible, const QString &aLabel,
+                           int nAutoInc, int aWidth, const QVariant &aDefValue, int aFlg, const QString &aToolTip,
+                           QIcon *aHeaderIcon)
+{
+    colInfo column;
+    column.fieldName = aFieldName;
+    column.label = aLabel;
+    column.toolTip = aToolTip;
+    column.dataType = aDataType;
+    column.defValue = aDefValue;
+    column.width = aWidth;
+    column.visible = aVisible;
+    column.flags = aFlg;
+    column.autoInc = nAutoInc;
+    column.headerIcon = aHeaderIcon;
+    m_columns.append(column);
+    m_recordShapeValid = false;
+    m_columnIndexesValid = false;
+    if (aFlg & colSearchIndex)
+        addSearchIndex(aFieldName, idxHash);
+}
+
+void QDataTable::generateColumns(const QSqlRecord &record)
+{
+    if (!m_columns.isEmpty())
+        return;
+    for (int i = 0; i < record.count(); ++i) {
+        const QSqlField field = record.field(i);
+        colInfo column;
+        column.fieldName = field.name();
+        column.label = field.name();
+        column.dataType = field.type();
+        column.width = 100;
+        column.visible = true;
+        // Marked like a declared index column, but no index is made for it.
+        column.flags = colSearchIndex;
+        m_columns.append(column);
+    }
+    m_recordShapeValid = false;
+    m_columnIndexesValid = false;
+}
+
+void QDataTable::dropColumns()
+{
+    if (m_tableState != -2)
+        return;
+    m_columns.clear();
+    close();
+    m_model->clear();
+    m_indexDeclarations.clear();
+    m_indexData.clear();
+    m_recordShapeValid = false;
+    m_columnIndexesValid = false;
+}
+
+void QDataTable::setKeyField(const QString &aField)
+{
+    m_keyField = aField;
+    if (!m_indexDeclarations.contains(aField))
+        addSearchIndex(aField, idxHash);
+}
+
+void QDataTable::addSearchIndex(const QString &aField, idxType method)
+{
+    if (m_indexDeclarations.contains(aField))
+        return;
+    m_indexDeclarations.insert(aField, method);
+    if (method != idxHash)
+        return;
+    m_indexData.insert(aField, SearchIndex());
+    m_columnIndexesValid = false;
+    // Rows already loaded are indexed too, so that a late declaration is not a silent miss.
+    const int column = columnIndex(aField);
+    if (column < 0)
+        return;
+    SearchIndex &index = m_indexData[aField];
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        DataTableRowItem *head = rowItem(row);
+        DataTableItem *item = cellItem(row, column);
+        if (head && item)
+            index.insert(DataTableItem::textOf(item->value()), head);
+    }
+}
+
+QDataTable::SearchIndex *QDataTable::indexOfColumn(int column)
+{
+    if (!m_columnIndexesValid) {
+        m_columnIndexes.fill(nullptr, m_columns.size());
+        for (int c = 0; c < m_columns.size(); ++c) {
+            auto it = m_indexData.find(m_columns.at(c).fieldName);
+            if (it != m_indexData.end() && m_indexDeclarations.value(it.key()) == idxHash)
+                m_columnIndexes[c] = &it.value();
+        }
+        m_columnIndexesValid = true;
+    }
+    return column >= 0 && column < m_columnIndexes.size() ? m_columnIndexes.at(column) : nullptr;
+}
+
+// ---------------------------------------------------------------- rows
+
+DataTableRowItem *QDataTable::rowItem(int row) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return nullptr;
+    return dynamic_cast<DataTableRowItem *>(m_model->item(row, 0));
+}
+
+DataTableItem *QDataTable::cellItem(int row, int column) const
+{
+    return dynamic_cast<DataTableItem *>(m_model->item(row, column));
+}
+
+qint64 QDataTable::identityOf(const DataTableRowItem *item)
+{
+    return objToVar(item).toLongLong();
+}
+
+DataTableRowItem *QDataTable::rowOfIdentity(qint64 id) const
+{
+    // Identities leave the queues as their rows leave the model, so a queued
+    // identity always names a live row of this model.
+    return static_cast<DataTableRowItem *>(varToObj(QVariant(id)));
+}
+
+QList<QStandardItem *> QDataTable::makeRowItems(const QVector<QVariant> &values) const
+{
+    QList<QStandardItem *> items;
+    items.reserve(m_columns.size());
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const QVariant value = c < values.size() ? values.at(c) : QVariant();
+        if (c == 0)
+            items.append(new DataTableRowItem(value));
+        else
+            items.append(new DataTableItem(value));
+    }
+    return items;
+}
+
+const QSqlRecord &QDataTable::recordShape() const
+{
+    if (!m_recordShapeValid) {
+        m_recordShape.clear();
+        for (const colInfo &column : m_columns)
+            m_recordShape.append(QSqlField(column.fieldName, static_cast<QVariant::Type>(column.dataType)));
+        m_recordShapeValid = true;
+    }
+    return m_recordShape;
+}
+
+QSqlRecord QDataTable::recordOf(int row) const
+{
+    QSqlRecord record = recordShape();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const DataTableItem *item = cellItem(row, c);
+        if (item && item->value().isValid())
+            record.setValue(c, item->value());
+    }
+    return record;
+}
+
+QVariant QDataTable::conform(const QVariant &value, int dataType) const
+{
+    if (!m_connection)
+        return value;
+    const QVariant converted = m_connection->convert(value, static_cast<QVariant::Type>(dataType));
+    return converted.isNull() ? value : converted;
+}
+
+QSqlRecord QDataTable::conformRecord(QSqlRecord record) const
+{
+    for (int f = 0; f < record.count(); ++f) {
+        const int c = columnIndex(record.fieldName(f));
+        if (c >= 0)
+            record.setValue(f, conform(record.value(f), m_columns.at(c).dataType));
+    }
+    return record;
+}
+
+int QDataTable::rowCount() const
+{
+    return m_model->rowCount();
+}
+
+int QDataTable::lastRow() const
+{
+    return rowCount() - 1;
+}
+
+int QDataTable::visibleRowCount() const
+{
+    return rowCount() - m_hiddenRows;
+}
+
+QSqlRecord QDataTable::getRecord(int row, bool skipDeleted) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return QSqlRecord();
+    const int state = getRowState(row);
+    if (skipDeleted && state == rsDeleted)
+        return QSqlRecord();
+    // A table whose select failed shows only what was added to it since.
+    if (m_tableState == -1 && state != rsNew)
+        return QSqlRecord();
+    return recordOf(row);
+}
+
+QVariant QDataTable::getField(const QString &fldName, int rowNum)
+{
+    if (m_tableState == -2 || rowCount() == 0)
+        return QVariant();
+    const QSqlRecord record = getRecord(rowNum < 0 ? m_currentRow : rowNum, false);
+    if (record.isEmpty())
+        return QVariant();
+    return record.value(fldName);
+}
+
+int QDataTable::getRowState(int row) const
+{
+    const DataTableRowItem *head = rowItem(row);
+    return head ? head->state() : rsDeleted;
+}
+
+int QDataTable::getLock(int row) const
+{
+    const DataTableRowItem *head = rowItem(row);
+    return head ? head->lock() : 0;
+}
+
+bool QDataTable::first()
+{
+    if (m_tableState == -2)
+        return false;
+    m_currentRow = 0;
+    return true;
+}
+
+bool QDataTable::last()
+{
+    if (m_tableState == -2)
+        return false;
+    m_currentRow = rowCount() - 1;
+    return true;
+}
+
+bool QDataTable::next()
+{
+    if (m_tableState == -2 || m_currentRow + 1 >= rowCount())
+        return false;
+    ++m_currentRow;
+    return true;
+}
+
+bool QDataTable::prev()
+{
+    if (m_tableState == -2 || m_currentRow < 1)
+        return false;
+    --m_currentRow;
+    return true;
+}
+
+// ---------------------------------------------------------------- loading
+
+void QDataTable::setupHeaders(bool full)
+{
+    m_model->setColumnCount(m_columns.size());
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const colInfo &column = m_columns.at(c);
+        auto *header = new QStandardItem(column.label);
+        if (full) {
+            if (column.headerIcon)
+                header->setIcon(*column.headerIcon);
+            header->setToolTip(column.toolTip.isEmpty() ? column.label : column.toolTip);
+        }
+        m_model->setHorizontalHeaderItem(c, header);
+    }
+}
+
+bool QDataTable::hasDisplayListeners() const
+{
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
+    return isSignalConnected(signal);
+}
+
+bool QDataTable::fillTable(bool backGround, bool printQuery)
+{
+    refetchScripts();
+    if (m_selectText.isEmpty() || !m_connection)
+        return false;
+
+    QSqlQuery query(m_connection->database());
+    // Rows are copied into the model as they come; nothing needs the result kept.
+    query.setForwardOnly(true);
+    if (backGround)
+        QCoreApplication::processEvents();
+    m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
+    if (!query.isSelect())
+        return false;
+
+    clear();
+    if (m_columns.isEmpty())
+        generateColumns(query.record());
+    setupHeaders(true);
+
+    const QSqlRecord result = query.record();
+    QVector<int> sourceOf(m_columns.size());
+    for (int c = 0; c < m_columns.size(); ++c)
+        sourceOf[c] = result.indexOf(m_columns.at(c).fieldName);
+
+    const quint64 generation = m_loadGeneration;
+    QElapsedTimer clock;
+    clock.start();
+    while (query.isValid()) {
+        appendLoadedRow(query, sourceOf);
+        if (m_model->rowCount() == 1 && m_view)
+            prepareView(m_view);
+        yieldWhenDue(backGround, &clock);
+        if (generation != m_loadGeneration) {
+            // Someone cleared or closed the table while the load yielded.
+            query.finish();
+            m_loadAborted = true;
+            return false;
+        }
+        query.next();
+    }
+    query.finish();
+    m_model->setSortRole(ValueRole);
+    m_modified = false;
+    return true;
+}
+
+void QDataTable::appendLoadedRow(const QSqlQuery &query, const QVector<int> &sourceOf)
+{
+    const int columnCount = m_columns.size();
+    QVector<QVariant> values(columnCount);
+    for (int c = 0; c < columnCount; ++c) {
+        const colInfo &column = m_columns.at(c);
+        if (sourceOf.at(c) < 0)
+            values[c] = column.defValue.isValid() ? column.defValue : typedNull(column.dataType);
+        else
+            values[c] = conform(query.value(sourceOf.at(c)), column.dataType);
+    }
+
+    const QList<QStandardItem *> items = makeRowItems(values);
+    auto *head = static_cast<DataTableRowItem *>(items.first());
+
+    QSqlRecord record;
+    const bool listeners = hasDisplayListeners();
+    if (listeners) {
+        record = recordShape();
+        for (int c = 0; c < columnCount; ++c)
+            record.setValue(c, values.at(c));
+    }
+    for (int c = 0; c < columnCount; ++c) {
+        auto *item = static_cast<DataTableItem *>(items.at(c));
+        if (listeners)
+            decorate(item, c, &record, rsUnchanged, false);
+        if (isFiled(c))
+            fileCell(head, c, QString(), DataTableItem::textOf(item->value()), QString(), item->displayText(), true);
+    }
+    m_model->appendRow(items);
+}
+
+void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall)
+{
+    const bool call = (alwaysCall || m_columns.at(column).visible) && hasDisplayListeners();
+    const QString defaultText = DataTableItem::textOf(item->value());
+    cellData cell;
+    cell.text = defaultText;
+    if (call) {
+        QVariant value = item->value();
+        emit getDispInfo(column, &value, &cell, record, state);
+    }
+    item->applyCell(cell, defaultText);
+}
+
+bool QDataTable::open(bool backGround, bool printQuery)
+{
+    const bool wasClosed = m_tableState == -2;
+    if (wasClosed) {
+        m_loadAborted = false;
+        const bool filled = fillTable(backGround, printQuery);
+        if (m_loadAborted)
+            return false;
+        if (filled) {
+            m_tableState = 0;
+            m_currentRow = 0;
+        } else {
+            if (!m_columns.isEmpty())
+                setupHeaders(false);
+            m_tableState = -1;
+        }
+        for (const colInfo &column : qAsConst(m_columns)) {
+            if (column.autoInc != 0)
+                m_autoIncrements.insert(column.fieldName, 0);
+        }
+    }
+    if (m_tableState != -2)
+        connectItemChanged();
+    if (m_view)
+        prepareView(m_view);
+    return m_tableState != -2;
+}
+
+void QDataTable::close()
+{
+    disconnectItemChanged();
+    clear();
+    m_tableState = -2;
+    m_autoIncrements.clear();
+    for (auto it = m_indexData.begin(); it != m_indexData.end(); ++it)
+        it.value().clear();
+    m_displayLookups.clear();
+    m_filters.clear();
+    m_appendedValues.clear();
+    m_hiddenRows = 0;
+    m_modified = false;
+    m_currentRow = -1;
+}
+
+void QDataTable::clear()
+{
+    ++m_loadGeneration;
+    {
+        QScopedValueRollback<bool> wholesale(m_forgettingAll, true);
+        forgetAllRows();
+        m_model->removeRows(0, m_model->rowCount());
+    }
+    m_newRows.clear();
+    m_changedRows.clear();
+    m_deletedRows.clear();
+}
+
+void QDataTable::forgetAllRows()
+{
+    m_newRows.clear();
+    m_changedRows.clear();
+    m_deletedRows.clear();
+    for (auto it = m_indexData.begin(); it != m_indexData.end(); ++it)
+        it.value().clear();
+    for (auto it = m_displayLookups.begin(); it != m_displayLookups.end(); ++it)
+        it.value().clear();
+}
+
+void QDataTable::forgetRows(int first, int last)
+{
+    if (m_forgettingAll)
+        return;
+    for (int row = first; row <= last; ++row) {
+        DataTableRowItem *head = rowItem(row);
+        if (!head)
+            continue;
+        const qint64 id = identityOf(head);
+        m_newRows.remove(id);
+        m_changedRows.remove(id);
+        m_deletedRows.remove(id);
+        for (int c = 0; c < m_columns.size(); ++c) {
+            const DataTableItem *item = cellItem(row, c);
+            if (!item)
+                continue;
+            if (SearchIndex *index = indexOfColumn(c))
+                index->remove(DataTableItem::textOf(item->value()), head);
+            auto lookup = m_displayLookups.find(c);
+            if (lookup != m_displayLookups.end()) {
+                auto bucket = lookup->find(item->displayText());
+                if (bucket != lookup->end()) {
+                    bucket->remove(head);
+                    if (bucket->isEmpty())
+                        lookup->erase(bucket);
+                }
+            }
+        }
+    }
+}
+
+bool QDataTable::isFiled(int column)
+{
+    return indexOfColumn(column) || (m_columns.at(column).flags & colDisplayLookup);
+}
+
+void QDataTable::fileCell(DataTableRowItem *head, int column, const QString &oldText, const QString &newText,
+                          const QString &oldDisplay, const QString &newDisplay, bool fresh)
+{
+    if (SearchIndex *index = indexOfColumn(column)) {
+        if (fresh) {
+            index->insert(newText, head);
+        } else if (oldText != newText) {
+            index->remove(oldText, head);
+            index->insert(newText, head);
+        }
+    }
+    if (!(m_columns.at(column).flags & colDisplayLookup))
+        return;
+    DisplayLookup &lookup = m_displayLookups[column];
+    if (!fresh && oldDisplay != newDisplay) {
+        auto bucket = lookup.find(oldDisplay);
+        if (bucket != lookup.end()) {
+            bucket->remove(head);
+            if (bucket->isEmpty())
+                lookup.erase(bucket);
+        }
+    }
+    lookup[newDisplay].insert(head);
+}
+
+// ---------------------------------------------------------------- storing
+
+void QDataTable::storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
+                           bool original, QSqlRecord *record, int state)
+{
+    const QString oldText = DataTableItem::textOf(item->value());
+    const QString oldDisplay = item->displayText();
+    item->storeValue(value);
+    if (original)
+        item->acceptValue();
+    decorate(item, column, record, state, false);
+    fileCell(head, column, oldText, DataTableItem::textOf(item->value()), oldDisplay, item->displayText(), false);
+    item->announce();
+}
+
+bool QDataTable::setRow(int row, const QSqlRecord &record, bool original)
+{
+    DataTableRowItem *head = rowItem(row);
+    if (!head)
+        return false;
+    QScopedValueRollback<bool> storing(m_storing, true);
+    QSqlRecord shown = record;
+    const int state = head->state();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const int field = record.indexOf(m_columns.at(c).fieldName);
+        if (field < 0)
+            continue;
+        DataTableItem *item = cellItem(row, c);
+        if (!item) {
+            item = c == 0 ? head : new DataTableItem;
+            m_model->setItem(row, c, item);
+        }
+        storeCell(head, item, c, record.value(field), original, &shown, state);
+    }
+    if (original)
+        head->setLock(0);
+    if (state != rsNew && state != rsDeleted)
+        setRowState(row, original ? rsUnchanged : rsChanged);
+    m_modified = true;
+    return true;
+}
+
+bool QDataTable::setRowState(int row, rowState state)
+{
+    DataTableRowItem *head = rowItem(row);
+    if (!head)
+        return false;
+    head->setState(state);
+    const qint64 id = identityOf(head);
+    switch (state) {
+    case rsUnchanged:
+        m_newRows.remove(id);
+        m_changedRows.remove(id);
+        m_deletedRows.remove(id);
+        break;
+    case rsNew:
+        m_newRows.append(id);
+        m_changedRows.remove(id);
+        m_deletedRows.remove(id);
+        break;
+    case rsChanged:
+        m_changedRows.append(id);
+        m_newRows.remove(id);
+        m_deletedRows.remove(id);
+        break;
+    case rsDeleted:
+        m_deletedRows.append(id);
+        // Stored again so that display callbacks draw the row as deleted.
+        setRow(row, recordOf(row), false);
+        break;
+    }
+    return true;
+}
+
+void QDataTable::forceInsert(int row)
+{
+    if (row >= 0) {
+        setRowState(row, rsNew);
+        return;
+    }
+    for (int r = 0; r < rowCount(); ++r)
+        setRowState(r, rsNew);
+}
+
+void QDataTable::forceUpdate(int row)
+{
+    if (row >= 0) {
+        setRowState(row, rsChanged);
+        return;
+    }
+    for (int r = 0; r < rowCount(); ++r)
+        setRowState(r, rsChanged);
+}
+
+bool QDataTable::setLock(int row, lockState lock)
+{
+    DataTableRowItem *head = rowItem(row);
+    if (!head)
+        return false;
+    head->setLock(lock);
+    return true;
+}
+
+QSqlRecord QDataTable::insertRow(int position, bool setNow)
+{
+    if (m_tableState == -2 || m_columns.isEmpty())
+        return QSqlRecord();
+
+    QSqlRecord record = recordShape();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const colInfo &column = m_columns.at(c);
+        if (column.autoInc != 0) {
+            int &counter = m_autoIncrements[column.fieldName];
+            counter += column.autoInc;
+            record.setValue(c, counter);
+        } else if (!column.defValue.toString().isEmpty()) {
+            record.setValue(c, column.defValue);
+        }
+    }
+
+    const QList<QStandardItem *> items = makeRowItems(QVector<QVariant>());
+    auto *head = static_cast<DataTableRowItem *>(items.first());
+    head->setState(rsNew);
+    {
+        QScopedValueRollback<bool> storing(m_storing, true);
+        m_model->insertRow(position, items);
+    }
+    const int row = head->row();
+    m_newRows.append(identityOf(head));
+    // Fresh cells are filed in the indexes under their empty value; storing replaces that.
+    for (int c = 0; c < m_columns.size(); ++c)
+        fileCell(head, c, QString(), QString(), QString(), QString(), true);
+    if (setNow)
+        setRow(row, record, false);
+    m_tableState = 0;
+    m_currentRow = row;
+    m_modified = true;
+    return record;
+}
+
+QSqlRecord QDataTable::newRow(bool setNow)
+{
+    return insertRow(m_model->rowCount(), setNow);
+}
+
+QSqlRecord QDataTable::newFirstRow(bool setNow)
+{
+    return insertRow(0, setNow);
+}
+
+bool QDataTable::addRow()
+{
+    return !newRow(true).isEmpty();
+}
+
+bool QDataTable::addFirstRow()
+{
+    return !newFirstRow(true).isEmpty();
+}
+
+bool QDataTable::setField(const QString &fldName, const QVariant &fldData)
+{
+    if (m_tableState == -2 || columnIndex(fldName) < 0)
+        return false;
+    QSqlRecord record = getRecord(m_currentRow, true);
+    if (record.isEmpty())
+        return false;
+    record.setValue(fldName, fldData);
+    return setRow(m_currentRow, record, false);
+}
+
+bool QDataTable::setNull(const QString &fldName)
+{
+    if (m_tableState == -2 || columnIndex(fldName) < 0)
+        return false;
+    QSqlRecord record = getRecord(m_currentRow, true);
+    if (record.isEmpty())
+        return false;
+    record.setNull(fldName);
+    return setRow(m_currentRow, record, false);
+}
+
+bool QDataTable::deleteRow(int row)
+{
+    if (m_tableState != 0 || !rowItem(row))
+        return false;
+    return setRowState(row, rsDeleted);
+}
+
+bool QDataTable::killRow(int row)
+{
+    if (m_tableState != 0 || row < 0)
+        return false;
+    if (row >= rowCount())
+        return true;
+    // Removing the row drops it from the queues and indexes (forgetRows).
+    m_model->removeRow(row);
+    m_modified = true;
+    return true;
+}
+
+bool QDataTable::resetOriginalData(int row, bool keepValues)
+{
+    DataTableRowItem *head = rowItem(row);
+    if (!head)
+        return false;
+    QScopedValueRollback<bool> storing(m_storing, true);
+    QVector<QString> oldTexts(m_columns.size());
+    for (int c = 0; c < m_columns.size(); ++c) {
+        DataTableItem *item = cellItem(row, c);
+        if (!item)
+            continue;
+        oldTexts[c] = DataTableItem::textOf(item->value());
+        if (keepValues)
+            item->acceptValue();
+        else
+            item->restoreOriginal();
+    }
+    setRowState(row, rsUnchanged);
+    QSqlRecord record = recordOf(row);
+    for (int c = 0; c < m_columns.size(); ++c) {
+        DataTableItem *item = cellItem(row, c);
+        if (!item)
+            continue;
+        const QString oldDisplay = item->displayText();
+        item->clearDecoration();
+        decorate(item, c, &record, rsUnchanged, true);
+        fileCell(head, c, oldTexts.at(c), DataTableItem::textOf(item->value()), oldDisplay, item->displayText(),
+                 false);
+        item->announce();
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- commit
+
+void QDataTable::connectItemChanged()
+{
+    connect(m_model, &QStandardItemModel::itemChanged, this, &QDataTable::onItemChanged, Qt::UniqueConnection);
+}
+
+void QDataTable::disconnectItemChanged()
+{
+    disconnect(m_model, &QStandardItemModel::itemChanged, this, &QDataTable::onItemChanged);
+}
+
+bool QDataTable::runRowScript(const QString &script, int row, QSqlQuery *query)
+{
+    if (!m_connection || !m_connection->isConnected())
+        return false;
+    m_connection->execScript(script, query, recordOf(row), false);
+    // An inactive query without an error means nothing ran: that is no success either.
+    return query->isActive() && query->lastError().type() == QSqlError::NoError;
+}
+
+bool QDataTable::commitDeletes(bool backGround)
+{
+    if (m_deletedRows.isEmpty())
+        return true;
+    if (m_deleteText.isEmpty()) {
+        qDebug().noquote() << "WARNING: delete script is empty." << objectName();
+        return true;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const QList<qint64> pending = m_deletedRows.toList();
+    for (qint64 id : pending) {
+        // A handler run while yielding may have removed rows further down the queue.
+        if (!m_deletedRows.contains(id))
+            continue;
+        const int row = rowOfIdentity(id)->row();
+        QSqlQuery query(m_connection ? m_connection->database() : QSqlDatabase());
+        if (!runRowScript(m_deleteText, row, &query)) {
+            query.finish();
+            return false;
+        }
+        query.finish();
+        // Removing the row drops its identity from every queue and its index entries.
+        m_model->removeRow(row);
+        yieldWhenDue(backGround, &clock);
+    }
+    m_deletedRows.clear();
+    return true;
+}
+
+bool QDataTable::commitInserts(bool backGround)
+{
+    if (m_newRows.isEmpty())
+        return true;
+    if (m_insertText.isEmpty()) {
+        qDebug().noquote() << "WARNING: insert script is empty." << objectName();
+        return true;
+    }
+    const bool noStoredProc = qApp->property("bNoStoredProc").toBool();
+    QElapsedTimer clock;
+    clock.start();
+    const QList<qint64> pending = m_newRows.toList();
+    for (qint64 id : pending) {
+        if (!m_newRows.contains(id))
+            continue;
+        DataTableRowItem *head = rowOfIdentity(id);
+        const int row = head->row();
+        QSqlQuery query(m_connection ? m_connection->database() : QSqlDatabase());
+        if (!runRowScript(m_insertText, row, &query)) {
+            query.finish();
+            return false;
+        }
+        const int keyColumn = columnIndex(m_keyField);
+        const QVariant oldKey = keyColumn >= 0 ? recordOf(row).value(keyColumn) : QVariant();
+        if (!m_keyField.isEmpty() && noStoredProc)
+            m_connection->scopeIdentity(objectName(), &query);
+        m_newRows.remove(id);
+        if (query.isSelect() && query.isValid()) {
+            const QSqlRecord stored = query.record();
+            query.finish();
+            // The row now is what the database holds: its own values first,
+            // then whatever the server returned (the new key, computed columns).
+            resetOriginalData(row, true);
+            setRow(row, conformRecord(stored), true);
+            if (keyColumn >= 0) {
+                const QVariant newKey = recordOf(row).value(keyColumn);
+                qDebug().noquote() << "emit dataChanged(" << m_keyField << oldKey.toString() << newKey.toString()
+                                   << objectName() << ") ";
+                emit dataChanged(m_keyField, oldKey, newKey, objectName());
+            }
+        }
+        query.finish();
+        yieldWhenDue(backGround, &clock);
+    }
+    m_newRows.clear();
+    return true;
+}
+
+bool QDataTable::commitUpdates(bool backGround)
+{
+    if (m_changedRows.isEmpty())
+        return true;
+    if (m_updateText.isEmpty()) {
+        qDebug().noquote() << "WARNING: update script is empty." << objectName();
+        return true;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const QList<qint64> pending = m_changedRows.toList();
+    for (qint64 id : pending) {
+        if (!m_changedRows.contains(id))
+            continue;
+        const int row = rowOfIdentity(id)->row();
+        QSqlQuery query(m_connection ? m_connection->database() : QSqlDatabase());
+        if (!runRowScript(m_updateText, row, &query)) {
+            query.finish();
+            return false;
+        }
+        resetOriginalData(row, true);
+        if (query.isSelect() && query.first()) {
+            const QSqlRecord stored = query.record();
+            query.finish();
+            setRow(row, conformRecord(stored), true);
+        }
+        query.finish();
+        yieldWhenDue(backGround, &clock);
+    }
+    m_changedRows.clear();
+    return true;
+}
+
+bool QDataTable::commit(bool backGround)
+{
+    disconnectItemChanged();
+    refetchScripts();
+    // A failure leaves the rows as they are and the change signal disconnected
+    // until rollback or the next open.
+    if (!commitDeletes(backGround) || !commitInserts(backGround) || !commitUpdates(backGround))
+        return false;
+    if (m_tableState != -2)
+        connectItemChanged();
+    m_modified = false;
+    return true;
+}
+
+bool QDataTable::rollback()
+{
+    disconnectItemChanged();
+    const QList<qint64> added = m_newRows.toList();
+    for (qint64 id : added) {
+        if (m_newRows.contains(id))
+            m_model->removeRow(rowOfIdentity(id)->row());
+    }
+    m_newRows.clear();
+    const QList<qint64> changed = m_changedRows.toList();
+    for (qint64 id : changed) {
+        if (m_changedRows.contains(id))
+            resetOriginalData(rowOfIdentity(id)->row(), false);
+    }
+    m_changedRows.clear();
+    const QList<qint64> deleted = m_deletedRows.toList();
+    for (qint64 id : deleted) {
+        if (m_deletedRows.contains(id))
+            resetOriginalData(rowOfIdentity(id)->row(), false);
+    }
+    m_deletedRows.clear();
+    if (m_tableState != -2)
+        connectItemChanged();
+    m_modified = false;
+    return true;
+}
+
+void QDataTable::onItemChanged(QStandardItem *item)
+{
+    if (m_storing || !item || item->model() != m_model || item->parent())
+        return;
+    auto *cell = dynamic_cast<DataTableItem *>(item);
+    const int row = item->row();
+    const int column = item->column();
+    if (!cell || column < 0 || column >= m_columns.size())
+        return;
+    const QVariant edited = item->data(Qt::EditRole);
+    const QVariant value = cell->value();
+    if (edited.toString() == DataTableItem::textOf(value))
+        return;
+
+    emit dataChanged(m_columns.at(column).fieldName, value, edited, objectName());
+    // A handler may have removed the row; look it up again.
+    DataTableRowItem *head = rowItem(row);
+    if (!head || cellItem(row, column) != cell)
+        return;
+    const int state = head->state();
+    if (state != rsNew && state != rsDeleted)
+        setRowState(row, rsChanged);
+    if (!m_directEdit || state == rsDeleted)
+        return;
+    const colInfo &info = m_columns.at(column);
+    const QString typed = edited.toString();
+    // The typed text becomes a value of the column's type where it reads as one.
+    const QVariant typedValue = typed.isEmpty() ? typedNull(info.dataType) : conform(typed, info.dataType);
+    {
+        QScopedValueRollback<bool> storing(m_storing, true);
+        cell->storeValue(typedValue);
+    }
+    setRow(row, recordOf(row), false);
+}
+
+// ---------------------------------------------------------------- views
+
+void QDataTable::setView(QTableView *view)
+{
+    if (m_shortcut) {
+        m_shortcut->setEnabled(false);
+        m_shortcut->disconnect(this);
+        m_shortcut->deleteLater();
+        m_shortcut = nullptr;
+    }
+    m_view = view;
+    if (!view)
+        return;
+
+    view->setModel(m_model);
+    QHeaderView *horizontal = view->horizontalHeader();
+    horizontal->setSectionsMovable(true);
+    horizontal->setHighlightSections(false);
+    QHeaderView *vertical = view->verticalHeader();
+    vertical->setDefaultSectionSize(view->fontMetrics().height() + 2);
+    vertical->setHighlightSections(false);
+    vertical->hide();
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Enabling sorting sorts at once by the header's indicator, which starts
+    // on column 0 descending; rows keep their loaded order until a user sorts.
+    if (!view->isSortingEnabled())
+        horizontal->setSortIndicator(-1, Qt::AscendingOrder);
+    view->setSortingEnabled(true);
+
+    if (m_tableState != -2)
+        prepareView(view);
+
+    m_shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_I), view);
+    m_shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_shortcut, &QShortcut::activated, this, &QDataTable::onIDRequest);
+
+    view->setEditTriggers(QAbstractItemView::DoubleClicked);
+    if (!qobject_cast<ReadOnlyDelegate *>(view->itemDelegate()))
+        view->setItemDelegate(new ReadOnlyDelegate(view));
+}
+
+void QDataTable::prepareView(QTableView *view)
+{
+    if (!view || view->property("isPrepared").toBool())
+        return;
+    QHeaderView *header = view->horizontalHeader();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const colInfo &column = m_columns.at(c);
+        view->setColumnWidth(c, column.width);
+        if (!column.visible)
+            view->setColumnHidden(c, true);
+        // Applied in this order so that the last applicable mode wins.
+        if (column.flags & colFixedSize)
+            header->setSectionResizeMode(c, QHeaderView::Fixed);
+        if (column.flags & colStretch)
+            header->setSectionResizeMode(c, QHeaderView::Stretch);
+        if (column.flags & colResizeToContents)
+            header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
+    view->setProperty("isPrepared", true);
+}
+
+int QDataTable::getViewCurrentRow() const
+{
+    if (!m_view)
+        return -1;
+    return m_view->currentIndex().row();
+}
+
+QSqlRecord QDataTable::getViewCurrentRecord() const
+{
+    const int row = getViewCurrentRow();
+    if (row < 0)
+        return QSqlRecord();
+    return getRecord(row, false);
+}
+
+void QDataTable::onIDRequest()
+{
+    const int row = getViewCurrentRow();
+    if (row < 0)
+        return;
+    const qint64 id = getRecord(row, false).value(QStringLiteral("id")).toLongLong();
+    QMessageBox::information(m_view, QStringLiteral("Отладка"),
+                             QStringLiteral("Таблица '%1'\nID = %2").arg(objectName()).arg(id));
+}
+
+// ---------------------------------------------------------------- lookup
+
+bool QDataTable::resolveColumns(const QStringList &fldNames, QVector<int> *columns) const
+{
+    columns->clear();
+    for (const QString &name : fldNames) {
+        const int c = columnIndex(name);
+        if (c < 0)
+            return false;
+        columns->append(c);
+    }
+    return true;
+}
+
+QSet<DataTableRowItem *> QDataTable::candidatesFromIndex(const QVector<int> &columns, const QList<QVariant> &values)
+{
+    QSet<DataTableRowItem *> candidates;
+    for (int i = 0; i < columns.size(); ++i) {
+        const SearchIndex *index = indexOfColumn(columns.at(i));
+        const QString key = DataTableItem::textOf(values.at(i));
+        QSet<DataTableRowItem *> rows;
+        for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it)
+            rows.insert(it.value());
+        if (i == 0)
+            candidates = rows;
+        else
+            candidates.intersect(rows);
+        if (candidates.isEmpty())
+            break;
+    }
+    return candidates;
+}
+
+bool QDataTable::matchRow(int row, const QVector<int> &columns, const QList<QVariant> &values) const
+{
+    for (int i = 0; i < columns.size(); ++i) {
+        const DataTableItem *item = cellItem(row, columns.at(i));
+        const QVariant current = item ? item->value() : QVariant();
+        if (values.at(i).isNull())
+            return current.isNull();
+        if (current != values.at(i))
+            return false;
+    }
+    return true;
+}
+
+bool QDataTable::match(const QSqlRecord &record, const QStringList &fldNames, const QList<QVariant> &values) const
+{
+    if (fldNames.size() != values.size())
+        return false;
+    for (int i = 0; i < fldNames.size(); ++i) {
+        // A null value settles the answer on its own field.
+        if (values.at(i).isNull())
+            return record.isNull(fldNames.at(i));
+        if (record.value(fldNames.at(i)) != values.at(i))
+            return false;
+    }
+    return true;
+}
+
+int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &values)
+{
+    if (fldNames.size() != values.size() || m_tableState == -2)
+        return -1;
+    QVector<int> columns;
+    if (!resolveColumns(fldNames, &columns))
+        return -1;
+
+    const bool indexed = !columns.isEmpty()
+            && std::all_of(columns.cbegin(), columns.cend(), [this](int c) { return indexOfColumn(c) != nullptr; });
+    if (indexed) {
+        // The index is exact, so its candidates are all there is; the lowest
+        // live row among them wins, whatever order the hash keeps.
+        int found = -1;
+        const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
+        for (DataTableRowItem *head : candidates) {
+            const int row = head->row();
+            if ((found < 0 || row < found) && head->state() != rsDeleted && matchRow(row, columns, values))
+                found = row;
+        }
+        m_currentRow = found;
+        return found;
+    }
+
+    for (int row = 0; row < rowCount(); ++row) {
+        if (getRowState(row) == rsDeleted || !matchRow(row, columns, values))
+            continue;
+        m_currentRow = row;
+        return row;
+    }
+    return -1;
+}
+
+int QDataTable::locate(const QString &fldName, const QVariant &value)
+{
+    return locate(QStringList{fldName}, QList<QVariant>{value});
+}
+
+void QDataTable::getRows(QDataTable *dest, const QStringList &fldNames, const QList<QVariant> &values)
+{
+    if (!dest || dest == this)
+        return;
+    dest->close();
+    dest->m_columns = m_columns;
+    dest->m_recordShapeValid = false;
+    dest->m_columnIndexesValid = false;
+    dest->open(false, false);
+    if (fldNames.isEmpty() || fldNames.size() != values.size())
+        return;
+    QVector<int> columns;
+    if (!resolveColumns(fldNames, &columns))
+        return;
+
+    QVector<int> rows;
+    const bool indexed = std::all_of(columns.cbegin(), columns.cend(),
+                                     [this](int c) { return indexOfColumn(c) != nullptr; });
+    if (indexed) {
+        const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
+        for (DataTableRowItem *head : candidates)
+            rows.append(head->row());
+        std::sort(rows.begin(), rows.end());
+    } else {
+        for (int row = 0; row < rowCount(); ++row) {
+            if (matchRow(row, columns, values))
+                rows.append(row);
+        }
+    }
+    for (int row : qAsConst(rows)) {
+        if (getRowState(row) == rsDeleted)
+            continue;
+        dest->newRow(false);
+        dest->setRow(dest->lastRow(), recordOf(row), true);
+    }
+}
+
+void QDataTable::getRows(QDataTable *dest, const QString &fldName, const QVariant &value)
+{
+    getRows(dest, QStringList{fldName}, QList<QVariant>{value});
+}
+
+bool QDataTable::append(const QString &fldName, const QVariant &fldValue, bool overwrite)
+{
+    return append(QStringList{fldName}, QList<QVariant>{fldValue}, overwrite);
+}
+
+bool QDataTable::append(const QStringList &fldNames, const QList<QVariant> &fldValues, bool overwrite)
+{
+    if (m_keyField.isEmpty() || fldNames.size() != fldValues.size())
+        return false;
+    if (!overwrite) {
+        for (int i = 0; i < fldNames.size(); ++i) {
+            if (m_appendedValues.contains(fldNames.at(i), fldValues.at(i)))
+                return true;
+        }
+    }
+    for (int i = 0; i < fldNames.size(); ++i) {
+        setSelectParam(fldNames.at(i), fldValues.at(i));
+        if (!m_appendedValues.contains(fldNames.at(i), fldValues.at(i)))
+            m_appendedValues.insert(fldNames.at(i), fldValues.at(i));
+    }
+    if (m_tableState == -2)
+        return open(false, false);
+
+    refetchScripts();
+    if (m_selectText.isEmpty() || !m_connection)
+        return true;
+    QSqlQuery query(m_connection->database());
+    query.setForwardOnly(true);
+    m_connection->execScript(m_selectText, &query, m_selectParams, false);
+    if (!query.isSelect())
+        return true;
+
+    const int keyColumn = columnIndex(m_keyField);
+    while (query.isValid()) {
+        const QSqlRecord record = m_connection->convert(query.record(), m_columns);
+        query.next();
+        if (record.isEmpty())
+            continue;
+        int row = keyColumn >= 0 ? locate(m_keyField, record.value(m_keyField)) : -1;
+        if (row < 0) {
+            const QList<QStandardItem *> items = makeRowItems(QVector<QVariant>());
+            {
+                QScopedValueRollback<bool> storing(m_storing, true);
+                m_model->appendRow(items);
+            }
+            auto *head = static_cast<DataTableRowItem *>(items.first());
+            for (int c = 0; c < m_columns.size(); ++c)
+                fileCell(head, c, QString(), QString(), QString(), QString(), true);
+            row = head->row();
+        }
+        setRow(row, record, true);
+    }
+    query.finish();
+    // Rows now came from the database, even when the first select had failed.
+    if (m_tableState == -1 && rowCount() > 0)
+        m_tableState = 0;
+    return true;
+}
+
+// ---------------------------------------------------------------- filters
+
+void QDataTable::setFilter(const QString &fieldName, const QStringList &values, filterType type)
+{
+    const int column = columnIndex(fieldName);
+    if (column < 0)
+        return;
+    filterStruct filter;
+    filter.type = type;
+    filter.values = values;
+    m_filters.insert(column, filter);
+    applyFilters();
+}
+
+void QDataTable::setFilter(const QString &fieldName, const QString &value, filterType type)
+{
+    setFilter(fieldName, QStringList{value}, type);
+}
+
+void QDataTable::clearFilter(const QString &fieldName)
+{
+    const int column = columnIndex(fieldName);
+    if (column < 0)
+        return;
+    m_filters.remove(column);
+    applyFilters();
+}
+
+void QDataTable::clearFilter(const QStringList &fieldNames)
+{
+    for (const QString &name : fieldNames)
+        clearFilter(name);
+}
+
+void QDataTable::clearAllFilters()
+{
+    m_filters.clear();
+    applyFilters();
+}
+
+void QDataTable::applyFilters()
+{
+    m_hiddenRows = 0;
+    if (!m_view)
+        return;
+
+    struct Pass {
+        bool keep;
+        QSet<DataTableRowItem *> rows;
+    };
+    QVector<Pass> passes;
+    for (auto it = m_filters.cbegin(); it != m_filters.cend(); ++it) {
+        Pass pass;
+        pass.keep = it.value().type == fltKeep;
+        const DisplayLookup lookup = m_displayLookups.value(static_cast<int>(it.key()));
+        for (const QString &text : it.value().values)
+            pass.rows.unite(lookup.value(text));
+        passes.append(pass);
+    }
+
+    for (int row = 0; row < rowCount(); ++row) {
+        DataTableRowItem *head = rowItem(row);
+        bool visible = true;
+        for (const Pass &pass : qAsConst(passes)) {
+            if (pass.rows.contains(head) != pass.keep) {
+                visible = false;
+                break;
+            }
+        }
+        if (m_view->isRowHidden(row) == visible)
+            m_view->setRowHidden(row, !visible);
+        if (!visible)
+            ++m_hiddenRows;
+    }
+}
+
+QStringList QDataTable::getValuesList(int column) const
+{
+    const auto lookup = m_displayLookups.constFind(column);
+    if (lookup == m_displayLookups.cend())
+        return QStringList();
+    return lookup->keys();
+}
+
+QStringList QDataTable::getValuesList(const QString &fieldName) const
+{
+    const int column = columnIndex(fieldName);
+    return column < 0 ? QStringList() : getValuesList(column);
+}

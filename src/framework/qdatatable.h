@@ -1,0 +1,236 @@
+#ifndef QDATATABLE_H
+#define QDATATABLE_H
+
+#include "celldata.h"
+#include "colinfo.h"
+#include "datatabletypes.h"
+#include "dealsglobal.h"
+#include "rowqueue.h"
+
+#include <QHash>
+#include <QMap>
+#include <QMultiHash>
+#include <QMultiMap>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QShortcut>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QTableView>
+#include <QVariant>
+#include <QVector>
+
+class DataTableItem;
+class DataTableRowItem;
+class QIcon;
+class QModelIndex;
+class QSqlConnection;
+class QSqlQuery;
+class QStandardItem;
+class QStandardItemModel;
+
+// The in-memory table every document, list and editor works on: rows in an
+// item model that views show directly, loaded by a select script, edited in
+// memory with a state per row, and written back by delete, insert and update
+// scripts. Search indexes and view filters work on the same rows.
+class DEALS_EXPORT QDataTable : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit QDataTable(const QString &name, QSqlConnection *connection = nullptr, QObject *parent = nullptr);
+    // A structural copy: columns, scripts, parameters, index declarations and
+    // filters, with a new empty model and no view. Rows are not copied.
+    explicit QDataTable(QDataTable *other);
+    ~QDataTable() override;
+
+    void setConnection(QSqlConnection *connection);
+    QSqlConnection *connection() const { return m_connection; }
+    QString selectScript() const { return m_selectText; }
+    QString updateScript() const { return m_updateText; }
+    QString insertScript() const { return m_insertText; }
+    QString deleteScript() const { return m_deleteText; }
+    QSqlRecord selectParams() const { return m_selectParams; }
+
+    const infoList &columns() const { return m_columns; }
+    int columnIndex(const QString &fieldName) const { return m_columns.indexOf(fieldName); }
+    void generateColumns(const QSqlRecord &record);
+    QString keyField() const { return m_keyField; }
+
+    bool fillTable(bool backGround = false, bool printQuery = false);
+    void clear();
+    bool isModified() const { return m_modified; }
+
+    QSqlRecord getRecord(int row, bool skipDeleted = false) const;
+    int getRowState(int row) const;
+    int getLock(int row) const;
+    int getTableState() const { return m_tableState; }
+    QStandardItemModel *getModel() const { return m_model; }
+    int currentRow() const { return m_currentRow; }
+
+    void setView(QTableView *view);
+    QTableView *getView() const { return m_view; }
+    void prepareView(QTableView *view);
+    int getViewCurrentRow() const;
+    QSqlRecord getViewCurrentRecord() const;
+
+    QSqlRecord newRow(bool setNow = true);
+    QSqlRecord newFirstRow(bool setNow = true);
+    bool setRow(int row, const QSqlRecord &record, bool original = false);
+    bool setRowState(int row, rowState state);
+    void forceInsert(int row);
+    void forceUpdate(int row);
+    bool setLock(int row, lockState lock);
+    bool deleteRow(int row);
+    bool killRow(int row);
+    bool resetOriginalData(int row, bool keepValues = false);
+
+    int locate(const QStringList &fldNames, const QList<QVariant> &values);
+    int locate(const QString &fldName, const QVariant &value);
+    bool match(const QSqlRecord &record, const QStringList &fldNames, const QList<QVariant> &values) const;
+    void getRows(QDataTable *dest, const QStringList &fldNames, const QList<QVariant> &values);
+    void getRows(QDataTable *dest, const QString &fldName, const QVariant &value);
+
+    void setFilter(const QString &fieldName, const QStringList &values, filterType type);
+    void setFilter(const QString &fieldName, const QString &value, filterType type);
+    void clearFilter(const QString &fieldName);
+    void clearFilter(const QStringList &fieldNames);
+    void clearAllFilters();
+    void applyFilters();
+    QStringList getValuesList(int column) const;
+    QStringList getValuesList(const QString &fieldName) const;
+
+    void setDirectEdit(bool on) { m_directEdit = on; }
+    bool directEdit() const { return m_directEdit; }
+
+public Q_SLOTS:
+    void setScripts(const QString &aSelect, const QString &aUpdate, const QString &aInsert,
+                    const QString &aDelete, bool bNative = false);
+    void setNativeScripts(const QString &aSelect, const QString &aUpdate, const QString &aInsert,
+                          const QString &aDelete);
+    bool setSelectParam(const QString &paramName, const QVariant &paramValue);
+    void addColumn(const QString &aFieldName, int aDataType, bool aVisible = true, const QString &aLabel = QString(),
+                   int nAutoInc = 0, int aWidth = 100, const QVariant &aDefValue = QVariant(), int aFlg = 0,
+                   const QString &aToolTip = QString(), QIcon *aHeaderIcon = nullptr);
+    int rowCount() const;
+    int visibleRowCount() const;
+    bool open(bool backGround = false, bool printQuery = false);
+    bool append(const QString &fldName, const QVariant &fldValue, bool overwrite = false);
+    bool append(const QStringList &fldNames, const QList<QVariant> &fldValues, bool overwrite = false);
+    void close();
+    bool commit(bool backGround = false);
+    bool rollback();
+    bool first();
+    bool last();
+    bool next();
+    bool prev();
+    QVariant getField(const QString &fldName, int rowNum = -1);
+    bool setField(const QString &fldName, const QVariant &fldData);
+    bool setNull(const QString &fldName);
+    bool addRow();
+    bool addFirstRow();
+    void dropColumns();
+    void setKeyField(const QString &aField);
+    void addSearchIndex(const QString &aField, idxType method = idxHash);
+    int lastRow() const;
+    void onItemChanged(QStandardItem *item);
+    void onIDRequest();
+
+Q_SIGNALS:
+    void getDispInfo(int column, QVariant *value, QCellData *cell, QSqlRecord *record, int state);
+    void dataChanged(QString fldName, QVariant oldVal, QVariant newVal, QString tabName);
+
+private:
+    using SearchIndex = QMultiHash<QString, DataTableRowItem *>;
+    using DisplayLookup = QHash<QString, QSet<DataTableRowItem *>>;
+
+    void refetchScripts();
+    void setupHeaders(bool full);
+    void connectItemChanged();
+    void disconnectItemChanged();
+    bool hasDisplayListeners() const;
+
+    DataTableRowItem *rowItem(int row) const;
+    DataTableItem *cellItem(int row, int column) const;
+    QList<QStandardItem *> makeRowItems(const QVector<QVariant> &values) const;
+    static qint64 identityOf(const DataTableRowItem *item);
+    DataTableRowItem *rowOfIdentity(qint64 id) const;
+
+    const QSqlRecord &recordShape() const;
+    QSqlRecord recordOf(int row) const;
+    QVariant conform(const QVariant &value, int dataType) const;
+    QSqlRecord conformRecord(QSqlRecord record) const;
+
+    void appendLoadedRow(const QSqlQuery &query, const QVector<int> &sourceOf);
+    void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall);
+    void storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
+                   bool original, QSqlRecord *record, int state);
+
+    SearchIndex *indexOfColumn(int column);
+    bool isFiled(int column);
+    void fileCell(DataTableRowItem *head, int column, const QString &oldText, const QString &newText,
+                  const QString &oldDisplay, const QString &newDisplay, bool fresh);
+    void forgetRows(int first, int last);
+    void forgetAllRows();
+
+    QSet<DataTableRowItem *> candidatesFromIndex(const QVector<int> &columns, const QList<QVariant> &values);
+    bool matchRow(int row, const QVector<int> &columns, const QList<QVariant> &values) const;
+    bool resolveColumns(const QStringList &fldNames, QVector<int> *columns) const;
+
+    QSqlRecord insertRow(int position, bool setNow);
+    bool runRowScript(const QString &script, int row, QSqlQuery *query);
+    bool commitDeletes(bool backGround);
+    bool commitInserts(bool backGround);
+    bool commitUpdates(bool backGround);
+
+    infoList m_columns;
+
+    QString m_selectText;
+    QString m_updateText;
+    QString m_insertText;
+    QString m_deleteText;
+
+    QSqlConnection *m_connection = nullptr;
+    QStandardItemModel *m_model = nullptr;
+    int m_tableState = -2;
+
+    RowQueue m_newRows;
+    RowQueue m_changedRows;
+    RowQueue m_deletedRows;
+
+    QMap<QString, int> m_autoIncrements;
+    QSqlRecord m_selectParams;
+    bool m_modified = false;
+    bool m_directEdit = false;
+    int m_currentRow = -1;
+
+    QString m_selectName;
+    QString m_updateName;
+    QString m_insertName;
+    QString m_deleteName;
+    bool m_native = false;
+
+    QString m_keyField;
+
+    QMap<QString, SearchIndex> m_indexData;
+    QMap<QString, idxType> m_indexDeclarations;
+    QPointer<QTableView> m_view;
+    QMap<qint64, filterStruct> m_filters;
+    QMap<int, DisplayLookup> m_displayLookups;
+    int m_hiddenRows = 0;
+    QMultiMap<QString, QVariant> m_appendedValues;
+    QPointer<QShortcut> m_shortcut;
+
+    // Derived caches and guards.
+    mutable QSqlRecord m_recordShape;
+    mutable bool m_recordShapeValid = false;
+    QVector<SearchIndex *> m_columnIndexes;
+    bool m_columnIndexesValid = false;
+    bool m_storing = false;       // the table's own writes never count as user edits
+    bool m_forgettingAll = false; // clear() empties indexes wholesale
+    bool m_loadAborted = false;
+    quint64 m_loadGeneration = 0; // tells a yielding load that the rows it fills were thrown away
+};
+
+#endif // QDATATABLE_H

@@ -1,0 +1,855 @@
+#include "modalanswerer.h"
+#include "objvar.h"
+#include "qdatatable.h"
+#include "qsqlconnection.h"
+#include "readonlydelegate.h"
+#include "testserver.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLibrary>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const char *const goodsSchema = R"(
+create schema tst;
+create table tst.t_goods (
+    id      serial primary key,
+    c_name  text not null check (c_name <> 'bad'),
+    n_qty   integer not null default 0,
+    n_price double precision,
+    d_made  date,
+    c_extra text
+);
+create function tst.refuse_locked() returns trigger language plpgsql as $$
+begin
+    if old.c_name = 'locked' then
+        raise exception 'the row is locked';
+    end if;
+    return old;
+end $$;
+create trigger t_goods_delete before delete on tst.t_goods
+    for each row execute function tst.refuse_locked();
+)";
+
+const char *const selectText =
+        "select id, c_name, n_qty, n_price, d_made, c_extra from tst.t_goods where n_qty >= :min_qty order by id";
+const char *const updateText =
+        "update tst.t_goods set c_name = :c_name, n_qty = :n_qty, n_price = :n_price, d_made = :d_made where id = :id";
+const char *const insertReturningText =
+        "insert into tst.t_goods (c_name, n_qty, n_price, d_made) values (:c_name, :n_qty, :n_price, :d_made) "
+        "returning id, c_name, n_qty, n_price, d_made";
+const char *const insertPlainText =
+        "insert into tst.t_goods (c_name, n_qty, n_price, d_made) values (:c_name, :n_qty, :n_price, :d_made)";
+const char *const deleteText = "delete from tst.t_goods where id = :id";
+
+// Draws what a list view would: quantities as words, deleted rows struck out.
+class DisplayRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QPair<int, int>> calls; // column, state
+
+public Q_SLOTS:
+    void onGetDispInfo(int column, QVariant *value, QCellData *cell, QSqlRecord *record, int state)
+    {
+        calls.append({column, state});
+        if (record && record->contains(QStringLiteral("n_qty")) && column == record->indexOf(QStringLiteral("n_qty")))
+            cell->text = value->toInt() < 5 ? QStringLiteral("мало") : QStringLiteral("много");
+        if (state == rsDeleted) {
+            cell->font.setStrikeOut(true);
+            cell->font.setItalic(true);
+            cell->foreground = QBrush(Qt::gray);
+        }
+    }
+};
+
+} // namespace
+
+class TestDataTable : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void loading_data();
+    void loading();
+    void openWithoutData();
+    void editCycle_data();
+    void editCycle();
+    void failedCommit_data();
+    void failedCommit();
+    void rollbackRestores();
+    void autoIncrement_data();
+    void autoIncrement();
+    void indexesAfterRemoval_data();
+    void indexesAfterRemoval();
+    void getRowsCopiesMatches();
+    void append();
+    void filters_data();
+    void filters();
+    void viewBinding();
+    void directEdit_data();
+    void directEdit();
+    void structuralCopy();
+    void invokableByName_data();
+    void invokableByName();
+
+private:
+    std::unique_ptr<QDataTable> goodsTable(bool declaredColumns = true);
+    void exec(const QString &sql);
+    QStringList dbGoods();
+    int rowOf(QDataTable *table, const QString &name);
+
+    QLibrary m_driver;
+    QSqlConnection *m_connection = nullptr;
+};
+
+void TestDataTable::initTestCase()
+{
+    QString error;
+    QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_datatable"), &error), qPrintable(error));
+    m_driver.setFileName(TestServer::driverFile());
+    m_connection = new QSqlConnection(nullptr, this);
+    QVERIFY2(TestServer::connectAndLogin(&m_driver, m_connection, true, &error), qPrintable(error));
+    qApp->setProperty("Connection", objToVar(m_connection));
+    exec(QString::fromUtf8(goodsSchema));
+}
+
+void TestDataTable::init()
+{
+    exec(QStringLiteral("truncate tst.t_goods restart identity"));
+    exec(QStringLiteral("insert into tst.t_goods (c_name, n_qty, n_price, d_made, c_extra) values "
+                        "('apple', 5, 1.5, '2024-01-10', 'x'), ('pear', 2, 2.25, '2024-02-20', 'y'), "
+                        "('locked', 7, null, null, null), ('plum', 9, 0.5, '2024-03-30', 'z')"));
+    qApp->setProperty("bNoStoredProc", false);
+}
+
+void TestDataTable::cleanup()
+{
+    qApp->setProperty("bNoStoredProc", false);
+}
+
+void TestDataTable::exec(const QString &sql)
+{
+    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
+    QVERIFY2(query.exec(sql), qPrintable(query.lastError().text()));
+}
+
+QStringList TestDataTable::dbGoods()
+{
+    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
+    query.exec(QStringLiteral("select c_name || ':' || n_qty from tst.t_goods order by c_name"));
+    QStringList rows;
+    while (query.next())
+        rows.append(query.value(0).toString());
+    return rows;
+}
+
+int TestDataTable::rowOf(QDataTable *table, const QString &name)
+{
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (table->getModel()->item(row, 1)->data(ValueRole).toString() == name)
+            return row;
+    }
+    return -1;
+}
+
+std::unique_ptr<QDataTable> TestDataTable::goodsTable(bool declaredColumns)
+{
+    auto table = std::make_unique<QDataTable>(QStringLiteral("tst.t_goods"), m_connection);
+    table->setScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                      QString::fromLatin1(insertReturningText), QString::fromLatin1(deleteText), true);
+    table->setSelectParam(QStringLiteral("min_qty"), 0);
+    if (declaredColumns) {
+        table->addColumn(QStringLiteral("id"), QVariant::LongLong, false, QStringLiteral("Код"), -1, 50, QVariant(),
+                         colSearchIndex);
+        table->addColumn(QStringLiteral("c_name"), QVariant::String, true, QStringLiteral("Название"), 0, 150);
+        table->addColumn(QStringLiteral("n_qty"), QVariant::Int, true, QStringLiteral("Количество"), 0, 80, 1,
+                         colDisplayLookup);
+        table->addColumn(QStringLiteral("n_price"), QVariant::Double, true, QStringLiteral("Цена"));
+        table->addColumn(QStringLiteral("d_made"), QVariant::Date, true, QStringLiteral("Дата"));
+        table->addColumn(QStringLiteral("c_note"), QVariant::String, true, QStringLiteral("Примечание"), 0, 100,
+                         QStringLiteral("нет"));
+        table->setKeyField(QStringLiteral("id"));
+    }
+    return table;
+}
+
+// ------------------------------------------------------------------ loading
+
+void TestDataTable::loading_data()
+{
+    QTest::addColumn<bool>("declared");
+    QTest::addColumn<bool>("named");
+    QTest::addColumn<int>("minQty");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<int>("rows");
+
+    const QStringList declared = {"id", "c_name", "n_qty", "n_price", "d_made", "c_note"};
+    const QStringList generated = {"id", "c_name", "n_qty", "n_price", "d_made", "c_extra"};
+    QTest::newRow("declared columns") << true << false << 0 << declared << 4;
+    QTest::newRow("generated columns") << false << false << 0 << generated << 4;
+    QTest::newRow("named server scripts") << true << true << 0 << declared << 4;
+    QTest::newRow("select parameter") << true << false << 6 << declared << 2;
+}
+
+void TestDataTable::loading()
+{
+    QFETCH(bool, declared);
+    QFETCH(bool, named);
+    QFETCH(int, minQty);
+    QFETCH(QStringList, fields);
+    QFETCH(int, rows);
+
+    auto table = goodsTable(declared);
+    if (named) {
+        QSqlQuery query(m_connection->database());
+        m_connection->execScript(QStringLiteral("insert into sys.t_script (c_name, c_text) values (:name, :text) "
+                                                "on conflict (c_name) do update set c_text = excluded.c_text"),
+                                 &query, {QStringLiteral("GOODS_SELECT"), QString::fromLatin1(selectText)});
+        QVERIFY2(query.isActive(), qPrintable(query.lastError().text()));
+        table->setScripts(QStringLiteral("GOODS_SELECT"), QString(), QString(), QString(), false);
+        QCOMPARE(table->selectScript(), QString::fromLatin1(selectText));
+    }
+    table->setSelectParam(QStringLiteral("min_qty"), minQty);
+
+    QCOMPARE(table->getTableState(), -2);
+    QVERIFY(!table->first());
+    QVERIFY(table->open());
+    QCOMPARE(table->getTableState(), 0);
+    QCOMPARE(table->rowCount(), rows);
+    QCOMPARE(table->getModel()->columnCount(), fields.size());
+
+    const QSqlRecord record = table->getRecord(0);
+    QCOMPARE(record.count(), fields.size());
+    for (int i = 0; i < fields.size(); ++i)
+        QCOMPARE(record.fieldName(i), fields.at(i));
+    QVERIFY(!record.contains(declared ? "c_extra" : "c_note"));
+
+    // Values arrive as the columns' types; fields that the result lacks get their defaults.
+    if (declared) {
+        QCOMPARE(table->columns().at(1).width, 150);
+        QCOMPARE(table->getField("id").type(), QVariant::LongLong);
+        QCOMPARE(table->getField("c_note").toString(), QStringLiteral("нет"));
+    } else {
+        QCOMPARE(table->columns().at(1).width, 100);
+        QVERIFY(table->columns().at(1).visible);
+        QCOMPARE(table->getModel()->horizontalHeaderItem(1)->text(), QStringLiteral("c_name"));
+    }
+    QCOMPARE(table->getField("d_made").type(), QVariant::Date);
+    QCOMPARE(table->getModel()->item(0, 1)->data(OriginalValueRole), table->getField("c_name"));
+    QCOMPARE(table->getRowState(0), int(rsUnchanged));
+    QVERIFY(!table->isModified());
+
+    // Navigation, and a negative row reading the current one.
+    QVERIFY(table->last());
+    QCOMPARE(table->getField("c_name", -1), table->getField("c_name", rows - 1));
+    QVERIFY(!table->next());
+    QVERIFY(table->first());
+    QVERIFY(!table->prev());
+
+    // An open table is not reloaded by open; close and open does.
+    exec(QStringLiteral("insert into tst.t_goods (c_name, n_qty) values ('late', 100)"));
+    QVERIFY(table->open());
+    QCOMPARE(table->rowCount(), rows);
+    table->close();
+    QCOMPARE(table->getTableState(), -2);
+    QCOMPARE(table->getField("c_name"), QVariant());
+    QVERIFY(table->open());
+    QCOMPARE(table->rowCount(), rows + 1);
+}
+
+void TestDataTable::openWithoutData()
+{
+    auto table = goodsTable();
+    table->setNativeScripts(QStringLiteral("select nothing from tst.t_missing"), QString(), QString(), QString());
+    QVERIFY(table->open());
+    QCOMPARE(table->getTableState(), -1);
+    QCOMPARE(table->rowCount(), 0);
+    QCOMPARE(table->getModel()->horizontalHeaderItem(2)->text(), QStringLiteral("Количество"));
+    QVERIFY(table->first());
+    QVERIFY(!table->next());
+
+    // A new row makes the table usable; only new rows can be read from it.
+    QVERIFY(table->addRow());
+    QCOMPARE(table->getTableState(), 0);
+    QCOMPARE(table->getField("n_qty").toInt(), 1);
+    QCOMPARE(table->getField("id").toInt(), -1);
+
+    auto empty = std::make_unique<QDataTable>(QStringLiteral("tst.t_goods"), m_connection);
+    QVERIFY(empty->open());
+    QCOMPARE(empty->getTableState(), -1);
+    QVERIFY(empty->newRow().isEmpty());
+}
+
+// ------------------------------------------------------------------ editing and commit
+
+void TestDataTable::editCycle_data()
+{
+    QTest::addColumn<bool>("noStoredProc");
+    QTest::newRow("insert returns the stored row") << false;
+    QTest::newRow("bNoStoredProc with scopeIdentity") << true;
+}
+
+void TestDataTable::editCycle()
+{
+    QFETCH(bool, noStoredProc);
+    qApp->setProperty("bNoStoredProc", noStoredProc);
+    auto table = goodsTable();
+    if (noStoredProc)
+        table->setScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                          QString::fromLatin1(insertPlainText), QString::fromLatin1(deleteText), true);
+    QVERIFY(table->open());
+    QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+
+    QVERIFY(table->addRow());
+    QVERIFY(table->setField("c_name", "kiwi"));
+    QVERIFY(table->setField("n_qty", 3));
+    QCOMPARE(table->getField("id").toInt(), -1);
+    QVERIFY(table->addFirstRow());
+    QCOMPARE(table->currentRow(), 0);
+    QVERIFY(table->setField("c_name", "fig"));
+    QCOMPARE(table->getField("id").toInt(), -2);
+    QCOMPARE(table->getRowState(0), int(rsNew));
+
+    QVERIFY(table->locate("c_name", "pear") >= 0);
+    QVERIFY(table->setField("n_qty", 20));
+    QCOMPARE(table->getRowState(table->currentRow()), int(rsChanged));
+    QCOMPARE(table->getModel()->item(table->currentRow(), 2)->data(OriginalValueRole).toInt(), 2);
+
+    const int plum = table->locate("c_name", "plum");
+    QVERIFY(table->deleteRow(plum));
+    QVERIFY(!table->setField("n_qty", 1)); // a deleted row cannot be edited
+    QVERIFY(!table->setField("no_such_field", 1));
+    QVERIFY(table->isModified());
+
+    QVERIFY(table->commit());
+    QVERIFY(!table->isModified());
+    QCOMPARE(dbGoods(), QStringList({"apple:5", "fig:1", "kiwi:3", "locked:7", "pear:20"}));
+    QCOMPARE(table->rowCount(), 5);
+    for (int row = 0; row < table->rowCount(); ++row)
+        QCOMPARE(table->getRowState(row), int(rsUnchanged));
+
+    // The new keys came back from the database and were announced with the temporary ones.
+    QCOMPARE(announced.count(), 2);
+    QSet<qlonglong> newKeys;
+    for (const QList<QVariant> &args : qAsConst(announced)) {
+        QCOMPARE(args.at(0).toString(), QStringLiteral("id"));
+        QVERIFY(args.at(1).toInt() < 0);
+        QVERIFY(args.at(2).toLongLong() > 4);
+        QCOMPARE(args.at(3).toString(), QStringLiteral("tst.t_goods"));
+        newKeys.insert(args.at(2).toLongLong());
+    }
+    QCOMPARE(newKeys.size(), 2);
+    const int kiwi = table->locate("id", announced.at(0).at(2));
+    QVERIFY(kiwi >= 0);
+    QCOMPARE(table->getField("c_name", kiwi).toString(), QStringLiteral("kiwi"));
+    QCOMPARE(table->locate("id", -1), -1);
+
+    // Nothing queued: a second commit changes nothing.
+    QVERIFY(table->commit());
+    QCOMPARE(dbGoods().size(), 5);
+}
+
+void TestDataTable::failedCommit_data()
+{
+    QTest::addColumn<QString>("phase");
+    QTest::addColumn<bool>("byRollback");
+    QTest::addColumn<QStringList>("dbAfterFailure");
+    QTest::addColumn<QStringList>("dbAfterRecovery");
+
+    const QStringList untouched = {"apple:5", "locked:7", "pear:2", "plum:9"};
+    QTest::newRow("delete, rollback") << "delete" << true << QStringList({"locked:7", "pear:2", "plum:9"})
+                                      << QStringList({"locked:7", "pear:2", "plum:9"});
+    QTest::newRow("delete, second commit") << "delete" << false << QStringList({"locked:7", "pear:2", "plum:9"})
+                                           << QStringList({"locked:7", "pear:2"});
+    QTest::newRow("insert, rollback") << "insert" << true << QStringList(untouched + QStringList{"n1:1"})
+                                      << QStringList(untouched + QStringList{"n1:1"});
+    QTest::newRow("insert, second commit") << "insert" << false << QStringList(untouched + QStringList{"n1:1"})
+                                           << QStringList({"apple:5", "fixed:1", "locked:7", "n1:1", "n3:1",
+                                                           "pear:2", "plum:9"});
+    QTest::newRow("update, rollback") << "update" << true << QStringList({"apple:5", "locked:7", "pear:12", "plum:9"})
+                                      << QStringList({"apple:5", "locked:7", "pear:12", "plum:9"});
+    QTest::newRow("update, second commit") << "update" << false
+                                           << QStringList({"apple:5", "locked:7", "pear:12", "plum:9"})
+                                           << QStringList({"apple:5", "fixed:17", "pear:12", "plum:19"});
+}
+
+void TestDataTable::failedCommit()
+{
+    QFETCH(QString, phase);
+    QFETCH(bool, byRollback);
+    QFETCH(QStringList, dbAfterFailure);
+    QFETCH(QStringList, dbAfterRecovery);
+    dbAfterFailure.sort();
+    dbAfterRecovery.sort();
+
+    auto table = goodsTable();
+    QVERIFY(table->open());
+    QStringList failing;   // processed before the failure, the failing row, the row after it
+    if (phase == "delete") {
+        failing = QStringList{"apple", "locked", "plum"};
+        for (const QString &name : failing)
+            QVERIFY(table->deleteRow(rowOf(table.get(), name)));
+    } else if (phase == "insert") {
+        failing = QStringList{"n1", "bad", "n3"};
+        for (const QString &name : failing) {
+            QVERIFY(table->addRow());
+            QVERIFY(table->setField("c_name", name));
+        }
+    } else {
+        failing = QStringList{"pear", "locked", "plum"};
+        const QStringList newNames = {"pear", "bad", "plum"};
+        for (int i = 0; i < failing.size(); ++i) {
+            QVERIFY(table->locate("c_name", failing.at(i)) >= 0);
+            QVERIFY(table->setField("c_name", newNames.at(i)));
+            QVERIFY(table->setField("n_qty", table->getField("n_qty").toInt() + 10));
+        }
+        failing[1] = "bad";
+    }
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Error executing query: "));
+    QVERIFY(!table->commit());
+    QCOMPARE(dbGoods(), dbAfterFailure);
+
+    // Rows before the failure are done; the failing row and the one after it wait.
+    const int doneRow = rowOf(table.get(), failing.at(0));
+    if (phase == "delete")
+        QCOMPARE(doneRow, -1);
+    else
+        QCOMPARE(table->getRowState(doneRow), int(rsUnchanged));
+    const int pendingState = phase == "delete" ? rsDeleted : phase == "insert" ? rsNew : rsChanged;
+    QCOMPARE(table->getRowState(rowOf(table.get(), failing.at(1))), pendingState);
+    QCOMPARE(table->getRowState(rowOf(table.get(), failing.at(2))), pendingState);
+
+    if (byRollback) {
+        QVERIFY(table->rollback());
+    } else {
+        const int failingRow = rowOf(table.get(), failing.at(1));
+        if (phase == "delete") {
+            QVERIFY(table->resetOriginalData(failingRow));
+        } else {
+            table->first();
+            QVERIFY(table->locate("c_name", failing.at(1)) == failingRow);
+            QVERIFY(table->setField("c_name", "fixed"));
+        }
+        QVERIFY(table->commit());
+    }
+    QCOMPARE(dbGoods(), dbAfterRecovery);
+    QCOMPARE(table->rowCount(), dbAfterRecovery.size());
+    for (int row = 0; row < table->rowCount(); ++row)
+        QCOMPARE(table->getRowState(row), int(rsUnchanged));
+
+    // The table is whole again: another edit commits normally.
+    QVERIFY(table->locate("c_name", "locked") >= 0 || table->locate("c_name", "fixed") >= 0);
+    QVERIFY(table->setField("n_qty", 42));
+    QVERIFY(table->commit());
+    table->close();
+    QVERIFY(table->open());
+    QVERIFY(table->locate("n_qty", 42) >= 0);
+}
+
+void TestDataTable::rollbackRestores()
+{
+    auto table = goodsTable();
+    DisplayRecorder recorder;
+    connect(table.get(), &QDataTable::getDispInfo, &recorder, &DisplayRecorder::onGetDispInfo);
+    QVERIFY(table->open());
+    QStandardItemModel *model = table->getModel();
+    // Hidden columns get no callback while loading.
+    QCOMPARE(recorder.calls.size(), 4 * 5);
+    const int pear = rowOf(table.get(), "pear");
+    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("мало"));
+
+    table->locate("c_name", "pear");
+    QVERIFY(table->setField("n_qty", 30));
+    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("много"));
+    const int plum = rowOf(table.get(), "plum");
+    QVERIFY(table->deleteRow(plum));
+    QVERIFY(model->item(plum, 1)->font().strikeOut());
+    QCOMPARE(model->item(plum, 1)->foreground().color(), QColor(Qt::gray));
+    QVERIFY(table->addRow());
+    QCOMPARE(table->rowCount(), 5);
+
+    recorder.calls.clear();
+    QVERIFY(table->rollback());
+    QVERIFY(!table->isModified());
+    QCOMPARE(table->rowCount(), 4);
+    QCOMPARE(table->getField("n_qty", pear).toInt(), 2);
+    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("мало"));
+    QCOMPARE(table->getRowState(pear), int(rsUnchanged));
+    QCOMPARE(table->getRowState(plum), int(rsUnchanged));
+    QVERIFY(!model->item(plum, 1)->font().strikeOut());
+    QCOMPARE(model->item(plum, 1)->foreground().color(), QColor(Qt::black));
+    // Both reset rows were shown again, every column, hidden ones too, as unchanged.
+    QCOMPARE(recorder.calls.size(), 2 * 6);
+    for (const auto &call : qAsConst(recorder.calls))
+        QCOMPARE(call.second, int(rsUnchanged));
+
+    // The rolled-back table commits nothing, and a user edit is noticed again.
+    QVERIFY(table->commit());
+    QCOMPARE(dbGoods(), QStringList({"apple:5", "locked:7", "pear:2", "plum:9"}));
+    QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+    model->item(pear, 1)->setData(QStringLiteral("груша"), Qt::EditRole);
+    QCOMPARE(announced.count(), 1);
+}
+
+void TestDataTable::autoIncrement_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::newRow("step 1") << 1;
+    QTest::newRow("step -1") << -1;
+    QTest::newRow("step 10") << 10;
+}
+
+void TestDataTable::autoIncrement()
+{
+    QFETCH(int, step);
+    QDataTable table(QStringLiteral("counters"), m_connection);
+    table.setNativeScripts(QStringLiteral("select 1 as n_pos where false"), QString(), QString(), QString());
+    table.addColumn(QStringLiteral("n_pos"), QVariant::Int, true, QString(), step);
+    QVERIFY(table.newRow().isEmpty()); // closed
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(table.open());
+        QCOMPARE(table.newRow().value(0).toInt(), step);
+        QCOMPARE(table.newFirstRow().value(0).toInt(), 2 * step);
+        QCOMPARE(table.getField("n_pos", 0).toInt(), 2 * step);
+        QVERIFY(table.addRow());
+        QCOMPARE(table.getField("n_pos").toInt(), 3 * step);
+        table.close();
+    }
+}
+
+void TestDataTable::indexesAfterRemoval_data()
+{
+    QTest::addColumn<bool>("indexed");
+    QTest::newRow("hash index") << true;
+    QTest::newRow("plain field") << false;
+}
+
+void TestDataTable::indexesAfterRemoval()
+{
+    QFETCH(bool, indexed);
+    auto table = goodsTable();
+    if (indexed)
+        table->addSearchIndex("c_name", idxHash);
+    QVERIFY(table->open());
+    QCOMPARE(table->locate("c_name", "plum"), 3);
+    QCOMPARE(table->currentRow(), 3);
+    QCOMPARE(table->locate({"c_name", "n_qty"}, {"plum", 9}), 3);
+    QCOMPARE(table->locate({"c_name", "n_qty"}, {"plum", 8}), -1);
+    QCOMPARE(table->locate("no_such_field", 1), -1);
+    QCOMPARE(table->locate(QStringList{"c_name"}, QList<QVariant>()), -1);
+
+    QVERIFY(table->killRow(0));              // apple
+    QVERIFY(table->killRow(100));            // beyond the model: nothing to do
+    QCOMPARE(table->locate("c_name", "apple"), -1);
+    QCOMPARE(table->locate("c_name", "plum"), 2);
+    QCOMPARE(table->locate("id", 4), 2);
+
+    QVERIFY(table->deleteRow(0));            // pear
+    QCOMPARE(table->locate("c_name", "pear"), -1);
+    QVERIFY(table->addRow());
+    QVERIFY(table->setField("c_name", "pear")); // a new row with the deleted row's name
+    QCOMPARE(table->locate("c_name", "pear"), 3);
+    QVERIFY(table->addRow());
+    QVERIFY(table->setField("c_name", "ghost"));
+    QVERIFY(table->killRow(4));              // a new row killed: no trace, no insert
+    QCOMPARE(table->locate("c_name", "ghost"), -1);
+
+    // Changed values move in the index.
+    QCOMPARE(table->locate("c_name", "locked"), 1);
+    QVERIFY(table->setField("c_name", "open"));
+    QCOMPARE(table->locate("c_name", "locked"), -1);
+    QCOMPARE(table->locate("c_name", "open"), 1);
+
+    QVERIFY(table->commit());
+    QCOMPARE(dbGoods(), QStringList({"apple:5", "open:7", "pear:1", "plum:9"}));
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(table->locate("c_name", "open"), 0);
+    QCOMPARE(table->locate("c_name", "plum"), 1);
+    QCOMPARE(table->locate("c_name", "pear"), 2);
+    QCOMPARE(table->locate("id", 2), -1);
+}
+
+void TestDataTable::getRowsCopiesMatches()
+{
+    auto table = goodsTable();
+    table->addSearchIndex("n_qty", idxHash);
+    QVERIFY(table->open());
+    exec(QStringLiteral("insert into tst.t_goods (c_name, n_qty) values ('lemon', 9)"));
+    table->close();
+    QVERIFY(table->open());
+    QVERIFY(table->deleteRow(rowOf(table.get(), "plum")));
+
+    QDataTable copy(QStringLiteral("copy"), m_connection);
+    table->getRows(&copy, "n_qty", 9);
+    QCOMPARE(copy.columns().size(), table->columns().size());
+    QCOMPARE(copy.rowCount(), 1);
+    QCOMPARE(copy.getField("c_name", 0).toString(), QStringLiteral("lemon"));
+    QCOMPARE(copy.getRowState(0), int(rsNew));
+    QCOMPARE(copy.getModel()->item(0, 1)->data(OriginalValueRole).toString(), QStringLiteral("lemon"));
+
+    table->getRows(&copy, {"c_name", "n_qty"}, {"apple", 5});
+    QCOMPARE(copy.rowCount(), 1);
+    QCOMPARE(copy.getField("c_name", 0).toString(), QStringLiteral("apple"));
+    table->getRows(&copy, "no_such_field", 1);
+    QCOMPARE(copy.rowCount(), 0);
+    QCOMPARE(copy.getTableState(), -1);
+}
+
+void TestDataTable::append()
+{
+    QDataTable table(QStringLiteral("tst.t_goods"), m_connection);
+    table.setNativeScripts(QStringLiteral("select id, c_name, n_qty from tst.t_goods where n_qty = :n_qty order by id"),
+                           QString(), QString(), QString());
+    table.addColumn(QStringLiteral("id"), QVariant::LongLong);
+    table.addColumn(QStringLiteral("c_name"), QVariant::String);
+    table.addColumn(QStringLiteral("n_qty"), QVariant::Int);
+    QVERIFY(!table.append("n_qty", 5)); // no key field
+    table.setKeyField("id");
+
+    QVERIFY(table.append("n_qty", 5));
+    QCOMPARE(table.getTableState(), 0);
+    QCOMPARE(table.rowCount(), 1);
+    QVERIFY(table.append("n_qty", 9));
+    QCOMPARE(table.rowCount(), 2);
+    QVERIFY(!table.append(QStringList{"n_qty"}, {}, false));
+
+    exec(QStringLiteral("update tst.t_goods set c_name = 'green apple' where c_name = 'apple'"));
+    exec(QStringLiteral("insert into tst.t_goods (c_name, n_qty) values ('quince', 5)"));
+    QVERIFY(table.append("n_qty", 5));           // already loaded: not asked again
+    QCOMPARE(table.rowCount(), 2);
+    QCOMPARE(table.getField("c_name", 0).toString(), QStringLiteral("apple"));
+
+    QVERIFY(table.append("n_qty", 5, true));     // reloaded: same key replaced, new key added
+    QCOMPARE(table.rowCount(), 3);
+    QCOMPARE(table.getField("c_name", 0).toString(), QStringLiteral("green apple"));
+    QCOMPARE(table.getRowState(0), int(rsUnchanged));
+    QCOMPARE(table.getField("c_name", 2).toString(), QStringLiteral("quince"));
+    QCOMPARE(table.locate("c_name", "quince"), 2);
+}
+
+// ------------------------------------------------------------------ filters and views
+
+void TestDataTable::filters_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("visible");
+
+    const QStringList all = {"apple", "pear", "locked", "plum"};
+    QTest::newRow("keep one shown text") << "n_qty" << QStringList{"мало"} << 0 << QStringList{"pear"};
+    QTest::newRow("hide one shown text") << "n_qty" << QStringList{"мало"} << 1
+                                         << QStringList{"apple", "locked", "plum"};
+    QTest::newRow("keep both texts") << "n_qty" << QStringList{"мало", "много"} << 0 << all;
+    QTest::newRow("stored value is not shown") << "n_qty" << QStringList{"2"} << 0 << QStringList();
+    QTest::newRow("case matters") << "n_qty" << QStringList{"Мало"} << 0 << QStringList();
+    QTest::newRow("column without lookup") << "c_name" << QStringList{"pear"} << 0 << QStringList();
+    QTest::newRow("hide on column without lookup") << "c_name" << QStringList{"pear"} << 1 << all;
+    QTest::newRow("unknown field") << "no_such_field" << QStringList{"x"} << 0 << all;
+}
+
+void TestDataTable::filters()
+{
+    QFETCH(QString, field);
+    QFETCH(QStringList, texts);
+    QFETCH(int, kind);
+    QFETCH(QStringList, visible);
+
+    auto table = goodsTable();
+    DisplayRecorder recorder;
+    connect(table.get(), &QDataTable::getDispInfo, &recorder, &DisplayRecorder::onGetDispInfo);
+    QVERIFY(table->open());
+
+    // Without a view filters hide nothing.
+    table->setFilter(field, texts, filterType(kind));
+    QCOMPARE(table->visibleRowCount(), table->rowCount());
+
+    QTableView view;
+    table->setView(&view);
+    table->applyFilters();
+    QCOMPARE(table->visibleRowCount(), visible.size());
+    QStringList shown;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (!view.isRowHidden(row))
+            shown.append(table->getField("c_name", row).toString());
+    }
+    QCOMPARE(shown, visible);
+
+    QStringList values = table->getValuesList("n_qty");
+    values.sort();
+    QCOMPARE(values, QStringList({"мало", "много"}));
+    QVERIFY(table->getValuesList("c_name").isEmpty());
+
+    // Clearing returns every row.
+    table->clearFilter(QStringList{field, "n_qty"});
+    QCOMPARE(table->visibleRowCount(), table->rowCount());
+    table->setFilter("n_qty", "мало", fltHide);
+    QCOMPARE(table->visibleRowCount(), 3);
+    table->clearAllFilters();
+    QCOMPARE(table->visibleRowCount(), 4);
+    for (int row = 0; row < table->rowCount(); ++row)
+        QVERIFY(!view.isRowHidden(row));
+}
+
+void TestDataTable::viewBinding()
+{
+    auto table = goodsTable();
+    table->addColumn(QStringLiteral("c_extra"), QVariant::String, true, QString(), 0, 60, QVariant(),
+                     colFixedSize | colStretch);
+    QTableView view;
+    table->setView(&view);
+    QCOMPARE(view.model(), table->getModel());
+    QVERIFY(!view.property("isPrepared").toBool()); // closed: nothing to prepare yet
+    QVERIFY(table->open());
+    QVERIFY(view.property("isPrepared").toBool());
+    QVERIFY(view.isColumnHidden(0));
+    QCOMPARE(view.columnWidth(1), 150);
+    QCOMPARE(view.horizontalHeader()->sectionResizeMode(6), QHeaderView::Stretch);
+    QVERIFY(view.verticalHeader()->isHidden());
+    QCOMPARE(view.selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(table->getField("c_name", 0).toString(), QStringLiteral("apple")); // loaded order kept
+
+    // Prepared once: later calls leave a user's layout alone.
+    view.setColumnWidth(1, 300);
+    view.setColumnHidden(0, false);
+    table->prepareView(&view);
+    table->open();
+    QCOMPARE(view.columnWidth(1), 300);
+    QVERIFY(!view.isColumnHidden(0));
+
+    // Values can be selected in an editor but not changed.
+    auto *delegate = qobject_cast<ReadOnlyDelegate *>(view.itemDelegate());
+    QVERIFY(delegate);
+    QScopedPointer<QWidget> editor(delegate->createEditor(&view, QStyleOptionViewItem(), table->getModel()->index(0, 1)));
+    auto *line = qobject_cast<QLineEdit *>(editor.data());
+    QVERIFY(line);
+    QVERIFY(line->isReadOnly());
+    QCOMPARE(view.editTriggers(), QAbstractItemView::DoubleClicked);
+
+    // The debug shortcut shows the current row's id, and nothing without a current row.
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.setFocus();
+    view.selectionModel()->clearCurrentIndex();
+    ModalAnswerer answerer;
+    answerer.pressButton(QMessageBox::Ok);
+    QTest::keyClick(&view, Qt::Key_I, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QVERIFY(answerer.texts.isEmpty());
+    view.setCurrentIndex(table->getModel()->index(1, 1));
+    QCOMPARE(table->getViewCurrentRow(), 1);
+    QCOMPARE(table->getViewCurrentRecord().value("c_name").toString(), QStringLiteral("pear"));
+    QTest::keyClick(&view, Qt::Key_I, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QTRY_COMPARE(answerer.texts, QStringList{QStringLiteral("Таблица 'tst.t_goods'\nID = 2")});
+    QCOMPARE(answerer.titles, QStringList{QStringLiteral("Отладка")});
+
+    // Unbinding leaves the view alone afterwards; the table keeps working.
+    table->setView(nullptr);
+    QVERIFY(!table->getView());
+    QCOMPARE(table->getViewCurrentRow(), -1);
+    table->close();
+}
+
+void TestDataTable::directEdit_data()
+{
+    QTest::addColumn<bool>("direct");
+    QTest::newRow("listeners decide") << false;
+    QTest::newRow("direct edit") << true;
+}
+
+void TestDataTable::directEdit()
+{
+    QFETCH(bool, direct);
+    auto table = goodsTable();
+    table->setDirectEdit(direct);
+    QVERIFY(table->open());
+    QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+    QStandardItemModel *model = table->getModel();
+
+    // What a view's editor writes.
+    model->setData(model->index(1, 2), QStringLiteral("12"), Qt::EditRole);
+    QCOMPARE(announced.count(), 1);
+    QCOMPARE(announced.at(0).at(0).toString(), QStringLiteral("n_qty"));
+    QCOMPARE(announced.at(0).at(1).toInt(), 2);
+    QCOMPARE(announced.at(0).at(2).toString(), QStringLiteral("12"));
+    QCOMPARE(table->getRowState(1), int(rsChanged));
+    QCOMPARE(table->getField("n_qty", 1), direct ? QVariant(12) : QVariant(2));
+
+    // The same text again changes nothing.
+    model->setData(model->index(1, 2), QStringLiteral("12"), Qt::EditRole);
+    QCOMPARE(announced.count(), direct ? 1 : 2);
+
+    QVERIFY(table->commit());
+    QCOMPARE(dbGoods().at(2), direct ? QStringLiteral("pear:12") : QStringLiteral("pear:2"));
+}
+
+void TestDataTable::structuralCopy()
+{
+    auto table = goodsTable();
+    table->setSelectParam("min_qty", 6);
+    QVERIFY(table->open());
+    QVERIFY(table->addRow());
+
+    QDataTable copy(table.get());
+    QCOMPARE(copy.objectName(), table->objectName());
+    QCOMPARE(copy.getModel()->objectName(), QStringLiteral("tst.t_goods_data_"));
+    QVERIFY(!copy.parent());
+    QCOMPARE(copy.columns().size(), table->columns().size());
+    QCOMPARE(copy.selectScript(), table->selectScript());
+    QCOMPARE(copy.rowCount(), 0);
+    QCOMPARE(copy.getTableState(), 0);
+    QVERIFY(copy.commit()); // nothing of the original's queues came along
+
+    copy.close();
+    QVERIFY(copy.open());
+    QCOMPARE(copy.rowCount(), 2);
+    QCOMPARE(copy.locate("id", 4), 1);
+}
+
+void TestDataTable::invokableByName_data()
+{
+    QTest::addColumn<QString>("signature");
+    const char *const signatures[] = {
+        "setScripts(QString,QString,QString,QString,bool)", "setNativeScripts(QString,QString,QString,QString)",
+        "setSelectParam(QString,QVariant)",
+        "addColumn(QString,int,bool,QString,int,int,QVariant,int,QString,QIcon*)", "rowCount()",
+        "visibleRowCount()", "open(bool,bool)", "open()", "append(QString,QVariant,bool)",
+        "append(QStringList,QList<QVariant>,bool)", "close()", "commit(bool)", "commit()", "rollback()", "first()",
+        "last()", "next()", "prev()", "getField(QString,int)", "getField(QString)", "setField(QString,QVariant)",
+        "setNull(QString)", "addRow()", "addFirstRow()", "dropColumns()", "setKeyField(QString)",
+        "addSearchIndex(QString,idxType)", "lastRow()", "onItemChanged(QStandardItem*)", "onIDRequest()",
+        "getDispInfo(int,QVariant*,QCellData*,QSqlRecord*,int)", "dataChanged(QString,QVariant,QVariant,QString)",
+    };
+    for (const char *signature : signatures)
+        QTest::newRow(signature) << QString::fromLatin1(signature);
+}
+
+void TestDataTable::invokableByName()
+{
+    QFETCH(QString, signature);
+    QDataTable table(QStringLiteral("t"));
+    const QByteArray normalized = QMetaObject::normalizedSignature(signature.toLatin1().constData());
+    QVERIFY2(table.metaObject()->indexOfMethod(normalized.constData()) >= 0, normalized.constData());
+}
+
+QTEST_MAIN(TestDataTable)
+#include "tst_datatable.moc"
