@@ -6,6 +6,11 @@
 #include "readonlydelegate.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTextCodec>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -1501,4 +1506,168 @@ QStringList QDataTable::getValuesList(const QString &fieldName) const
 {
     const int column = columnIndex(fieldName);
     return column < 0 ? QStringList() : getValuesList(column);
+}
+
+// ---------------------------------------------------------------- restore points
+
+QDataTable::RestorePoint QDataTable::restorePoint() const
+{
+    RestorePoint point;
+    point.tableState = m_tableState;
+    point.currentRow = m_currentRow;
+    point.modified = m_modified;
+    point.autoIncrements = m_autoIncrements;
+    const int rows = m_model->rowCount();
+    const int columns = m_columns.size();
+    point.rows.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        RestorePoint::Row saved;
+        saved.values.resize(columns);
+        saved.originals.resize(columns);
+        for (int c = 0; c < columns; ++c) {
+            if (const DataTableItem *item = cellItem(row, c)) {
+                saved.values[c] = item->value();
+                saved.originals[c] = item->originalValue();
+            }
+        }
+        if (const DataTableRowItem *head = rowItem(row)) {
+            saved.state = head->state();
+            saved.lock = head->lock();
+        }
+        point.rows.append(saved);
+    }
+    const auto rowsOf = [this](const RowQueue &queue) {
+        QList<int> numbers;
+        for (qint64 id : queue.toList())
+            numbers.append(rowOfIdentity(id)->row());
+        return numbers;
+    };
+    point.newRows = rowsOf(m_newRows);
+    point.changedRows = rowsOf(m_changedRows);
+    point.deletedRows = rowsOf(m_deletedRows);
+    return point;
+}
+
+void QDataTable::restore(const RestorePoint &point)
+{
+    disconnectItemChanged();
+    clear();
+    const int columns = m_columns.size();
+    const bool listeners = hasDisplayListeners();
+    QVector<DataTableRowItem *> heads;
+    heads.reserve(point.rows.size());
+    for (const RestorePoint::Row &saved : point.rows) {
+        const QList<QStandardItem *> items = makeRowItems(saved.originals);
+        auto *head = static_cast<DataTableRowItem *>(items.first());
+        head->setState(saved.state);
+        head->setLock(saved.lock);
+        QSqlRecord record = recordShape();
+        for (int c = 0; c < columns && c < saved.values.size(); ++c)
+            record.setValue(c, saved.values.at(c));
+        for (int c = 0; c < columns; ++c) {
+            auto *item = static_cast<DataTableItem *>(items.at(c));
+            item->acceptValue();
+            item->storeValue(saved.values.value(c));
+            if (listeners)
+                decorate(item, c, &record, saved.state, false);
+            if (isFiled(c))
+                fileCell(head, c, QString(), DataTableItem::textOf(item->value()), QString(), item->displayText(), true);
+        }
+        m_model->appendRow(items);
+        heads.append(head);
+    }
+    for (int row : point.newRows)
+        m_newRows.append(identityOf(heads.at(row)));
+    for (int row : point.changedRows)
+        m_changedRows.append(identityOf(heads.at(row)));
+    for (int row : point.deletedRows)
+        m_deletedRows.append(identityOf(heads.at(row)));
+    m_autoIncrements = point.autoIncrements;
+    m_tableState = point.tableState;
+    m_currentRow = point.currentRow;
+    m_modified = point.modified;
+    if (!m_filters.isEmpty())
+        applyFilters();
+    if (m_tableState != -2)
+        connectItemChanged();
+}
+
+// ---------------------------------------------------------------- dumps
+
+QString QDataTable::prepareDump(bool bFullInfo) const
+{
+    static const char stateLetters[] = "OAMD";
+    QString text;
+    if (bFullInfo)
+        text += QStringLiteral("ROW_STATE;");
+    for (const colInfo &column : m_columns)
+        text += QLatin1Char('"') + column.fieldName + QStringLiteral("\";");
+    text += QLatin1Char('\n');
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const int state = getRowState(row);
+        if (!bFullInfo && state == rsDeleted)
+            continue;
+        if (bFullInfo)
+            text += QString(QLatin1Char(stateLetters[qBound(0, state, 3)])) + QLatin1Char(';');
+        for (int c = 0; c < m_model->columnCount(); ++c) {
+            const DataTableItem *item = cellItem(row, c);
+            text += QLatin1Char('"') + (item ? item->value().toString() : QString()) + QStringLiteral("\";");
+        }
+        text += QStringLiteral(";\n");
+    }
+    return text;
+}
+
+void QDataTable::dumpTable(QString dmpDir, bool bFullInfo) const
+{
+    QDir().mkpath(dmpDir);
+    const QString fileName = QStringLiteral("%1_%2.csv")
+            .arg(objectName(), QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm")));
+    QFile file(QDir(dmpDir).filePath(fileName));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(prepareDump(bFullInfo).toLocal8Bit());
+}
+
+void QDataTable::makeReport(QString fileName) const
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    const QLocale locale = QLocale::system();
+    const auto valueText = [&locale](const QVariant &value) {
+        switch (static_cast<int>(value.type())) {
+        case QMetaType::Double:
+            return value.toString().replace(QLatin1Char('.'), QLatin1Char(','));
+        case QMetaType::QDate:
+            return locale.toString(value.toDate(), QLocale::ShortFormat);
+        case QMetaType::QTime:
+            return locale.toString(value.toTime(), QLocale::ShortFormat);
+        case QMetaType::QDateTime:
+            return locale.toString(value.toDateTime(), QLocale::ShortFormat);
+        default:
+            return value.toString();
+        }
+    };
+    QStringList lines;
+    QStringList header;
+    for (const colInfo &column : m_columns) {
+        if (column.visible)
+            header.append(QLatin1Char('"') + column.label + QLatin1Char('"'));
+    }
+    lines.append(header.join(QLatin1Char(';')));
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (getRowState(row) == rsDeleted)
+            continue;
+        QStringList cells;
+        for (int c = 0; c < m_columns.size(); ++c) {
+            if (!m_columns.at(c).visible)
+                continue;
+            const DataTableItem *item = cellItem(row, c);
+            cells.append(QLatin1Char('"') + (item ? valueText(item->value()) : QString()) + QLatin1Char('"'));
+        }
+        lines.append(cells.join(QLatin1Char(';')));
+    }
+    QTextCodec *codec = QTextCodec::codecForName("cp1251");
+    const QString text = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    file.write(codec ? codec->fromUnicode(text) : text.toLocal8Bit());
 }

@@ -104,6 +104,35 @@ public:
     void setDirectEdit(bool on) { m_directEdit = on; }
     bool directEdit() const { return m_directEdit; }
 
+    // The rows, states and queues as they are now, so that a data set whose
+    // transaction failed can put its tables back as they were before the attempt.
+    struct RestorePoint
+    {
+        struct Row
+        {
+            QVector<QVariant> values;
+            QVector<QVariant> originals;
+            int state = 0;
+            int lock = 0;
+        };
+        QVector<Row> rows;
+        QList<int> newRows;
+        QList<int> changedRows;
+        QList<int> deletedRows;
+        QMap<QString, int> autoIncrements;
+        int tableState = -2;
+        int currentRow = -1;
+        bool modified = false;
+    };
+    RestorePoint restorePoint() const;
+    void restore(const RestorePoint &point);
+
+    // Plain-text exports: the stored values (and states) for diagnosis, and
+    // the visible columns for a spreadsheet program.
+    Q_INVOKABLE QString prepareDump(bool bFullInfo = false) const;
+    Q_INVOKABLE void dumpTable(QString dmpDir, bool bFullInfo = false) const;
+    void makeReport(QString fileName) const;
+
 public Q_SLOTS:
     void setScripts(const QString &aSelect, const QString &aUpdate, const QString &aInsert,
                     const QString &aDelete, bool bNative = false);

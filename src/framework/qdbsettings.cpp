@@ -1,6 +1,13 @@
 #include "qdbsettings.h"
 
+#include "qdatatable.h"
 #include "qsqlconnection.h"
+
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTableView>
 
 #include <QDebug>
 #include <QSqlError>
@@ -50,6 +57,21 @@ QVariant fromText(const QString &text, int typeCode)
         return text;
     }
 }
+
+// Layouts are stored in the toolkit's binary JSON form; the form is deprecated
+// but it is what stored layouts already hold.
+QT_WARNING_PUSH
+QT_WARNING_DISABLE_DEPRECATED
+QByteArray toBinaryJson(const QJsonDocument &document)
+{
+    return document.toBinaryData();
+}
+
+QJsonDocument fromBinaryJson(const QByteArray &bytes)
+{
+    return QJsonDocument::fromBinaryData(bytes, QJsonDocument::Validate);
+}
+QT_WARNING_POP
 
 } // namespace
 
@@ -132,12 +154,51 @@ bool QDbSettings::setValue(QString path, QVariant value)
 
 void QDbSettings::saveTableHeader(QString path, QDataTable *table)
 {
-    Q_UNUSED(path)
-    Q_UNUSED(table)
+    if (path.isEmpty() || !table || !table->getView())
+        return;
+    const QTableView *view = table->getView();
+    const QHeaderView *header = view->horizontalHeader();
+    QJsonArray columns;
+    const infoList &list = table->columns();
+    for (int i = 0; i < list.size(); ++i) {
+        QJsonObject column;
+        column.insert(QStringLiteral("name"), list.at(i).fieldName);
+        column.insert(QStringLiteral("visible"), list.at(i).visible);
+        column.insert(QStringLiteral("width"), view->columnWidth(i));
+        column.insert(QStringLiteral("index"), header->visualIndex(i));
+        columns.append(column);
+    }
+    setValue(path, toBinaryJson(QJsonDocument(columns)));
 }
 
 void QDbSettings::restoreTableHeader(QString path, QDataTable *table)
 {
-    Q_UNUSED(path)
-    Q_UNUSED(table)
+    if (path.isEmpty() || !table || !table->getView())
+        return;
+    QTableView *view = table->getView();
+    QHeaderView *header = view->horizontalHeader();
+    const QJsonArray stored = fromBinaryJson(value(path, QString()).toByteArray()).array();
+    const infoList &list = table->columns();
+    if (stored.size() != list.size())
+        return;
+
+    const QByteArray before = header->saveState();
+    QMap<int, int> columnAtPosition;
+    for (int i = 0; i < list.size(); ++i) {
+        const QJsonObject column = stored.at(i).toObject();
+        // A layout saved for other columns would put widths and places on the wrong ones.
+        if (column.value(QStringLiteral("name")).toString() != list.at(i).fieldName
+            || column.value(QStringLiteral("visible")).toBool() != list.at(i).visible) {
+            header->restoreState(before);
+            return;
+        }
+        view->setColumnWidth(i, column.value(QStringLiteral("width")).toInt(0));
+        columnAtPosition.insert(column.value(QStringLiteral("index")).toInt(), i);
+    }
+    for (int position = 0; position < list.size(); ++position) {
+        const int column = columnAtPosition.value(position, 0);
+        const int current = header->visualIndex(column);
+        if (current != position)
+            header->moveSection(current, position);
+    }
 }
