@@ -6,6 +6,8 @@
 #include "liblist.h"
 #include "modulelibrary.h"
 #include "objvar.h"
+#include "qdataset.h"
+#include "qdatatable.h"
 #include "siblingmodules.h"
 
 #include <QApplication>
@@ -103,6 +105,8 @@ private slots:
     void libDirFunctions();
     void siblingCalls_data();
     void siblingCalls();
+    void mergeDocument_data();
+    void mergeDocument();
 
     void dialogBounds_data();
     void dialogBounds();
@@ -443,6 +447,42 @@ void TestShellServices::siblingCalls()
     QCOMPARE(!widget.isNull(), expectWidget);
     if (widget)
         QCOMPARE(widget->parentWidget(), &host);
+}
+
+void TestShellServices::mergeDocument_data()
+{
+    QTest::addColumn<bool>("withList");
+    QTest::addColumn<QString>("libName");
+    QTest::addColumn<bool>("merged");
+
+    QTest::newRow("module with a document") << true << "DocumentModule" << true;
+    QTest::newRow("no such library") << true << "NoSuchModule" << false;
+    QTest::newRow("library without a document") << true << "versionedlib" << false;
+    QTest::newRow("no library list") << false << "DocumentModule" << false;
+}
+
+void TestShellServices::mergeDocument()
+{
+    QFETCH(bool, withList);
+    QFETCH(QString, libName);
+    QFETCH(bool, merged);
+
+    QTemporaryDir libDir;
+    QVERIFY(QFile::copy(modulesDir + QStringLiteral("/documents/DocumentModule.so"), libDir.filePath(QStringLiteral("DocumentModule.so"))));
+    QVERIFY(QFile::copy(modulesDir + QStringLiteral("/old/versionedlib.so"), libDir.filePath(QStringLiteral("versionedlib.so"))));
+    qApp->setProperty("libDir", libDir.path());
+    std::unique_ptr<ShellLibraries> shell(withList ? new ShellLibraries : nullptr);
+
+    QDataSet document;
+    auto *own = new QDataTable(QStringLiteral("t_own"), nullptr, &document);
+    document.addTable(own);
+    if (withList && libName == QLatin1String("NoSuchModule"))
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^ERROR LOADING LIBRARY: NoSuchModule")));
+    QCOMPARE(::mergeDocument(libName, &document, nullptr), merged);
+    QCOMPARE(document.tables(), merged ? (QStringList{"t_own", "t_dictionary"}) : QStringList{"t_own"});
+    QCOMPARE(document.links().size(), merged ? 1 : 0);
+    if (merged)
+        QCOMPARE(document.getTable(QStringLiteral("t_dictionary"))->columns().size(), 2);
 }
 
 void TestShellServices::dialogBounds_data()

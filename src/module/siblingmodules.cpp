@@ -1,8 +1,13 @@
 #include "siblingmodules.h"
 
+#include "liblist.h"
 #include "modulelibrary.h"
+#include "objvar.h"
+#include "qdataset.h"
 #include "qsqlconnection.h"
 
+#include <QCoreApplication>
+#include <QLibrary>
 #include <QString>
 
 namespace {
@@ -36,8 +41,9 @@ void showItemHistoryReportByItem(long long itemId, QWidget *parent)
     QSqlConnection *connection = currentConnection();
     if (!connection)
         return;
-    const QVariant family =
-        connection->execScript(QStringLiteral("SELECT id_item_family FROM dirs.t_item WHERE id = %1 ;").arg(itemId));
+    const QString statement = connection->parseQuery(
+        QStringLiteral("SELECT id_item_family FROM dirs.t_item WHERE id = :id ;"), QStringLiteral("id"), itemId);
+    const QVariant family = connection->execScript(statement);
     // An unknown item has no family to report on.
     if (family.isNull())
         return;
@@ -84,4 +90,20 @@ void showProcessTechnologyEditor(long long id1, long long id2, QWidget *parent)
 {
     if (const auto show = siblingFunction<TwoIdsParentFunc>(processTechnologyEditor, "showProcessTechnologyDialog"))
         show(id1, id2, parent);
+}
+
+bool mergeDocument(QString libName, QDataSet *dataSet, QWidget *parent)
+{
+    auto *libraries = static_cast<libList *>(varToObj(qApp->property("libList")));
+    if (!libraries || !dataSet)
+        return false;
+    QLibrary *library = libraries->getLibrary(libName, true);
+    if (!library)
+        return false;
+    using GetDocumentFunc = QDataSet *(*)(QWidget *parent);
+    const auto getDocument = reinterpret_cast<GetDocumentFunc>(library->resolve("getDocument"));
+    if (!getDocument)
+        return false;
+    dataSet->intersect(getDocument(parent));
+    return true;
 }

@@ -3,6 +3,9 @@
 
 #include "dealsglobal.h"
 
+#include <QString>
+
+class QDataSet;
 class QWidget;
 
 // Entry points of the shell's other module libraries, found in "libDir" by
@@ -26,5 +29,10 @@ DEALS_EXPORT void showFamilyDetailDialog(long long id, QWidget *parent);
 
 // "ProcessTechnologyEditor"
 DEALS_EXPORT void showProcessTechnologyEditor(long long id1, long long id2, QWidget *parent);
+
+// Brings the structure of another module's document (its "getDocument") into
+// dataSet: tables and links it does not have yet. False when the library, the
+// entry point or the shell's library list is missing.
+DEALS_EXPORT bool mergeDocument(QString libName, QDataSet *dataSet, QWidget *parent);
 
 #endif // SIBLINGMODULES_H
