@@ -1,6 +1,7 @@
 #include "shellservices.h"
 
 #include "objvar.h"
+#include "qdbsettings.h"
 #include "qsqlconnection.h"
 #include "shelloptions.h"
 
@@ -34,8 +35,9 @@ void ShellServices::publishSwitches(const ShellOptions &options)
 void ShellServices::publish(QSqlConnection *connection, const QString &libDir)
 {
     qApp->setProperty("Connection", objToVar(connection));
-    // The user's database settings object arrives with the settings layer; until then none.
-    qApp->setProperty("UserSettings", objToVar(nullptr));
+    if (!m_userSettings)
+        m_userSettings = new QDbSettings(this);
+    qApp->setProperty("UserSettings", objToVar(m_userSettings));
     qApp->setProperty("Settings", objToVar(m_settings));
     qApp->setProperty("EventHandlers", objToVar(&m_eventHandlers));
     qApp->setProperty("libDir", QDir(libDir).absolutePath());

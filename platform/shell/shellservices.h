@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QWidgetList>
 
+class QDbSettings;
 class QSettings;
 class QSqlConnection;
 struct ShellOptions;
@@ -27,6 +28,7 @@ public:
 
 private:
     QSettings *m_settings;
+    QDbSettings *m_userSettings = nullptr;
     eventHandlerRegistry m_eventHandlers;
     libList m_libraries;
     QWidgetList m_popups;
