@@ -9,6 +9,7 @@
 
 #include <QLibrary>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QSqlError>
 #include <QtTest>
 
@@ -103,10 +104,14 @@ void tst_Schema::batchIsAllOrNothing()
     QVERIFY(scalar(connection, "select to_regclass('public.t_half')").isNull());
 
     QList<QSqlQuery> results;
+    QPlainTextEdit log;
     QVERIFY(connection.batchExec(QStringLiteral("create table public.t_whole (id int); -- a comment ; with a semicolon\n"
                                                 "insert into public.t_whole values (1), (2);\n"
-                                                "select $$;$$ as body;"), nullptr, &results));
+                                                "select $$;$$ as body;"), &log, &results));
     QCOMPARE(results.size(), 3);
+    QCOMPARE(log.toPlainText().split(QLatin1Char('\n')),
+             (QStringList{"1/3 create table public.t_whole (id int)", "2/3 insert into public.t_whole values (1), (2)",
+                          "3/3 select $$;$$ as body", "Done: 3 statements."}));
     QCOMPARE(scalar(connection, "select count(*) from public.t_whole").toInt(), 2);
 }
 

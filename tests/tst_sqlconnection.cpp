@@ -286,6 +286,15 @@ void tst_SqlConnection::realLogin()
     qApp->setProperty("LogedIn", QStringLiteral("unchanged"));
     QCOMPARE(m_real.login(login, password), accepted);
     QCOMPARE(qApp->property("LogedIn").toString(), accepted ? shownName : QStringLiteral("unchanged"));
+    if (accepted && login != QLatin1String("admin")) {
+        // An ordinary user may do only what the rights table grants.
+        QVERIFY(!m_real.canDo(QStringLiteral("BigDaddy")));
+        m_real.execScript(QStringLiteral("insert into sys.t_right (id_user, c_action) "
+                                         "select id, :action from sys.t_user where c_login = :login"),
+                          &query, QVariantList{"BigDaddy", login});
+        QVERIFY(m_real.canDo(QStringLiteral("BigDaddy")));
+        QVERIFY(!m_real.canDo(QStringLiteral("Other")));
+    }
     // Later tests run as the administrator.
     QVERIFY(m_real.login(QStringLiteral("admin"), QStringLiteral("admin")));
 }
