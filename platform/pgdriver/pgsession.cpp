@@ -54,9 +54,10 @@ QString bound(QString statement, const QList<QPair<QString, QVariant>> &values)
     return statement;
 }
 
+// What a progress line shows of a statement: its code on one line, comments left out.
 QString firstLine(const QString &statement)
 {
-    QString line = statement.section(QLatin1Char('\n'), 0, 0).trimmed();
+    QString line = SqlLexer::flatten(statement).simplified();
     if (line.size() > 100)
         line = line.left(100) + QStringLiteral("…");
     return line;
