@@ -106,17 +106,22 @@ QStringList QDbSettings::splitPath(QString path) const
     return {group, parts.last()};
 }
 
+QSqlRecord QDbSettings::address(const QString &path)
+{
+    const QStringList groupAndKey = splitPath(path);
+    m_group = groupAndKey.at(0);
+    QSqlRecord record;
+    record.append(stringField(QStringLiteral("group"), m_group));
+    record.append(stringField(QStringLiteral("key"), groupAndKey.at(1)));
+    return record;
+}
+
 QVariant QDbSettings::value(QString path, QVariant defaultValue)
 {
     QSqlConnection *connection = currentConnection();
     if (!connection)
         return defaultValue;
-    const QStringList groupAndKey = splitPath(path);
-    m_group = groupAndKey.at(0);
-
-    QSqlRecord record;
-    record.append(stringField(QStringLiteral("group"), m_group));
-    record.append(stringField(QStringLiteral("key"), groupAndKey.at(1)));
+    const QSqlRecord record = address(path);
     const QString script = connection->getScript(QStringLiteral("USER_ATTR_READ"));
     if (script.isEmpty())
         return defaultValue;
@@ -134,12 +139,7 @@ bool QDbSettings::setValue(QString path, QVariant value)
     QSqlConnection *connection = currentConnection();
     if (!connection)
         return false;
-    const QStringList groupAndKey = splitPath(path);
-    m_group = groupAndKey.at(0);
-
-    QSqlRecord record;
-    record.append(stringField(QStringLiteral("group"), m_group));
-    record.append(stringField(QStringLiteral("key"), groupAndKey.at(1)));
+    QSqlRecord record = address(path);
     record.append(stringField(QStringLiteral("value"), valueText(value)));
     QSqlField type(QStringLiteral("type"), QVariant::Int);
     type.setValue(static_cast<int>(value.type()));

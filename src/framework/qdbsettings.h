@@ -4,6 +4,7 @@
 #include "dealsglobal.h"
 
 #include <QObject>
+#include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
 
@@ -33,6 +34,9 @@ public:
     void restoreTableHeader(QString path, QDataTable *table);
 
 private:
+    // The record that names a setting in the scripts; the path's group becomes current.
+    QSqlRecord address(const QString &path);
+
     QString m_group;
 };
 
