@@ -1,22 +1,18 @@
 #include "qrecentlistdialog.h"
 #include "ui_qrecentlistdialog.h"
 
-#include <QAbstractItemModel>
-#include <QPushButton>
-#include <QTimer>
-
-// The dialog needs only the table's model; built without the table class it
-// still serves any model.
-#if __has_include("qdatatable.h")
 #include "qdatatable.h"
 
+#include <QAbstractItemModel>
+#include <QPushButton>
 #include <QStandardItemModel>
+#include <QTimer>
 
+// The dialog needs only the table's model.
 QRecentListDialog::QRecentListDialog(QDataTable *table, const QString &title, int column, QWidget *parent)
     : QRecentListDialog(table ? table->getModel() : nullptr, title, column, parent)
 {
 }
-#endif
 
 namespace {
 // Long enough not to search after every key of a word being typed.
