@@ -12,6 +12,7 @@
 #include <QLibrary>
 #include <QSqlError>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 class tst_DataSet : public QObject
@@ -286,6 +287,24 @@ void tst_DataSet::dumps()
              QStringLiteral("ROW_STATE;\"id\";\"c_name\";\nA;\"-1\";\"say \"hi\"\";;\nD;\"-2\";\"\";;\n"));
 
     QTemporaryDir dir;
+    // A report: labels of visible columns, no deleted rows, decimal commas, cp1251.
+    auto *priced = new QDataTable(QStringLiteral("t_priced"), &m_connection, m_owner);
+    priced->setNativeScripts(QStringLiteral("select 1.5::float8 as n_price, 'Цена' as c_name, 7 as id_hidden"),
+                             QString(), QString(), QString());
+    priced->addColumn(QStringLiteral("n_price"), QVariant::Double, true, QStringLiteral("Цена"));
+    priced->addColumn(QStringLiteral("c_name"), QVariant::String, true, QStringLiteral("Наименование"));
+    priced->addColumn(QStringLiteral("id_hidden"), QVariant::Int, false, QStringLiteral("hidden"));
+    QVERIFY(priced->open());
+    QVERIFY(priced->addRow());
+    QVERIFY(priced->deleteRow(1));
+    const QString report = dir.filePath(QStringLiteral("report.csv"));
+    priced->makeReport(report);
+    QFile reportFile(report);
+    QVERIFY(reportFile.open(QIODevice::ReadOnly));
+    QCOMPARE(QTextCodec::codecForName("cp1251")->toUnicode(reportFile.readAll()),
+             QStringLiteral("\"Цена\";\"Наименование\"\n\"1,5\";\"Цена\"\n"));
+    QCOMPARE(priced->prepareDump(false), QStringLiteral("\"n_price\";\"c_name\";\"id_hidden\";\n\"1.5\";\"Цена\";\"7\";;\n"));
+
     set->dump(dir.filePath(QStringLiteral("dumps")), false, QString(), {QStringLiteral("nothing")});
     const QStringList files = QDir(dir.filePath(QStringLiteral("dumps"))).entryList(QDir::Files);
     QCOMPARE(files.size(), 1);
