@@ -105,13 +105,13 @@ bool DataTableItem::restoreOriginal()
     return true;
 }
 
-void DataTableItem::applyCell(const cellData &cell, const QString &defaultText)
+void DataTableItem::applyCell(const cellData &cell, const cellData &defaults)
 {
-    const bool customText = cell.text != defaultText;
+    const bool customText = cell.text != defaults.text;
     const bool customIcon = !cell.icon.isNull();
     const bool customForeground = cell.foreground != cellData::defaultForeground();
     const bool customBackground = cell.background.style() != Qt::NoBrush;
-    const bool customFont = cell.font != QFont();
+    const bool customFont = cell.font != defaults.font;
     const bool toolTip = !cell.toolTip.isEmpty();
     if (!m_extra && !customText && !customIcon && !customForeground && !customBackground && !customFont && !toolTip)
         return;

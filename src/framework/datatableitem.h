@@ -30,7 +30,7 @@ public:
     bool storeValue(const QVariant &value);
     void acceptValue();
     bool restoreOriginal();
-    void applyCell(const cellData &cell, const QString &defaultText);
+    void applyCell(const cellData &cell, const cellData &defaults);
     void clearDecoration();
     void announce() { emitDataChanged(); }
 

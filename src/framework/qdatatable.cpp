@@ -347,7 +347,9 @@ QSqlRecord QDataTable::recordOf(int row) const
 
 QVariant QDataTable::conform(const QVariant &value, int dataType) const
 {
-    if (!m_connection)
+    // A value that already has the column's type has nothing to convert; the
+    // driver call would only copy it twice per cell of a long load.
+    if (!m_connection || value.userType() == dataType)
         return value;
     const QVariant converted = m_connection->convert(value, static_cast<QVariant::Type>(dataType));
     return converted.isNull() ? value : converted;
@@ -550,14 +552,19 @@ void QDataTable::appendLoadedRow(const QSqlQuery &query, const QVector<int> &sou
 void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall)
 {
     const bool call = (alwaysCall || m_columns.at(column).visible) && hasDisplayListeners();
-    const QString defaultText = DataTableItem::textOf(item->value());
-    cellData cell;
-    cell.text = defaultText;
-    if (call) {
-        QVariant value = item->value();
-        emit getDispInfo(column, &value, &cell, record, state);
+    // Copies of one default cell share its font and brushes; building a fresh
+    // QFont per cell would ask the application for its font every time.
+    static cellData defaults;
+    defaults.font = QFont();
+    defaults.text = DataTableItem::textOf(item->value());
+    if (!call) {
+        item->applyCell(defaults, defaults);
+        return;
     }
-    item->applyCell(cell, defaultText);
+    cellData cell = defaults;
+    QVariant value = item->value();
+    emit getDispInfo(column, &value, &cell, record, state);
+    item->applyCell(cell, defaults);
 }
 
 bool QDataTable::open(bool backGround, bool printQuery)
@@ -1293,11 +1300,21 @@ int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &value
         // The index is exact, so its candidates are all there is; the lowest
         // live row among them wins, whatever order the hash keeps.
         int found = -1;
-        const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
-        for (DataTableRowItem *head : candidates) {
+        auto consider = [&](DataTableRowItem *head) {
             const int row = head->row();
             if ((found < 0 || row < found) && head->state() != rsDeleted && matchRow(row, columns, values))
                 found = row;
+        };
+        if (columns.size() == 1) {
+            // One field: walk its index entries directly, no candidate set to build.
+            const SearchIndex *index = indexOfColumn(columns.first());
+            const QString key = DataTableItem::textOf(values.first());
+            for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it)
+                consider(it.value());
+        } else {
+            const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
+            for (DataTableRowItem *head : candidates)
+                consider(head);
         }
         m_currentRow = found;
         return found;
