@@ -3,9 +3,7 @@
 # Gives a library the version record that Windows keeps in a version resource:
 # the fixed 64-bit file version and a block of string file information. The
 # record lives in the ELF section ".wpversion", so fileVersion() reads it from
-# the file without loading the library, and it is also exported as the data
-# symbol "workplace_version_resource" (with "workplace_verinfo" holding the
-# 64-bit value) for code that has the library loaded.
+# the file without loading the library.
 #
 # VERSION defaults to the target's VERSION property, then to PROJECT_VERSION.
 # LANGUAGE is the language and code page of the string block, "041904b0"
