@@ -5,6 +5,7 @@
 #include "pgliteral.h"
 #include "pgsession.h"
 
+#include <QDebug>
 #include <QSqlQuery>
 
 #define DRIVER_EXPORT extern "C" Q_DECL_EXPORT
@@ -16,8 +17,12 @@ DRIVER_EXPORT QString fullName()
 
 DRIVER_EXPORT QVariant Connect(QString name, bool noGui)
 {
-    Q_UNUSED(noGui) // the driver asks nothing; the caller shows what it answers
-    return PgSession::instance().connect(name);
+    const QVariant status = PgSession::instance().connect(name);
+    // Without a GUI the caller shows nothing of an error text: say it on the terminal.
+    const QString text = status.toString();
+    if (noGui && text != QLatin1String("Ok") && text != QLatin1String("INVALID"))
+        qWarning().noquote() << QStringLiteral("Database connection: ") + text;
+    return status;
 }
 
 DRIVER_EXPORT QString getStart()
