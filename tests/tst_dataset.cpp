@@ -28,6 +28,7 @@ private slots:
     void failingTableRollsBackEverything();
     void droppedConnectionLosesNothing();
     void changingOrderLimitsCommitAndRollback();
+    void keysTheClientChoseAndCommitsWithoutTransaction();
     void structureAndLookups();
     void dumps();
 
@@ -232,6 +233,55 @@ void tst_DataSet::changingOrderLimitsCommitAndRollback()
     QDataSet empty;
     QVERIFY(empty.commit(&m_connection));
     QVERIFY(empty.commit(nullptr));
+}
+
+void tst_DataSet::keysTheClientChoseAndCommitsWithoutTransaction()
+{
+    QDataSet *set = makeDocument();
+    QDataTable *master = set->getTable(QStringLiteral("t_master"));
+    QDataTable *detail = set->getTable(QStringLiteral("t_detail"));
+    QDataTable *third = set->getTable(QStringLiteral("t_third"));
+
+    // The client picks the key; the insert returns the same one.
+    master->setNativeScripts(master->selectScript(), master->updateScript(),
+                             QStringLiteral("insert into public.t_master (id, c_name) values (:id, :c_name) returning id, c_name"),
+                             master->deleteScript());
+    QVERIFY(master->addRow());
+    QVERIFY(master->setField(QStringLiteral("id"), 100));
+    QVERIFY(master->setField(QStringLiteral("c_name"), QStringLiteral("chosen")));
+    QVERIFY(detail->addRow());
+    QVERIFY(detail->setField(QStringLiteral("id_master"), 100));
+    QVERIFY(set->commit(&m_connection));
+    QCOMPARE(count(QStringLiteral("select count(*) from public.t_detail where id_master = 100")), 1);
+
+    // A detail left out of the changing order still follows a master that is
+    // put back after a failure.
+    set->setChangingOrder({QStringLiteral("t_master"), QStringLiteral("t_third")});
+    master->setNativeScripts(master->selectScript(), master->updateScript(),
+                             QStringLiteral("insert into public.t_master (c_name) values (:c_name) returning id, c_name"),
+                             master->deleteScript());
+    QVERIFY(master->addRow());
+    const int newMaster = master->currentRow();
+    QVERIFY(master->setField(QStringLiteral("c_name"), QStringLiteral("second")));
+    QVERIFY(detail->addRow());
+    const int newDetail = detail->currentRow();
+    QVERIFY(detail->setField(QStringLiteral("id_master"), master->getField(QStringLiteral("id"), newMaster)));
+    const QVariant temporaryKey = master->getField(QStringLiteral("id"), newMaster);
+    QVERIFY(third->addRow()); // refused by the server
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Error executing query: ")));
+    QVERIFY(!set->commit(&m_connection));
+    QCOMPARE(detail->getField(QStringLiteral("id_master"), newDetail), temporaryKey);
+
+    // Without a transaction what was written stays written, and the rows say so:
+    // the corrected commit does not write the master twice.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Error executing query: ")));
+    QVERIFY(!set->commit(nullptr));
+    QCOMPARE(master->getRowState(newMaster), 0);
+    third->first();
+    QVERIFY(third->setField(QStringLiteral("c_value"), QStringLiteral("fixed")));
+    QVERIFY(set->commit(nullptr));
+    QCOMPARE(count(QStringLiteral("select count(*) from public.t_master where c_name = 'second'")), 1);
+    QCOMPARE(detail->getField(QStringLiteral("id_master"), newDetail), master->getField(QStringLiteral("id"), newMaster));
 }
 
 void tst_DataSet::structureAndLookups()

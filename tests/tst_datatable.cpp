@@ -106,6 +106,7 @@ private Q_SLOTS:
     void viewBinding();
     void directEdit_data();
     void directEdit();
+    void editsInViewKeepLookupsTrue();
     void structuralCopy();
     void invokableByName_data();
     void invokableByName();
@@ -800,6 +801,53 @@ void TestDataTable::directEdit()
 
     QVERIFY(table->commit());
     QCOMPARE(dbGoods().at(2), direct ? QStringLiteral("pear:12") : QStringLiteral("pear:2"));
+}
+
+// What a view writes must reach indexes, shown-text lookups and filters, and a
+// read-only view must write nothing at all.
+void TestDataTable::editsInViewKeepLookupsTrue()
+{
+    auto table = goodsTable();
+    table->addSearchIndex(QStringLiteral("c_name"));
+    table->setDirectEdit(true);
+    DisplayRecorder recorder;
+    connect(table.get(), &QDataTable::getDispInfo, &recorder, &DisplayRecorder::onGetDispInfo);
+    QTableView view;
+    table->setView(&view);
+    QVERIFY(table->open());
+    QStandardItemModel *model = table->getModel();
+    const int apple = rowOf(table.get(), QStringLiteral("apple"));
+    const int pear = rowOf(table.get(), QStringLiteral("pear"));
+
+    // A read-only editor that loses focus writes nothing back.
+    auto *delegate = view.itemDelegate();
+    QWidget *editor = delegate->createEditor(view.viewport(), QStyleOptionViewItem(), model->index(pear, 2));
+    delegate->setEditorData(editor, model->index(pear, 2));
+    delegate->setModelData(editor, model, model->index(pear, 2));
+    delete editor;
+    QCOMPARE(table->getRowState(pear), int(rsUnchanged));
+    QVERIFY(!table->isModified());
+
+    // An indexed name typed over: found by the new text, no longer by the old.
+    model->setData(model->index(apple, 1), QStringLiteral("kiwi"), Qt::EditRole);
+    QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("kiwi")), apple);
+    QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("apple")), -1);
+
+    // A quantity typed over changes what the row shows, and so what filters see.
+    model->setData(model->index(pear, 2), QStringLiteral("12"), Qt::EditRole);
+    QCOMPARE(table->getValuesList("n_qty"), QStringList{"много"});
+    table->setFilter("n_qty", "мало", fltKeep);
+    QCOMPARE(table->visibleRowCount(), 0);
+    table->setFilter("n_qty", "много", fltHide);
+    QCOMPARE(table->visibleRowCount(), 0);
+
+    // Removing hidden rows keeps the count of visible ones true.
+    QVERIFY(table->killRow(apple));
+    QCOMPARE(table->visibleRowCount(), 0);
+    table->clearAllFilters();
+    QCOMPARE(table->visibleRowCount(), table->rowCount());
+    QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("kiwi")), -1);
+    QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("apple")), -1);
 }
 
 void TestDataTable::structuralCopy()

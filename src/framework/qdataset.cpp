@@ -84,6 +84,9 @@ void QDataSet::closeAll()
 
 void QDataSet::linkedDataChanged(QString fldName, QVariant oldVal, QVariant newVal, QString tabName)
 {
+    // A key that stayed what it was (a key the client chose) leaves the details as they are.
+    if (oldVal == newVal)
+        return;
     // A copy: a handler may add links while the detail rows are updated.
     const QList<dataLink> links = m_links;
     for (const dataLink &link : links) {
@@ -118,15 +121,31 @@ QList<QDataTable *> QDataSet::visitOrder() const
 bool QDataSet::commit(QSqlConnection *connection)
 {
     QSqlDatabase db = connection ? connection->database() : QSqlDatabase();
-    const bool transactional = db.isOpen();
-    if (transactional && !db.transaction())
-        qWarning().noquote() << QStringLiteral("QDataSet::commit: no transaction could be started");
+    bool transactional = false;
+    if (db.isOpen()) {
+        transactional = db.transaction();
+        if (!transactional)
+            qWarning().noquote() << QStringLiteral("QDataSet::commit: no transaction could be started");
+    }
 
-    // The database forgets a failed commit; the tables must forget it too, so
-    // that a corrected second commit writes every row again, exactly once.
+    // The database forgets a failed transaction; the tables must forget it too,
+    // so that a corrected second commit writes every row again, exactly once.
+    // That covers the tables the commit writes and the details their new keys
+    // reach. Without a transaction what was written stays written, and so do the rows.
     const QList<QDataTable *> order = visitOrder();
+    QList<QDataTable *> touched;
+    if (transactional) {
+        for (QDataTable *table : order) {
+            if (table->hasPendingRows() && !touched.contains(table))
+                touched.append(table);
+        }
+        for (const dataLink &link : qAsConst(m_links)) {
+            if (link.detailTable && link.detailTable->getTableState() != -2 && !touched.contains(link.detailTable))
+                touched.append(link.detailTable);
+        }
+    }
     QList<QDataTable::RestorePoint> restorePoints;
-    for (QDataTable *table : order)
+    for (QDataTable *table : qAsConst(touched))
         restorePoints.append(table->restorePoint());
 
     bool ok = true;
@@ -138,10 +157,11 @@ bool QDataSet::commit(QSqlConnection *connection)
     }
     if (ok && (!transactional || db.commit()))
         return true;
-    if (transactional)
-        db.rollback();
-    for (int i = 0; i < order.size(); ++i)
-        order.at(i)->restore(restorePoints.at(i));
+    if (!transactional)
+        return false;
+    db.rollback();
+    for (int i = 0; i < touched.size(); ++i)
+        touched.at(i)->restore(restorePoints.at(i));
     return false;
 }
 

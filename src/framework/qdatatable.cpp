@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QMetaMethod>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSqlError>
 #include <QSqlField>
@@ -622,6 +623,7 @@ void QDataTable::clear()
     m_newRows.clear();
     m_changedRows.clear();
     m_deletedRows.clear();
+    m_hiddenRows = 0;
 }
 
 void QDataTable::forgetAllRows()
@@ -653,17 +655,31 @@ void QDataTable::forgetRows(int first, int last)
                 continue;
             if (SearchIndex *index = indexOfColumn(c))
                 index->remove(DataTableItem::textOf(item->value()), head);
-            auto lookup = m_displayLookups.find(c);
-            if (lookup != m_displayLookups.end()) {
-                auto bucket = lookup->find(item->displayText());
-                if (bucket != lookup->end()) {
-                    bucket->remove(head);
-                    if (bucket->isEmpty())
-                        lookup->erase(bucket);
-                }
-            }
+            unfileDisplay(head, c, item->displayText());
         }
+        if (m_view && m_view->isRowHidden(row) && m_hiddenRows > 0)
+            --m_hiddenRows;
     }
+}
+
+void QDataTable::unfileDisplay(DataTableRowItem *head, int column, const QString &text)
+{
+    auto lookup = m_displayLookups.find(column);
+    if (lookup == m_displayLookups.end())
+        return;
+    auto bucket = lookup->find(text);
+    if (bucket == lookup->end() || !bucket->contains(head)) {
+        // Filed under a text the cell no longer shows: find it the long way.
+        for (bucket = lookup->begin(); bucket != lookup->end(); ++bucket) {
+            if (bucket->contains(head))
+                break;
+        }
+        if (bucket == lookup->end())
+            return;
+    }
+    bucket->remove(head);
+    if (bucket->isEmpty())
+        lookup->erase(bucket);
 }
 
 bool QDataTable::isFiled(int column)
@@ -684,16 +700,9 @@ void QDataTable::fileCell(DataTableRowItem *head, int column, const QString &old
     }
     if (!(m_columns.at(column).flags & colDisplayLookup))
         return;
-    DisplayLookup &lookup = m_displayLookups[column];
-    if (!fresh && oldDisplay != newDisplay) {
-        auto bucket = lookup.find(oldDisplay);
-        if (bucket != lookup.end()) {
-            bucket->remove(head);
-            if (bucket->isEmpty())
-                lookup.erase(bucket);
-        }
-    }
-    lookup[newDisplay].insert(head);
+    if (!fresh && oldDisplay != newDisplay)
+        unfileDisplay(head, column, oldDisplay);
+    m_displayLookups[column][newDisplay].insert(head);
 }
 
 // ---------------------------------------------------------------- storing
@@ -977,7 +986,6 @@ bool QDataTable::commitDeletes(bool backGround)
         m_model->removeRow(row);
         yieldWhenDue(backGround, &clock);
     }
-    m_deletedRows.clear();
     return true;
 }
 
@@ -1025,7 +1033,6 @@ bool QDataTable::commitInserts(bool backGround)
         query.finish();
         yieldWhenDue(backGround, &clock);
     }
-    m_newRows.clear();
     return true;
 }
 
@@ -1050,6 +1057,7 @@ bool QDataTable::commitUpdates(bool backGround)
             return false;
         }
         resetOriginalData(row, true);
+        m_changedRows.remove(id);
         if (query.isSelect() && query.first()) {
             const QSqlRecord stored = query.record();
             query.finish();
@@ -1058,7 +1066,6 @@ bool QDataTable::commitUpdates(bool backGround)
         query.finish();
         yieldWhenDue(backGround, &clock);
     }
-    m_changedRows.clear();
     return true;
 }
 
@@ -1072,7 +1079,8 @@ bool QDataTable::commit(bool backGround)
         return false;
     if (m_tableState != -2)
         connectItemChanged();
-    m_modified = false;
+    // Rows queued by a handler while the commit yielded are still to be written.
+    m_modified = hasPendingRows();
     return true;
 }
 
@@ -1122,6 +1130,11 @@ void QDataTable::onItemChanged(QStandardItem *item)
     DataTableRowItem *head = rowItem(row);
     if (!head || cellItem(row, column) != cell)
         return;
+    // The view has changed what the cell shows: filters and value lists go by that.
+    if (m_columns.at(column).flags & colDisplayLookup) {
+        unfileDisplay(head, column, QString());
+        m_displayLookups[column][cell->displayText()].insert(head);
+    }
     const int state = head->state();
     if (state != rsNew && state != rsDeleted)
         setRowState(row, rsChanged);
@@ -1131,11 +1144,10 @@ void QDataTable::onItemChanged(QStandardItem *item)
     const QString typed = edited.toString();
     // The typed text becomes a value of the column's type where it reads as one.
     const QVariant typedValue = typed.isEmpty() ? typedNull(info.dataType) : conform(typed, info.dataType);
-    {
-        QScopedValueRollback<bool> storing(m_storing, true);
-        cell->storeValue(typedValue);
-    }
-    setRow(row, recordOf(row), false);
+    // Stored through setRow, which sees the old value and so moves the index entries.
+    QSqlRecord record = recordOf(row);
+    record.setValue(column, typedValue);
+    setRow(row, record, false);
 }
 
 // ---------------------------------------------------------------- views
@@ -1568,6 +1580,9 @@ QDataTable::RestorePoint QDataTable::restorePoint() const
 void QDataTable::restore(const RestorePoint &point)
 {
     disconnectItemChanged();
+    // The rows come back as new items: keep the user's place in a bound view.
+    const QModelIndex current = m_view ? m_view->currentIndex() : QModelIndex();
+    const int scrolled = m_view ? m_view->verticalScrollBar()->value() : 0;
     clear();
     const int columns = m_columns.size();
     const bool listeners = hasDisplayListeners();
@@ -1605,8 +1620,17 @@ void QDataTable::restore(const RestorePoint &point)
     m_modified = point.modified;
     if (!m_filters.isEmpty())
         applyFilters();
+    if (m_view && current.isValid()) {
+        m_view->setCurrentIndex(m_model->index(current.row(), current.column()));
+        m_view->verticalScrollBar()->setValue(scrolled);
+    }
     if (m_tableState != -2)
         connectItemChanged();
+}
+
+bool QDataTable::hasPendingRows() const
+{
+    return !m_newRows.isEmpty() || !m_changedRows.isEmpty() || !m_deletedRows.isEmpty();
 }
 
 // ---------------------------------------------------------------- dumps

@@ -126,6 +126,8 @@ public:
     };
     RestorePoint restorePoint() const;
     void restore(const RestorePoint &point);
+    // Rows waiting for a delete, insert or update script.
+    bool hasPendingRows() const;
 
     // Plain-text exports: the stored values (and states) for diagnosis, and
     // the visible columns for a spreadsheet program.
@@ -201,6 +203,7 @@ private:
     void fileCell(DataTableRowItem *head, int column, const QString &oldText, const QString &newText,
                   const QString &oldDisplay, const QString &newDisplay, bool fresh);
     void forgetRows(int first, int last);
+    void unfileDisplay(DataTableRowItem *head, int column, const QString &text);
     void forgetAllRows();
 
     QSet<DataTableRowItem *> candidatesFromIndex(const QVector<int> &columns, const QList<QVariant> &values);

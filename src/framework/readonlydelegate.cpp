@@ -26,3 +26,10 @@ QWidget *ReadOnlyDelegate::createEditor(QWidget *parent, const QStyleOptionViewI
         editor->setEnabled(false);
     return editor;
 }
+
+void ReadOnlyDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
+{
+    Q_UNUSED(editor)
+    Q_UNUSED(model)
+    Q_UNUSED(index)
+}

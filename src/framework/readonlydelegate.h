@@ -15,6 +15,8 @@ public:
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
+    // Leaving the editor writes nothing back: the value was never editable.
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
 };
 
 #endif // READONLYDELEGATE_H
