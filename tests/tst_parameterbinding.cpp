@@ -32,6 +32,10 @@ private slots:
     void valuesRoundTrip_data();
     void valuesRoundTrip();
     void hostileTextsNeverChangeTheStatement();
+    void serverAgreesWhereParametersStand_data();
+    void serverAgreesWhereParametersStand();
+    void datesBeyondTheUsualYears();
+    void timestampsKeepTheirMoment();
     void nulCharacterIsRefused();
 
 private:
@@ -123,6 +127,16 @@ void tst_ParameterBinding::driverFindsWholeTokensInCode_data()
     QTest::newRow("glued to operator") << "select 1 where 7=:A" << "A" << "select 1 where 7=7";
     QTest::newRow("absent") << "select 1" << "A" << "select 1";
     QTest::newRow("name with semicolon") << "delete from t where id = :id;" << "id;" << "delete from t where id = 7";
+    // Shapes where the server sees a constant or a comment that a careless reader would take for code.
+    QTest::newRow("in a continued escape string") << "select E'first\\n'\n'\\' :A ' as b" << "A"
+                                                  << "select E'first\\n'\n'\\' :A ' as b";
+    QTest::newRow("continuation across a comment") << "select 'a'\n-- note\n' :A ' as b" << "A"
+                                                   << "select 'a'\n-- note\n' :A ' as b";
+    QTest::newRow("comment ended by a carriage return") << "select 1 as a -- note\r, ' \n :A ' as b" << "A"
+                                                        << "select 1 as a -- note\r, ' \n :A ' as b";
+    QTest::newRow("dollar tag beyond ASCII") << "select $€$ :A $€$ as x" << "A" << "select $€$ :A $€$ as x";
+    QTest::newRow("glued to a name beyond ASCII") << "select ж:A" << "A" << "select ж:A";
+    QTest::newRow("second constant on the same line") << "select 'a' ' :A '" << "A" << "select 'a' ' :A '";
 }
 
 void tst_ParameterBinding::driverFindsWholeTokensInCode()
@@ -260,6 +274,88 @@ void tst_ParameterBinding::hostileTextsNeverChangeTheStatement()
     }
     QCOMPARE(count(QStringLiteral("t_probe")), probesBefore + 400);
     QCOMPARE(count(QStringLiteral("t_canary")), 10);
+}
+
+void tst_ParameterBinding::serverAgreesWhereParametersStand_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::newRow("continued escape string") << "select E'first\\n'\n'\\' :v ' as b";
+    QTest::newRow("carriage return ends a comment") << "select 1 as a -- note\r, ' \n :v ' as b";
+    QTest::newRow("dollar tag beyond ASCII") << "select $€$ :v $€$ as x, 1 as y";
+    QTest::newRow("plain parameter") << "select :v as b";
+}
+
+// A value that would read the role name if it ever left its constant: the
+// server's answer must never hold that name.
+void tst_ParameterBinding::serverAgreesWhereParametersStand()
+{
+    QFETCH(QString, script);
+    const QStringList values = {
+        "' as b, current_user as injected --",
+        "' || (select current_user) || '",
+        "$€$ as x, current_user as y --",
+    };
+    for (const QString &value : values) {
+        QSqlQuery query(m_connection.database());
+        m_connection.execScript(script, &query, QVariantList{value});
+        QVERIFY2(query.isActive(), qPrintable(query.lastError().text()));
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i)
+            QVERIFY2(!query.value(i).toString().contains(QLatin1String("workplace")), qPrintable(script + " <- " + value));
+    }
+}
+
+void tst_ParameterBinding::datesBeyondTheUsualYears()
+{
+    QCOMPARE(m_connection.parseQuery(QStringLiteral("select :v"), QStringLiteral("v"), QDate(-44, 3, 15)),
+             QStringLiteral("select DATE '0044-03-15 BC'"));
+    const QList<QDate> dates = {QDate(-44, 3, 15), QDate(12000, 1, 2), QDate(1, 1, 1)};
+    for (const QDate &date : dates) {
+        QSqlQuery query(m_connection.database());
+        m_connection.execScript(QStringLiteral("select cast(extract(year from :v ) as int), cast(extract(day from :v ) as int)"), &query,
+                                QVariantList{date, date});
+        QVERIFY2(query.isValid(), qPrintable(query.lastError().text()));
+        QCOMPARE(query.value(0).toInt(), date.year());
+        QCOMPARE(query.value(1).toInt(), date.day());
+    }
+    // A value with no text form is refused, not written as an empty text.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("QVariantMap has no form")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Error executing query: .*QVariantMap")));
+    QSqlQuery refused(m_connection.database());
+    m_connection.execScript(QStringLiteral("select :v"), &refused, QVariantList{QVariantMap{{"a", 1}}});
+    QVERIFY(!refused.isActive());
+}
+
+// A server whose zone differs from the user's must not shift a moment saved and read back.
+void tst_ParameterBinding::timestampsKeepTheirMoment()
+{
+    QSqlQuery setup(m_connection.database());
+    QVERIFY(setup.exec(QStringLiteral("alter database tst_parameterbinding set timezone = 'Asia/Tokyo'")));
+    QVERIFY(setup.exec(QStringLiteral("alter database tst_parameterbinding set standard_conforming_strings = off")));
+    QVERIFY(setup.exec(QStringLiteral("create table public.t_moment (id serial primary key, d_at timestamptz)")));
+    QVERIFY(m_connection.Connect(QStringLiteral("MainConnection"), true));
+
+    QSqlQuery check(m_connection.database());
+    QVERIFY(check.exec(QStringLiteral("show standard_conforming_strings")) && check.next());
+    QCOMPARE(check.value(0).toString(), QStringLiteral("on"));
+
+    QDateTime moment(QDate(2026, 12, 5), QTime(12, 0));
+    for (int save = 0; save < 3; ++save) {
+        QSqlQuery query(m_connection.database());
+        m_connection.execScript(QStringLiteral("insert into public.t_moment (d_at) values (:v) returning d_at"), &query,
+                                QVariantList{moment});
+        QVERIFY2(query.isValid(), qPrintable(query.lastError().text()));
+        moment = query.value(0).toDateTime();
+    }
+    QCOMPARE(moment.toMSecsSinceEpoch(), QDateTime(QDate(2026, 12, 5), QTime(12, 0)).toMSecsSinceEpoch());
+
+    // A constant of the script itself with a backslash, next to a hostile value.
+    QSqlQuery mixed(m_connection.database());
+    m_connection.execScript(QStringLiteral("select 'C:\\' as dir, :v as b -- '"), &mixed,
+                            QVariantList{"' as dir, current_user as b --"});
+    QVERIFY2(mixed.isValid(), qPrintable(mixed.lastError().text()));
+    QCOMPARE(mixed.value(1).toString(), QStringLiteral("' as dir, current_user as b --"));
+    QVERIFY(setup.exec(QStringLiteral("alter database tst_parameterbinding reset all")));
 }
 
 void tst_ParameterBinding::nulCharacterIsRefused()

@@ -113,6 +113,19 @@ void tst_Schema::batchIsAllOrNothing()
              (QStringList{"1/3 create table public.t_whole (id int)", "2/3 insert into public.t_whole values (1), (2)",
                           "3/3 select $$;$$ as body", "Done: 3 statements."}));
     QCOMPARE(scalar(connection, "select count(*) from public.t_whole").toInt(), 2);
+
+    // Inside the caller's transaction a batch neither ends it nor survives its rollback.
+    QSqlDatabase db = connection.database();
+    QVERIFY(db.transaction());
+    QSqlQuery outer(db);
+    QVERIFY(outer.exec(QStringLiteral("insert into public.t_whole values (10)")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Error executing query: select 1 / 0")));
+    QVERIFY(!connection.batchExec(QStringLiteral("insert into public.t_whole values (11); select 1 / 0"), nullptr, nullptr));
+    QVERIFY(connection.batchExec(QStringLiteral("insert into public.t_whole values (12)"), nullptr, nullptr));
+    QCOMPARE(scalar(connection, "select string_agg(id::text, ',' order by id) from public.t_whole").toString(),
+             QStringLiteral("1,2,10,12"));
+    QVERIFY(db.rollback());
+    QCOMPARE(scalar(connection, "select count(*) from public.t_whole").toInt(), 2);
 }
 
 bool tst_Schema::prepareVersionOne(const QString &name, const QStringList &more, QString *error)
@@ -147,7 +160,10 @@ bool tst_Schema::prepareVersionOne(const QString &name, const QStringList &more,
 void tst_Schema::upgradeKeepsRows()
 {
     QString error;
-    QVERIFY2(prepareVersionOne(QStringLiteral("tst_schema_upgrade"), {}, &error), qPrintable(error));
+    // A site's own script lives beside ours and must survive the upgrade.
+    const QStringList siteScript = {QStringLiteral("insert into sys.t_script (c_name, c_text) "
+                                                   "values ('SITE_REPORT', 'select 1')")};
+    QVERIFY2(prepareVersionOne(QStringLiteral("tst_schema_upgrade"), siteScript, &error), qPrintable(error));
 
     QSqlConnection connection(&m_driver);
     ModalAnswerer answerer;
@@ -160,6 +176,8 @@ void tst_Schema::upgradeKeepsRows()
     QVERIFY(connection.login(QStringLiteral("old"), QStringLiteral("old")));
     // What the newer migrations brought works on the upgraded database.
     QVERIFY(!scalar(connection, "select to_regclass('sys.t_user_attr')").isNull());
+    QCOMPARE(connection.getScript(QStringLiteral("SITE_REPORT")), QStringLiteral("select 1"));
+    QVERIFY(!connection.getScript(QStringLiteral("USER_ATTR_WRITE")).isEmpty());
 }
 
 void tst_Schema::failedUpgradeLeavesDatabaseAsItWas()

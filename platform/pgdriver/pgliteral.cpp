@@ -29,17 +29,33 @@ QString doubleLiteral(double value, int precision)
     return signedNumber(QString::number(value, 'g', precision), value < 0);
 }
 
+// Years the toolkit's own formats leave out: before year 1 (the toolkit has no
+// year 0, so -44 is 44 BC, as the server counts too) and after 9999.
+QString dateText(const QDate &date)
+{
+    const int year = date.year();
+    return QStringLiteral("%1-%2-%3%4")
+            .arg(std::abs(year), 4, 10, QLatin1Char('0'))
+            .arg(date.month(), 2, 10, QLatin1Char('0'))
+            .arg(date.day(), 2, 10, QLatin1Char('0'))
+            .arg(year < 0 ? QStringLiteral(" BC") : QString());
+}
+
 QString dateTimeLiteral(const QDateTime &value)
 {
-    const QString text = value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    const QDate date = value.date();
+    QString text = dateText(date);
+    const QString era = date.year() < 0 ? QStringLiteral(" BC") : QString();
+    text.chop(era.size());
+    text += value.time().toString(QStringLiteral(" HH:mm:ss.zzz"));
     if (value.timeSpec() == Qt::LocalTime)
-        return QStringLiteral("TIMESTAMP '%1'").arg(text);
+        return QStringLiteral("TIMESTAMP '%1%2'").arg(text, era);
     const int offset = value.offsetFromUtc();
     const QString zone = QStringLiteral("%1%2:%3")
             .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
             .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
             .arg((std::abs(offset) % 3600) / 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("TIMESTAMPTZ '%1%2'").arg(text, zone);
+    return QStringLiteral("TIMESTAMPTZ '%1%2%3'").arg(text, zone, era);
 }
 
 bool writeList(const QVariantList &values, QString *literal, QString *error)
@@ -110,7 +126,7 @@ bool write(const QVariant &value, QString *literal, QString *error)
         *literal = doubleLiteral(value.toFloat(), 9);
         return true;
     case QMetaType::QDate:
-        *literal = QStringLiteral("DATE '%1'").arg(value.toDate().toString(Qt::ISODate));
+        *literal = QStringLiteral("DATE '%1'").arg(dateText(value.toDate()));
         return true;
     case QMetaType::QTime:
         *literal = QStringLiteral("TIME '%1'").arg(value.toTime().toString(QStringLiteral("HH:mm:ss.zzz")));
@@ -129,6 +145,12 @@ bool write(const QVariant &value, QString *literal, QString *error)
         return writeList(value.toList(), literal, error);
     default:
         break;
+    }
+    // A map, a point or any value without a text form would otherwise go out as ''.
+    if (!value.canConvert<QString>()) {
+        *error = QStringLiteral("a value of type %1 has no form the database can store")
+                         .arg(QString::fromLatin1(value.typeName()));
+        return false;
     }
     const QString text = value.toString();
     if (text.contains(QChar(0))) {

@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimeZone>
 
 namespace {
 
@@ -97,6 +98,13 @@ QVariant PgSession::connect(const QString &connectionName)
 
     QSqlQuery query(db);
     query.exec(QStringLiteral("set client_min_messages = warning"));
+    // Literals are written for standard strings; a server set otherwise would
+    // read backslashes in the scripts' own constants differently from the binder.
+    if (!query.exec(QStringLiteral("set standard_conforming_strings = on")))
+        return query.lastError().text().trimmed();
+    // Timestamps without a zone mean the user's local time, as the toolkit reads them back.
+    query.exec(PgLiteral::bind(QStringLiteral("select set_config('TimeZone', :zone, false)"), QStringLiteral("zone"),
+                               QString::fromLatin1(QTimeZone::systemTimeZoneId())));
     if (!query.exec(QStringLiteral("select to_regclass('sys.t_sys_attr') is not null")) || !query.next())
         return query.lastError().text().trimmed();
     if (!query.value(0).toBool())
@@ -111,48 +119,79 @@ QVariant PgSession::connect(const QString &connectionName)
     return QStringLiteral("Ok");
 }
 
-QString PgSession::upgrade(QSqlDatabase db)
+namespace {
+
+struct SchemaStamp
 {
+    int version = 0;
+    QString digest;
+};
+
+SchemaStamp readStamp(QSqlDatabase db)
+{
+    SchemaStamp stamp;
     QSqlQuery query(db);
     query.exec(QStringLiteral("select c_attr, c_value from sys.t_sys_attr "
                               "where c_attr in ('SchemaVersion', 'ScriptsDigest')"));
-    int version = 0;
-    QString digest;
     while (query.next()) {
         if (query.value(0).toString() == QLatin1String("SchemaVersion"))
-            version = query.value(1).toInt();
+            stamp.version = query.value(1).toInt();
         else
-            digest = query.value(1).toString();
+            stamp.digest = query.value(1).toString();
     }
-    query.finish();
+    return stamp;
+}
 
+} // namespace
+
+QString PgSession::upgrade(QSqlDatabase db)
+{
     const int latest = m_catalog.latestVersion();
-    if (version > latest) {
+    const auto check = [&](const SchemaStamp &stamp, bool *upToDate) {
+        *upToDate = stamp.version == latest && stamp.digest == m_catalog.scriptsDigest();
+        if (stamp.version <= latest)
+            return QString();
         return QStringLiteral("The database has schema version %1, newer than this driver knows (%2). "
-                              "Install a newer driver library.").arg(version).arg(latest);
-    }
-    if (version == latest && digest == m_catalog.scriptsDigest())
-        return QString();
-
-    QStringList statements;
-    for (const SchemaCatalog::Migration &migration : m_catalog.migrations()) {
-        if (migration.version > version)
-            statements.append(SqlLexer::splitStatements(migration.sql));
-    }
-    statements.append(m_catalog.stampStatements(latest));
+                              "Install a newer driver library.").arg(stamp.version).arg(latest);
+    };
+    bool upToDate = false;
+    QString refusal = check(readStamp(db), &upToDate);
+    if (!refusal.isEmpty() || upToDate)
+        return refusal;
 
     if (!db.transaction())
         return db.lastError().text().trimmed();
+    // One client upgrades; another that came at the same time waits here and
+    // then finds the work done.
+    QSqlQuery lock(db);
+    if (!lock.exec(QStringLiteral("lock table sys.t_sys_attr in exclusive mode"))) {
+        const QString error = lock.lastError().text().trimmed();
+        db.rollback();
+        return error;
+    }
+    const SchemaStamp stamp = readStamp(db);
+    refusal = check(stamp, &upToDate);
+    if (!refusal.isEmpty() || upToDate) {
+        db.commit();
+        return refusal;
+    }
+
+    QStringList statements;
+    for (const SchemaCatalog::Migration &migration : m_catalog.migrations()) {
+        if (migration.version > stamp.version)
+            statements.append(SqlLexer::splitStatements(migration.sql));
+    }
+    statements.append(m_catalog.stampStatements(latest));
     QString error;
     if (!runStatements(db, statements, nullptr, nullptr, &error)) {
         db.rollback();
         return QStringLiteral("The database could not be upgraded from version %1 to %2: %3")
-                .arg(version).arg(latest).arg(error);
+                .arg(stamp.version).arg(latest).arg(error);
     }
     if (!db.commit())
         return db.lastError().text().trimmed();
-    if (version != latest)
-        qInfo().noquote() << QStringLiteral("Database upgraded from schema version %1 to %2.").arg(version).arg(latest);
+    if (stamp.version != latest)
+        qInfo().noquote() << QStringLiteral("Database upgraded from schema version %1 to %2.").arg(stamp.version).arg(latest);
     return QString();
 }
 
@@ -268,16 +307,23 @@ bool PgSession::batchExec(const QString &script, QPlainTextEdit *log, QList<QSql
     if (!db.isOpen())
         return false;
     const QStringList statements = SqlLexer::splitStatements(script);
-    // All or nothing. When the caller already holds a transaction, it decides.
-    const bool ownTransaction = db.transaction();
+    // All or nothing. Inside the caller's transaction a savepoint gives the
+    // same without ending that transaction; outside one the savepoint fails.
+    QSqlQuery control(db);
+    const bool nested = control.exec(QStringLiteral("savepoint batch_exec"));
+    if (!nested && !db.transaction())
+        return false;
     QString error;
     if (!runStatements(db, statements, log, results, &error)) {
-        if (ownTransaction)
+        if (nested)
+            control.exec(QStringLiteral("rollback to savepoint batch_exec"));
+        else
             db.rollback();
         return false;
     }
-    if (ownTransaction && !db.commit()) {
-        qWarning().noquote() << db.lastError().text();
+    const bool finished = nested ? control.exec(QStringLiteral("release savepoint batch_exec")) : db.commit();
+    if (!finished) {
+        qWarning().noquote() << (nested ? control.lastError().text() : db.lastError().text());
         return false;
     }
     m_scripts.clear();
@@ -300,17 +346,31 @@ void PgSession::scopeIdentity(const QString &table, QSqlQuery *query)
 {
     if (!query)
         return;
-    // The key is the table's primary key column; "id" by the naming rules when the table is unknown.
+    // The key is the table's one-column primary key ("id" by the naming rules
+    // when the table is unknown), and its value comes from that column's own
+    // sequence: lastval() could name a sequence a trigger used after the insert.
     QString keyName = QStringLiteral("id");
+    QString qualifiedTable;
     QSqlQuery lookup(database());
+    const bool qualified = table.contains(QLatin1Char('.'));
     const QString statement = bound(QStringLiteral(
-            "select a.attname from pg_index i "
-            "join pg_attribute a on a.attrelid = i.indrelid and a.attnum = any(i.indkey) "
-            "join pg_class c on c.oid = i.indrelid "
-            "where i.indisprimary and c.relname = :table order by c.oid limit 1"),
-            {{QStringLiteral("table"), table.section(QLatin1Char('.'), -1)}});
-    if (lookup.exec(statement) && lookup.next())
+            "select a.attname, quote_ident(n.nspname) || '.' || quote_ident(c.relname) from pg_index i "
+            "join pg_attribute a on a.attrelid = i.indrelid and a.attnum = i.indkey[0] "
+            "join pg_class c on c.oid = i.indrelid join pg_namespace n on n.oid = c.relnamespace "
+            "where i.indisprimary and i.indnatts = 1 and c.relkind in ('r', 'p') and "
+            "(c.oid = to_regclass( :qualified ) or ( :plain and c.relname = :table )) "
+            "order by n.nspname = any(current_schemas(false)) desc, n.nspname limit 1"),
+            {{QStringLiteral("qualified"), qualified ? table : QString()},
+             {QStringLiteral("plain"), !qualified},
+             {QStringLiteral("table"), table}});
+    if (lookup.exec(statement) && lookup.next()) {
         keyName = lookup.value(0).toString();
-    query->exec(QStringLiteral("select lastval() as %1").arg(PgLiteral::quoteIdentifier(keyName)));
+        qualifiedTable = lookup.value(1).toString();
+    }
+    const QString identity = qualifiedTable.isEmpty()
+            ? QStringLiteral("lastval()")
+            : bound(QStringLiteral("coalesce(currval(pg_get_serial_sequence( :table , :key )), lastval())"),
+                    {{QStringLiteral("table"), qualifiedTable}, {QStringLiteral("key"), keyName}});
+    query->exec(QStringLiteral("select %1 as %2").arg(identity, PgLiteral::quoteIdentifier(keyName)));
     query->first();
 }

@@ -57,10 +57,11 @@ QString SchemaCatalog::scriptsDigest() const
 
 QStringList SchemaCatalog::stampStatements(int version) const
 {
+    // Only this driver's own scripts are replaced: a site may keep scripts of its own.
     QStringList statements;
-    statements.append(QStringLiteral("delete from sys.t_script"));
     for (const Script &script : m_scripts) {
-        statements.append(QStringLiteral("insert into sys.t_script (c_name, c_text) values (%1, %2)")
+        statements.append(QStringLiteral("insert into sys.t_script (c_name, c_text) values (%1, %2) "
+                                         "on conflict (c_name) do update set c_text = excluded.c_text, d_changed = now()")
                                   .arg(PgLiteral::quoteText(script.name), PgLiteral::quoteText(script.text)));
     }
     const QString upsert = QStringLiteral(
@@ -78,8 +79,9 @@ QString SchemaCatalog::creationScript(bool withDemoData) const
     QStringList parts;
     for (const Migration &migration : m_migrations)
         parts.append(migration.sql);
-    parts.append(stampStatements(latestVersion()).join(QStringLiteral(";\n")));
+    parts.append(stampStatements(latestVersion()).join(QStringLiteral("\n;\n")));
     if (withDemoData)
         parts.append(m_demo);
-    return parts.join(QStringLiteral(";\n"));
+    // A file may end in a line comment without a line break: keep the separator out of it.
+    return parts.join(QStringLiteral("\n;\n"));
 }

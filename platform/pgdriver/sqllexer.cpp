@@ -5,9 +5,36 @@ SqlLexer::SqlLexer(const QString &text)
 {
 }
 
+namespace {
+
+// The server's own classes: ASCII letters and every character beyond ASCII
+// may start a name or a dollar tag; digits, '_' and '$' may follow.
+bool isNameStart(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' || u >= 0x80;
+}
+
+bool isDigit(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+bool isNewline(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
+
+bool isSpace(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\f') || isNewline(c);
+}
+
+} // namespace
+
 bool SqlLexer::isIdentifierChar(QChar c)
 {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+    return isNameStart(c) || isDigit(c) || c == QLatin1Char('$');
 }
 
 int SqlLexer::nextCode(int pos) const
@@ -39,13 +66,46 @@ int SqlLexer::skipNonCode(int pos) const
         return skipQuoted(pos, c, false);
     if (c == QLatin1Char('$') && !isIdentifierChar(prev))
         return skipDollarQuoted(pos);
-    if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-        const int end = m_text.indexOf(QLatin1Char('\n'), pos);
-        return end < 0 ? size : end;
-    }
+    if (c == QLatin1Char('-') && next == QLatin1Char('-'))
+        return lineCommentEnd(pos);
     if (c == QLatin1Char('/') && next == QLatin1Char('*'))
         return skipBlockComment(pos);
     return pos;
+}
+
+int SqlLexer::lineCommentEnd(int pos) const
+{
+    // The server ends a line comment at either line break character.
+    const int size = m_text.size();
+    for (int i = pos; i < size; ++i) {
+        if (isNewline(m_text.at(i)))
+            return i;
+    }
+    return size;
+}
+
+int SqlLexer::continuationQuote(int pos) const
+{
+    // 'a'<newline>'b' is one constant to the server, and an E'' constant
+    // keeps its escapes in the part that follows: whitespace holding a line
+    // break (comments allowed after the break) joins them.
+    const int size = m_text.size();
+    int i = pos;
+    while (i < size && isSpace(m_text.at(i)) && !isNewline(m_text.at(i)))
+        ++i;
+    if (i >= size || !isNewline(m_text.at(i)))
+        return -1;
+    while (i < size) {
+        const QChar c = m_text.at(i);
+        if (isSpace(c)) {
+            ++i;
+        } else if (c == QLatin1Char('-') && i + 1 < size && m_text.at(i + 1) == QLatin1Char('-')) {
+            i = lineCommentEnd(i);
+        } else {
+            break;
+        }
+    }
+    return i < size && m_text.at(i) == QLatin1Char('\'') ? i : -1;
 }
 
 int SqlLexer::skipQuoted(int pos, QChar quote, bool backslashEscapes) const
@@ -57,13 +117,20 @@ int SqlLexer::skipQuoted(int pos, QChar quote, bool backslashEscapes) const
             ++i;
             continue;
         }
-        if (c == quote) {
-            if (i + 1 < size && m_text.at(i + 1) == quote) {
-                ++i;
+        if (c != quote)
+            continue;
+        if (i + 1 < size && m_text.at(i + 1) == quote) {
+            ++i;
+            continue;
+        }
+        if (quote == QLatin1Char('\'')) {
+            const int next = continuationQuote(i + 1);
+            if (next >= 0) {
+                i = next; // the loop steps past the opening quote of the next part
                 continue;
             }
-            return i + 1;
         }
+        return i + 1;
     }
     return size;
 }
@@ -74,7 +141,7 @@ int SqlLexer::skipDollarQuoted(int pos) const
     int tagEnd = pos + 1;
     while (tagEnd < size && m_text.at(tagEnd) != QLatin1Char('$')) {
         const QChar c = m_text.at(tagEnd);
-        const bool allowed = c.isLetter() || c == QLatin1Char('_') || (c.isDigit() && tagEnd > pos + 1);
+        const bool allowed = isNameStart(c) || (isDigit(c) && tagEnd > pos + 1);
         if (!allowed)
             return pos; // $1 or a lone dollar: not a quote
         ++tagEnd;
@@ -169,7 +236,10 @@ QString SqlLexer::flatten(const QString &text)
             continue;
         }
         const QChar c = text.at(pos);
-        result.append(c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ? QLatin1Char(' ') : c);
+        if (isNewline(c))
+            result.append(QLatin1Char(' ')).append(c).append(QLatin1Char(' '));
+        else
+            result.append(c == QLatin1Char('\t') ? QLatin1Char(' ') : c);
         ++pos;
     }
     return result;

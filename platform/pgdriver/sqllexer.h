@@ -21,8 +21,8 @@ public:
     // The statements of a script, cut at semicolons in code, trimmed, empty ones dropped.
     static QStringList splitStatements(const QString &text);
 
-    // Comments removed and line breaks or tabs in code turned into spaces, so that
-    // a parameter at the end of a line still stands as a token of its own.
+    // Comments removed, tabs turned into spaces and line breaks set apart by
+    // spaces, so that a parameter at the end of a line is a token of its own.
     static QString flatten(const QString &text);
 
     static bool isIdentifierChar(QChar c);
@@ -33,6 +33,9 @@ private:
     int skipQuoted(int pos, QChar quote, bool backslashEscapes) const;
     int skipDollarQuoted(int pos) const;
     int skipBlockComment(int pos) const;
+    int lineCommentEnd(int pos) const;
+    // Position of the quote that continues a string constant closed just before pos, or -1.
+    int continuationQuote(int pos) const;
 
     const QString &m_text;
 };

@@ -52,7 +52,7 @@ as $$ select nullif(current_setting('workplace.user_id', true), '')::integer $$;
 
 create function sys.hash_password(p_password text) returns text
     language sql volatile
-as $$ select crypt(p_password, gen_salt('bf', 8)) $$;
+as $$ select crypt(p_password, gen_salt('bf', 10)) $$;
 
 insert into sys.t_user (c_name, c_login, c_pass_hash, b_admin)
 values ('Администратор', 'admin', sys.hash_password('admin'), true);
