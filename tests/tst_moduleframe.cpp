@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 // A module that counts how often the frame asks it to reconnect or disconnect
@@ -57,7 +59,8 @@ private slots:
     void tearOffAndDockBack();
     void popupWindowPlacement();
     void editorDocksIntoItsOwnInterface();
-    void ownerDestroyedWhileFloating();
+    void floatingEditorLosesItsPlace_data();
+    void floatingEditorLosesItsPlace();
 
     void findPanelToggle();
     void findSignals_data();
@@ -177,23 +180,58 @@ void TestModuleFrame::editorDocksIntoItsOwnInterface()
     QCOMPARE(first.ui.connects, 1);
 }
 
-void TestModuleFrame::ownerDestroyedWhileFloating()
+void TestModuleFrame::floatingEditorLosesItsPlace_data()
 {
+    QTest::addColumn<QString>("destroyed");
+    QTest::addColumn<bool>("editorSurvives");
+
+    QTest::newRow("its module") << "module" << false;
+    QTest::newRow("the editor itself") << "editor" << false;
+    // The window is a child of the module that tore an editor off first.
+    QTest::newRow("the module that made the window") << "window maker" << true;
+}
+
+void TestModuleFrame::floatingEditorLosesItsPlace()
+{
+    QFETCH(QString, destroyed);
+    QFETCH(bool, editorSurvives);
+
     QWidgetList popups;
     qApp->setProperty("popupList", objToVar(&popups));
-    Module windowOwner;
-    windowOwner.ui.toggleEditorPopup(windowOwner.frame);
-    windowOwner.ui.backToDock();
+    auto windowMaker = std::make_unique<Module>();
+    windowMaker->ui.toggleEditorPopup(windowMaker->frame);
+    windowMaker->ui.backToDock();
 
-    auto *module = new Module;
+    auto module = std::make_unique<Module>();
     QPointer<QDataEditor> frame = module->frame;
     module->ui.toggleEditorPopup(frame);
     QCOMPARE(frame->window(), QUserInterface::popupWindow());
 
-    delete module;
-    QVERIFY2(!frame, "the editor goes with its module");
+    if (destroyed == QLatin1String("module"))
+        module.reset();
+    else if (destroyed == QLatin1String("editor"))
+        delete frame.data();
+    else if (destroyed == QLatin1String("window maker"))
+        windowMaker.reset();
+
+    QCOMPARE(!frame.isNull(), editorSurvives);
+    if (frame) {
+        QCOMPARE(frame->parentWidget(), module->ui.editFrame);
+        QVERIFY(module->ui.editFrame->isVisible());
+        QCOMPARE(module->ui.connects, 1);
+    }
     QVERIFY(!QUserInterface::poppedWidget());
-    QVERIFY(!QUserInterface::popupWindow()->isVisible());
+    QVERIFY2(popups.isEmpty(), "the shell must not keep a gone or docked editor");
+    QPopupContainer *window = QUserInterface::popupWindow();
+    QVERIFY2(!window || !window->isVisible(), "no empty window is left on screen");
+
+    // The next tear-off works as usual.
+    Module next;
+    next.ui.toggleEditorPopup(next.frame);
+    QVERIFY(QUserInterface::popupWindow()->isVisible());
+    QCOMPARE(popups, QWidgetList{next.frame});
+    QUserInterface::popupWindow()->close();
+    QCOMPARE(next.frame->parentWidget(), next.ui.editFrame);
     QVERIFY(popups.isEmpty());
 }
 
