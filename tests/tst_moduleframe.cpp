@@ -59,6 +59,7 @@ private slots:
     void tearOffAndDockBack();
     void popupWindowPlacement();
     void editorDocksIntoItsOwnInterface();
+    void othersKeepTheirGoBackConnections();
     void floatingEditorLosesItsPlace_data();
     void floatingEditorLosesItsPlace();
 
@@ -177,6 +178,23 @@ void TestModuleFrame::editorDocksIntoItsOwnInterface()
     QUserInterface::popupWindow()->close();
     QCOMPARE(second.frame->parentWidget(), second.ui.editFrame);
     QCOMPARE(second.ui.connects, 1);
+    QCOMPARE(first.ui.connects, 1);
+}
+
+void TestModuleFrame::othersKeepTheirGoBackConnections()
+{
+    Module first;
+    Module second;
+    first.ui.toggleEditorPopup(first.frame);
+    first.ui.backToDock();
+
+    // Someone else listening to the shared window, e.g. the shell.
+    QSignalSpy goBack(QUserInterface::popupWindow(), &QPopupContainer::goBack);
+    // Handing the window over to the second module must not cut that listener off.
+    second.ui.toggleEditorPopup(second.frame);
+    QUserInterface::popupWindow()->close();
+    QCOMPARE(goBack.count(), 1);
+    QCOMPARE(second.frame->parentWidget(), second.ui.editFrame);
     QCOMPARE(first.ui.connects, 1);
 }
 

@@ -11,6 +11,7 @@ QPointer<QWidget> QUserInterface::s_poppedWidget;
 QPointer<QVBoxLayout> QUserInterface::s_popupLayout;
 QPointer<QPopupContainer> QUserInterface::s_popupWindow;
 QPointer<QUserInterface> QUserInterface::s_popupOwner;
+QMetaObject::Connection QUserInterface::s_goBackConnection;
 QMetaObject::Connection QUserInterface::s_poppedDestroyedConnection;
 
 namespace {
@@ -194,8 +195,8 @@ void QUserInterface::toggleEditorPopup(QWidget *widget)
 
     QPopupContainer *window = ensurePopupWindow(widget->size());
     // The window may have been made by another interface: docking goes to the editor's own.
-    disconnect(window, &QPopupContainer::goBack, nullptr, nullptr);
-    connect(window, &QPopupContainer::goBack, this, &QUserInterface::backToDock);
+    disconnect(s_goBackConnection);
+    s_goBackConnection = connect(window, &QPopupContainer::goBack, this, &QUserInterface::backToDock);
     // A module may drop its editor while it floats: the window must not stay
     // on screen empty, nor the shell keep a dangling entry.
     s_poppedDestroyedConnection = connect(widget, &QObject::destroyed, this, [widget] {

@@ -72,6 +72,8 @@ private:
     static QPointer<QPopupContainer> s_popupWindow;
     // The interface the floating editor docks back into.
     static QPointer<QUserInterface> s_popupOwner;
+    // Ours only: others may listen to the shared window too.
+    static QMetaObject::Connection s_goBackConnection;
     static QMetaObject::Connection s_poppedDestroyedConnection;
 };
 
