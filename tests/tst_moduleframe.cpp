@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -70,6 +71,8 @@ private slots:
     void applyButton_data();
     void applyButton();
     void editorFrame();
+    void enterInFloatingEditorDoesNotApply_data();
+    void enterInFloatingEditorDoesNotApply();
 };
 
 void TestModuleFrame::cleanup()
@@ -367,6 +370,8 @@ void TestModuleFrame::applyButton()
 void TestModuleFrame::editorFrame()
 {
     QDataEditor frame;
+    // The button box picks a default button of its own when it is shown.
+    frame.show();
     QCOMPARE(frame.okButton()->text(), QStringLiteral("Применить"));
     QCOMPARE(frame.cancelButton()->text(), QStringLiteral("Отмена"));
     QVERIFY(!frame.okButton()->isDefault() && !frame.okButton()->autoDefault());
@@ -393,6 +398,53 @@ void TestModuleFrame::editorFrame()
     QTest::mouseDClick(frame.lbCaption, Qt::LeftButton);
     QCOMPARE(popup.count(), 1);
     QCOMPARE(popup.first().first().value<QWidget *>(), &frame);
+}
+
+void TestModuleFrame::enterInFloatingEditorDoesNotApply_data()
+{
+    QTest::addColumn<bool>("buttonHadFocus");
+
+    QTest::newRow("Enter in a field") << false;
+    // A dialog hands the default back to its main default button when an
+    // auto-default button loses the focus.
+    QTest::newRow("after a button of the record editor had the focus") << true;
+}
+
+void TestModuleFrame::enterInFloatingEditorDoesNotApply()
+{
+    QFETCH(bool, buttonHadFocus);
+
+    Module module;
+    auto *record = new QWidget;
+    auto *layout = new QVBoxLayout(record);
+    auto *field = new QLineEdit(record);
+    layout->addWidget(field);
+    QPushButton *choose = nullptr;
+    if (buttonHadFocus) {
+        choose = new QPushButton(QStringLiteral("Выбрать..."), record);
+        layout->addWidget(choose);
+    }
+    module.frame->initEditor(record);
+    module.frame->OnChange();
+    QSignalSpy ok(module.frame, &QDataEditor::ok);
+
+    module.ui.toggleEditorPopup(module.frame);
+    QPopupContainer *window = QUserInterface::popupWindow();
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (choose) {
+        choose->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), choose);
+    }
+    field->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), field);
+
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(ok.count(), 0);
+    QVERIFY(module.frame->okButton()->isEnabled());
+    QVERIFY(!module.frame->okButton()->isDefault());
+    QVERIFY(!module.frame->cancelButton()->isDefault());
+    module.ui.backToDock();
 }
 
 QTEST_MAIN(TestModuleFrame)
