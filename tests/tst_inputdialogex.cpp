@@ -42,7 +42,7 @@ QVariant runGetter(const QString &kind, const QVariant &initial, bool *ok)
     if (kind == QLatin1String("int"))
         return QInputDialogEx::getInt(nullptr, title, label, initial.toLongLong(), 0, 100, ok);
     if (kind == QLatin1String("double"))
-        return QInputDialogEx::getDouble(nullptr, title, label, initial.toDouble(), 2, 0, 100, ok);
+        return QInputDialogEx::getDouble(nullptr, title, label, initial.toDouble(), 3, 0, 100, ok);
     if (kind == QLatin1String("date"))
         return QInputDialogEx::getDate(nullptr, title, label, initial.toDate(), ok);
     if (kind == QLatin1String("time"))
@@ -93,9 +93,12 @@ void TestInputDialogEx::getters_data()
                                                     << false << QVariant(5000000000LL);
     QTest::newRow("int accepted beyond the range is clamped") << "int" << QVariant(5000000000LL)
                                                               << QVariant(1000) << true << QVariant(100LL);
-    QTest::newRow("double accepted with its decimals") << "double" << QVariant(1.5) << QVariant(2.25)
-                                                       << true << QVariant(2.25);
-    QTest::newRow("double cancelled") << "double" << QVariant(1.5) << QVariant(2.25) << false << QVariant(1.5);
+    // Asked with 3 decimals: the spin box's own 2 would round this to 2.13.
+    QTest::newRow("double accepted with its decimals") << "double" << QVariant(1.5) << QVariant(2.125)
+                                                       << true << QVariant(2.125);
+    QTest::newRow("double accepted above the maximum is clamped") << "double" << QVariant(1.5)
+                                                                  << QVariant(1000.5) << true << QVariant(100.0);
+    QTest::newRow("double cancelled") << "double" << QVariant(1.5) << QVariant(2.125) << false << QVariant(1.5);
     QTest::newRow("date accepted") << "date" << QVariant(date) << QVariant(QDateTime(otherDate, time))
                                    << true << QVariant(otherDate);
     QTest::newRow("time accepted") << "time" << QVariant(time) << QVariant(otherTime) << true
