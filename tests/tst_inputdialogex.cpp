@@ -130,10 +130,12 @@ void TestInputDialogEx::getters()
     ModalAnswerer answerer;
     bool editorHadFocus = false;
     bool answered = false;
+    QFont dialogFont;
     answerer.enqueue([&](QWidget *widget) {
         auto *dialog = qobject_cast<QInputDialogEx *>(widget);
         QVERIFY(dialog);
         editorHadFocus = dialog->focusWidget() == dialog->editor();
+        dialogFont = dialog->font();
         enter(dialog->editor(), entered);
         auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("qt_inputdlg_buttonbox"));
         QVERIFY(buttons);
@@ -145,6 +147,8 @@ void TestInputDialogEx::getters()
     const QVariant result = runGetter(kind, initial, &ok);
     QVERIFY(answered);
     QVERIFY(editorHadFocus);
+    QCOMPARE(dialogFont.family(), QStringLiteral("MS Shell Dlg 2"));
+    QCOMPARE(dialogFont.pointSize(), 11);
     QCOMPARE(ok, accept);
     if (expected.type() == QVariant::Double)
         QVERIFY2(qFuzzyCompare(result.toDouble(), expected.toDouble()), qPrintable(result.toString()));

@@ -1,6 +1,5 @@
 #include "qinputdialogex.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
@@ -33,11 +32,8 @@ void QInputDialogEx::build(const QString &title, const QString &label, bool with
     setWindowTitle(title);
     setMinimumWidth(350);
     setSizeGripEnabled(true);
-    // "MS Shell Dlg 2" is the Windows alias of the system dialog font; here the
-    // desktop's own general font takes its place, at the same size.
-    QFont dialogFont = QApplication::font();
-    dialogFont.setPointSize(11);
-    setFont(dialogFont);
+    // Where no such family is installed, fontconfig substitutes a real font.
+    setFont(QFont(QStringLiteral("MS Shell Dlg 2"), 11));
 
     auto *layout = new QVBoxLayout(this);
     if (withLabel) {
