@@ -8,12 +8,14 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -64,6 +66,8 @@ private slots:
     void floatingEditorLosesItsPlace_data();
     void floatingEditorLosesItsPlace();
 
+    void icons_data();
+    void icons();
     void findPanelToggle();
     void findSignals_data();
     void findSignals();
@@ -254,6 +258,33 @@ void TestModuleFrame::floatingEditorLosesItsPlace()
     QUserInterface::popupWindow()->close();
     QCOMPARE(next.frame->parentWidget(), next.ui.editFrame);
     QVERIFY(popups.isEmpty());
+}
+
+void TestModuleFrame::icons_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("user");
+
+    QTest::newRow("search") << ":/Icons/search.png" << "actionFind";
+    QTest::newRow("previous") << ":/Icons/left.png" << "btFindPrev";
+    QTest::newRow("next") << ":/Icons/right.png" << "btFindNext";
+}
+
+void TestModuleFrame::icons()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, user);
+
+    // The icons come with the library: nothing but linking it registers them.
+    // QIcon is not null even for a missing file, only its pixmaps are.
+    QVERIFY2(QFile::exists(path), qPrintable(path));
+    QVERIFY(!QIcon(path).pixmap(16, 16).isNull());
+
+    QUserInterface ui;
+    const QIcon used = user == QLatin1String("actionFind")
+            ? ui.actionFind->icon()
+            : ui.findChild<QToolButton *>(user)->icon();
+    QVERIFY(!used.pixmap(16, 16).isNull());
 }
 
 void TestModuleFrame::findPanelToggle()
