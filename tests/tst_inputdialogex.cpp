@@ -33,26 +33,26 @@ void enter(QWidget *editor, const QVariant &value)
         QFAIL("unexpected editor");
 }
 
-QVariant runGetter(const QString &kind, const QVariant &initial, bool *ok)
+QVariant runGetter(const QString &kind, const QVariant &initial, bool *ok, QWidget *parent = nullptr)
 {
     const QString title = QStringLiteral("Ввод");
     const QString label = QStringLiteral("Значение");
     if (kind == QLatin1String("string"))
-        return QInputDialogEx::getString(nullptr, title, label, initial.toString(), ok);
+        return QInputDialogEx::getString(parent, title, label, initial.toString(), ok);
     if (kind == QLatin1String("int"))
-        return QInputDialogEx::getInt(nullptr, title, label, initial.toLongLong(), 0, 100, ok);
+        return QInputDialogEx::getInt(parent, title, label, initial.toLongLong(), 0, 100, ok);
     if (kind == QLatin1String("double"))
-        return QInputDialogEx::getDouble(nullptr, title, label, initial.toDouble(), 2, 0, 100, ok);
+        return QInputDialogEx::getDouble(parent, title, label, initial.toDouble(), 3, 0, 100, ok);
     if (kind == QLatin1String("date"))
-        return QInputDialogEx::getDate(nullptr, title, label, initial.toDate(), ok);
+        return QInputDialogEx::getDate(parent, title, label, initial.toDate(), ok);
     if (kind == QLatin1String("time"))
-        return QInputDialogEx::getTime(nullptr, title, label, initial.toTime(), ok);
+        return QInputDialogEx::getTime(parent, title, label, initial.toTime(), ok);
     if (kind == QLatin1String("datetime"))
-        return QInputDialogEx::getDateTime(nullptr, title, label, initial.toDateTime(), ok);
+        return QInputDialogEx::getDateTime(parent, title, label, initial.toDateTime(), ok);
     if (kind == QLatin1String("bool"))
-        return QInputDialogEx::getBool(nullptr, title, label, initial.toBool(), ok);
+        return QInputDialogEx::getBool(parent, title, label, initial.toBool(), ok);
     if (kind == QLatin1String("boolnull"))
-        return QInputDialogEx::getBoolNull(nullptr, title, label, initial.toBool(), ok);
+        return QInputDialogEx::getBoolNull(parent, title, label, initial.toBool(), ok);
     return QVariant();
 }
 
@@ -66,6 +66,8 @@ private slots:
     void getters_data();
     void getters();
     void cancelWithoutOkFlag();
+    void parentGoneWhileAsking_data();
+    void parentGoneWhileAsking();
 };
 
 void TestInputDialogEx::getters_data()
@@ -93,9 +95,12 @@ void TestInputDialogEx::getters_data()
                                                     << false << QVariant(5000000000LL);
     QTest::newRow("int accepted beyond the range is clamped") << "int" << QVariant(5000000000LL)
                                                               << QVariant(1000) << true << QVariant(100LL);
-    QTest::newRow("double accepted with its decimals") << "double" << QVariant(1.5) << QVariant(2.25)
-                                                       << true << QVariant(2.25);
-    QTest::newRow("double cancelled") << "double" << QVariant(1.5) << QVariant(2.25) << false << QVariant(1.5);
+    // Asked with 3 decimals: the spin box's own 2 would round this to 2.13.
+    QTest::newRow("double accepted with its decimals") << "double" << QVariant(1.5) << QVariant(2.125)
+                                                       << true << QVariant(2.125);
+    QTest::newRow("double accepted above the maximum is clamped") << "double" << QVariant(1.5)
+                                                                  << QVariant(1000.5) << true << QVariant(100.0);
+    QTest::newRow("double cancelled") << "double" << QVariant(1.5) << QVariant(2.125) << false << QVariant(1.5);
     QTest::newRow("date accepted") << "date" << QVariant(date) << QVariant(QDateTime(otherDate, time))
                                    << true << QVariant(otherDate);
     QTest::newRow("time accepted") << "time" << QVariant(time) << QVariant(otherTime) << true
@@ -127,10 +132,12 @@ void TestInputDialogEx::getters()
     ModalAnswerer answerer;
     bool editorHadFocus = false;
     bool answered = false;
+    QFont dialogFont;
     answerer.enqueue([&](QWidget *widget) {
         auto *dialog = qobject_cast<QInputDialogEx *>(widget);
         QVERIFY(dialog);
         editorHadFocus = dialog->focusWidget() == dialog->editor();
+        dialogFont = dialog->font();
         enter(dialog->editor(), entered);
         auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("qt_inputdlg_buttonbox"));
         QVERIFY(buttons);
@@ -142,6 +149,8 @@ void TestInputDialogEx::getters()
     const QVariant result = runGetter(kind, initial, &ok);
     QVERIFY(answered);
     QVERIFY(editorHadFocus);
+    QCOMPARE(dialogFont.family(), QStringLiteral("MS Shell Dlg 2"));
+    QCOMPARE(dialogFont.pointSize(), 11);
     QCOMPARE(ok, accept);
     if (expected.type() == QVariant::Double)
         QVERIFY2(qFuzzyCompare(result.toDouble(), expected.toDouble()), qPrintable(result.toString()));
@@ -155,6 +164,47 @@ void TestInputDialogEx::cancelWithoutOkFlag()
     ModalAnswerer answerer;
     answerer.enqueue([](QWidget *widget) { qobject_cast<QDialog *>(widget)->reject(); });
     QCOMPARE(QInputDialogEx::getInt(nullptr, QStringLiteral("Ввод"), QStringLiteral("Число"), 3, 0, 10), 3LL);
+}
+
+void TestInputDialogEx::parentGoneWhileAsking_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QVariant>("initial");
+    QTest::addColumn<QVariant>("entered");
+
+    QTest::newRow("string") << "string" << QVariant(QStringLiteral("старое")) << QVariant(QStringLiteral("новое"));
+    QTest::newRow("int") << "int" << QVariant(5LL) << QVariant(7);
+    QTest::newRow("double") << "double" << QVariant(1.5) << QVariant(2.125);
+    QTest::newRow("date-time") << "datetime" << QVariant(QDateTime(QDate(2023, 3, 14), QTime(9, 30)))
+                               << QVariant(QDateTime(QDate(2024, 12, 31), QTime(17, 45)));
+    QTest::newRow("tri-state") << "boolnull" << QVariant(false) << QVariant(int(Qt::Checked));
+}
+
+void TestInputDialogEx::parentGoneWhileAsking()
+{
+    QFETCH(QString, kind);
+    QFETCH(QVariant, initial);
+    QFETCH(QVariant, entered);
+
+    // The dialog runs its own event loop, in which anything may happen, such
+    // as the window that asked being closed and deleted; the dialog goes with it.
+    QPointer<QWidget> parent = new QWidget;
+    ModalAnswerer answerer;
+    answerer.enqueue([&](QWidget *widget) {
+        auto *dialog = qobject_cast<QInputDialogEx *>(widget);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->parentWidget(), parent.data());
+        enter(dialog->editor(), entered);
+        delete parent.data();
+    });
+
+    bool ok = true;
+    const QVariant result = runGetter(kind, initial, &ok, parent);
+    QVERIFY(parent.isNull());
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!ok);
+    QCOMPARE(result, initial);
+    delete parent.data();
 }
 
 QTEST_MAIN(TestInputDialogEx)

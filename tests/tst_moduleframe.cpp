@@ -8,11 +8,16 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
+
+#include <memory>
 
 namespace {
 
@@ -57,8 +62,12 @@ private slots:
     void tearOffAndDockBack();
     void popupWindowPlacement();
     void editorDocksIntoItsOwnInterface();
-    void ownerDestroyedWhileFloating();
+    void othersKeepTheirGoBackConnections();
+    void floatingEditorLosesItsPlace_data();
+    void floatingEditorLosesItsPlace();
 
+    void icons_data();
+    void icons();
     void findPanelToggle();
     void findSignals_data();
     void findSignals();
@@ -66,6 +75,8 @@ private slots:
     void applyButton_data();
     void applyButton();
     void editorFrame();
+    void enterInFloatingEditorDoesNotApply_data();
+    void enterInFloatingEditorDoesNotApply();
 };
 
 void TestModuleFrame::cleanup()
@@ -177,24 +188,103 @@ void TestModuleFrame::editorDocksIntoItsOwnInterface()
     QCOMPARE(first.ui.connects, 1);
 }
 
-void TestModuleFrame::ownerDestroyedWhileFloating()
+void TestModuleFrame::othersKeepTheirGoBackConnections()
 {
+    Module first;
+    Module second;
+    first.ui.toggleEditorPopup(first.frame);
+    first.ui.backToDock();
+
+    // Someone else listening to the shared window, e.g. the shell.
+    QSignalSpy goBack(QUserInterface::popupWindow(), &QPopupContainer::goBack);
+    // Handing the window over to the second module must not cut that listener off.
+    second.ui.toggleEditorPopup(second.frame);
+    QUserInterface::popupWindow()->close();
+    QCOMPARE(goBack.count(), 1);
+    QCOMPARE(second.frame->parentWidget(), second.ui.editFrame);
+    QCOMPARE(first.ui.connects, 1);
+}
+
+void TestModuleFrame::floatingEditorLosesItsPlace_data()
+{
+    QTest::addColumn<QString>("destroyed");
+    QTest::addColumn<bool>("editorSurvives");
+
+    QTest::newRow("its module") << "module" << false;
+    QTest::newRow("the editor itself") << "editor" << false;
+    // The window is a child of the module that tore an editor off first.
+    QTest::newRow("the module that made the window") << "window maker" << true;
+}
+
+void TestModuleFrame::floatingEditorLosesItsPlace()
+{
+    QFETCH(QString, destroyed);
+    QFETCH(bool, editorSurvives);
+
     QWidgetList popups;
     qApp->setProperty("popupList", objToVar(&popups));
-    Module windowOwner;
-    windowOwner.ui.toggleEditorPopup(windowOwner.frame);
-    windowOwner.ui.backToDock();
+    auto windowMaker = std::make_unique<Module>();
+    windowMaker->ui.toggleEditorPopup(windowMaker->frame);
+    windowMaker->ui.backToDock();
 
-    auto *module = new Module;
+    auto module = std::make_unique<Module>();
     QPointer<QDataEditor> frame = module->frame;
     module->ui.toggleEditorPopup(frame);
     QCOMPARE(frame->window(), QUserInterface::popupWindow());
 
-    delete module;
-    QVERIFY2(!frame, "the editor goes with its module");
+    if (destroyed == QLatin1String("module"))
+        module.reset();
+    else if (destroyed == QLatin1String("editor"))
+        delete frame.data();
+    else if (destroyed == QLatin1String("window maker"))
+        windowMaker.reset();
+
+    QCOMPARE(!frame.isNull(), editorSurvives);
+    if (frame) {
+        QCOMPARE(frame->parentWidget(), module->ui.editFrame);
+        QVERIFY(module->ui.editFrame->isVisible());
+        QCOMPARE(module->ui.connects, 1);
+    }
     QVERIFY(!QUserInterface::poppedWidget());
-    QVERIFY(!QUserInterface::popupWindow()->isVisible());
+    QVERIFY2(popups.isEmpty(), "the shell must not keep a gone or docked editor");
+    QPopupContainer *window = QUserInterface::popupWindow();
+    QVERIFY2(!window || !window->isVisible(), "no empty window is left on screen");
+
+    // The next tear-off works as usual.
+    Module next;
+    next.ui.toggleEditorPopup(next.frame);
+    QVERIFY(QUserInterface::popupWindow()->isVisible());
+    QCOMPARE(popups, QWidgetList{next.frame});
+    QUserInterface::popupWindow()->close();
+    QCOMPARE(next.frame->parentWidget(), next.ui.editFrame);
     QVERIFY(popups.isEmpty());
+}
+
+void TestModuleFrame::icons_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("user");
+
+    QTest::newRow("search") << ":/Icons/search.png" << "actionFind";
+    QTest::newRow("previous") << ":/Icons/left.png" << "btFindPrev";
+    QTest::newRow("next") << ":/Icons/right.png" << "btFindNext";
+}
+
+void TestModuleFrame::icons()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, user);
+
+    // The icons come with the library: nothing but linking it registers them.
+    // QIcon is not null even for a missing file, only its pixmaps are.
+    QVERIFY2(QFile::exists(path), qPrintable(path));
+    QVERIFY(!QIcon(path).pixmap(16, 16).isNull());
+
+    QUserInterface ui;
+    const QIcon used = user == QLatin1String("actionFind")
+            ? ui.actionFind->icon()
+            : ui.findChild<QToolButton *>(user)->icon();
+    QVERIFY(!used.pixmap(16, 16).isNull());
 }
 
 void TestModuleFrame::findPanelToggle()
@@ -311,6 +401,8 @@ void TestModuleFrame::applyButton()
 void TestModuleFrame::editorFrame()
 {
     QDataEditor frame;
+    // The button box picks a default button of its own when it is shown.
+    frame.show();
     QCOMPARE(frame.okButton()->text(), QStringLiteral("Применить"));
     QCOMPARE(frame.cancelButton()->text(), QStringLiteral("Отмена"));
     QVERIFY(!frame.okButton()->isDefault() && !frame.okButton()->autoDefault());
@@ -337,6 +429,53 @@ void TestModuleFrame::editorFrame()
     QTest::mouseDClick(frame.lbCaption, Qt::LeftButton);
     QCOMPARE(popup.count(), 1);
     QCOMPARE(popup.first().first().value<QWidget *>(), &frame);
+}
+
+void TestModuleFrame::enterInFloatingEditorDoesNotApply_data()
+{
+    QTest::addColumn<bool>("buttonHadFocus");
+
+    QTest::newRow("Enter in a field") << false;
+    // A dialog hands the default back to its main default button when an
+    // auto-default button loses the focus.
+    QTest::newRow("after a button of the record editor had the focus") << true;
+}
+
+void TestModuleFrame::enterInFloatingEditorDoesNotApply()
+{
+    QFETCH(bool, buttonHadFocus);
+
+    Module module;
+    auto *record = new QWidget;
+    auto *layout = new QVBoxLayout(record);
+    auto *field = new QLineEdit(record);
+    layout->addWidget(field);
+    QPushButton *choose = nullptr;
+    if (buttonHadFocus) {
+        choose = new QPushButton(QStringLiteral("Выбрать..."), record);
+        layout->addWidget(choose);
+    }
+    module.frame->initEditor(record);
+    module.frame->OnChange();
+    QSignalSpy ok(module.frame, &QDataEditor::ok);
+
+    module.ui.toggleEditorPopup(module.frame);
+    QPopupContainer *window = QUserInterface::popupWindow();
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (choose) {
+        choose->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), choose);
+    }
+    field->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), field);
+
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(ok.count(), 0);
+    QVERIFY(module.frame->okButton()->isEnabled());
+    QVERIFY(!module.frame->okButton()->isDefault());
+    QVERIFY(!module.frame->cancelButton()->isDefault());
+    module.ui.backToDock();
 }
 
 QTEST_MAIN(TestModuleFrame)

@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QtTest>
@@ -177,9 +178,15 @@ void TestSmallWidgets::quickSearch()
     QPushButton *ok = dialog.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok);
     QVERIFY(!ok->isEnabled());
 
+    auto *searchTimer = dialog.findChild<QTimer *>(QStringLiteral("searchTimer"));
+    QVERIFY(searchTimer);
     typeText(find, typed);
-    if (clearAfterTyping)
+    QVERIFY2(searchTimer->isActive(), "the search waits for the user to stop typing");
+    if (clearAfterTyping) {
         find->clear();
+        // An empty search would find nothing anyway: what counts is that none is left pending.
+        QVERIFY(!searchTimer->isActive());
+    }
     if (chosen.isEmpty()) {
         QTest::qWait(700);
         QCOMPARE(dialog.chosenValue, QString());

@@ -41,6 +41,9 @@ public slots:
     void OnOK();
     void OnCancel();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QWidget *m_editor = nullptr;
 };

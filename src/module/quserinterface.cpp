@@ -11,6 +11,8 @@ QPointer<QWidget> QUserInterface::s_poppedWidget;
 QPointer<QVBoxLayout> QUserInterface::s_popupLayout;
 QPointer<QPopupContainer> QUserInterface::s_popupWindow;
 QPointer<QUserInterface> QUserInterface::s_popupOwner;
+QMetaObject::Connection QUserInterface::s_goBackConnection;
+QMetaObject::Connection QUserInterface::s_poppedDestroyedConnection;
 
 namespace {
 
@@ -34,17 +36,20 @@ QUserInterface::QUserInterface(QWidget *parent)
 
 QUserInterface::~QUserInterface()
 {
-    if (s_popupOwner != this || !s_poppedWidget)
+    if (!s_poppedWidget)
         return;
+    if (s_popupOwner != this) {
+        // The window is our child and would take another module's editor down
+        // with it: that module gets its editor back first.
+        if (s_popupOwner && s_popupWindow && s_popupWindow->parent() == this)
+            s_popupOwner->backToDock();
+        return;
+    }
     // Our editor must not outlive us in a window that another interface owns:
     // take it back so that it goes with us.
     QWidget *widget = s_poppedWidget;
-    if (s_popupWindow)
-        s_popupWindow->hide();
-    if (QWidgetList *popups = shellPopupList())
-        popups->removeAll(widget);
+    forgetPoppedWidget(widget);
     widget->setParent(editFrame);
-    s_poppedWidget.clear();
 }
 
 void QUserInterface::initSlots()
@@ -190,8 +195,13 @@ void QUserInterface::toggleEditorPopup(QWidget *widget)
 
     QPopupContainer *window = ensurePopupWindow(widget->size());
     // The window may have been made by another interface: docking goes to the editor's own.
-    disconnect(window, &QPopupContainer::goBack, nullptr, nullptr);
-    connect(window, &QPopupContainer::goBack, this, &QUserInterface::backToDock);
+    disconnect(s_goBackConnection);
+    s_goBackConnection = connect(window, &QPopupContainer::goBack, this, &QUserInterface::backToDock);
+    // A module may drop its editor while it floats: the window must not stay
+    // on screen empty, nor the shell keep a dangling entry.
+    s_poppedDestroyedConnection = connect(widget, &QObject::destroyed, this, [widget] {
+        forgetPoppedWidget(widget);
+    });
     s_popupLayout->addWidget(widget);
     window->show();
 
@@ -217,7 +227,14 @@ void QUserInterface::backToDock()
     editFrame->show();
 
     onConnectPopupEditor();
+    forgetPoppedWidget(widget);
+}
 
+void QUserInterface::forgetPoppedWidget(QWidget *widget)
+{
+    disconnect(s_poppedDestroyedConnection);
+    if (s_popupWindow)
+        s_popupWindow->hide();
     if (QWidgetList *popups = shellPopupList())
         popups->removeAll(widget);
     s_poppedWidget.clear();

@@ -63,12 +63,18 @@ public slots:
 private:
     void initSlots();
     QPopupContainer *ensurePopupWindow(const QSize &size);
+    // Hides the window and drops the floating `widget` from the shared state
+    // and the shell's list; the widget itself is left where it is.
+    static void forgetPoppedWidget(QWidget *widget);
 
     static QPointer<QWidget> s_poppedWidget;
     static QPointer<QVBoxLayout> s_popupLayout;
     static QPointer<QPopupContainer> s_popupWindow;
     // The interface the floating editor docks back into.
     static QPointer<QUserInterface> s_popupOwner;
+    // Ours only: others may listen to the shared window too.
+    static QMetaObject::Connection s_goBackConnection;
+    static QMetaObject::Connection s_poppedDestroyedConnection;
 };
 
 #endif // QUSERINTERFACE_H

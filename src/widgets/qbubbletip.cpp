@@ -114,6 +114,12 @@ QBubbleTip *QBubbleTip::currentBubble()
 
 void QBubbleTip::showBubble(const QPoint &pos, int msecs, bool showArrow, bool preferAbove)
 {
+    // However it was made, the bubble shown last is the one on screen.
+    if (theBubble != this) {
+        hideBubble();
+        theBubble = this;
+    }
+
     const QRect screen = screenAt(pos)->geometry();
     const int arrowRoom = border + arrowHeight + 2;
     const int plainRoom = border + 2;
@@ -220,10 +226,9 @@ void QBubbleTip::showBubble(const QPoint &pos, int msecs, bool showArrow, bool p
 void QBubbleTip::replaceBubble(const QString &title, const QString &message, QSystemTrayIcon::MessageIcon icon,
                                const QPoint &pos, int msecs, bool showArrow, bool preferAbove)
 {
-    hideBubble();
-    // Owned by itself (deleted on close) and tracked by theBubble until then.
-    theBubble = new QBubbleTip(title, message, icon);
-    theBubble->showBubble(pos, msecs, showArrow, preferAbove);
+    // Owned by itself (deleted on close); showing it replaces the current one.
+    auto *bubble = new QBubbleTip(title, message, icon);
+    bubble->showBubble(pos, msecs, showArrow, preferAbove);
 }
 
 void QBubbleTip::info(const QString &title, const QString &message, const QPoint &pos, int msecs,

@@ -1,6 +1,5 @@
 #include "qinputdialogex.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
@@ -8,6 +7,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimeEdit>
@@ -33,11 +33,8 @@ void QInputDialogEx::build(const QString &title, const QString &label, bool with
     setWindowTitle(title);
     setMinimumWidth(350);
     setSizeGripEnabled(true);
-    // "MS Shell Dlg 2" is the Windows alias of the system dialog font; here the
-    // desktop's own general font takes its place, at the same size.
-    QFont dialogFont = QApplication::font();
-    dialogFont.setPointSize(11);
-    setFont(dialogFont);
+    // Where no such family is installed, fontconfig substitutes a real font.
+    setFont(QFont(QStringLiteral("MS Shell Dlg 2"), 11));
 
     auto *layout = new QVBoxLayout(this);
     if (withLabel) {
@@ -72,13 +69,20 @@ int QInputDialogEx::exec()
 
 namespace {
 
-// Runs the dialog and reports the outcome through the caller's optional flag.
-bool runAccepted(QInputDialogEx &dialog, bool *ok)
+// Runs the dialog and gives back what read() finds in its editor, or initial
+// when the user cancels. The dialog serves every event while it runs, so its
+// parent may be deleted meanwhile, and the dialog and editor with it: that
+// counts as a cancel.
+template <typename Value, typename Read>
+Value ask(QInputDialogEx *created, const Value &initial, Read read, bool *ok)
 {
-    const bool accepted = dialog.exec() == QDialog::Accepted;
+    QPointer<QInputDialogEx> dialog(created);
+    const bool accepted = dialog->exec() == QDialog::Accepted && dialog;
+    const Value value = accepted ? Value(read()) : initial;
+    delete dialog.data();
     if (ok)
         *ok = accepted;
-    return accepted;
+    return value;
 }
 
 } // namespace
@@ -87,8 +91,7 @@ QString QInputDialogEx::getString(QWidget *parent, const QString &title, const Q
                                   bool *ok)
 {
     auto *edit = new QLineEdit(text);
-    QInputDialogEx dialog(title, label, edit, parent);
-    return runAccepted(dialog, ok) ? edit->text() : text;
+    return ask(new QInputDialogEx(title, label, edit, parent), text, [edit] { return edit->text(); }, ok);
 }
 
 long long QInputDialogEx::getInt(QWidget *parent, const QString &title, const QString &label, long long value,
@@ -98,8 +101,7 @@ long long QInputDialogEx::getInt(QWidget *parent, const QString &title, const QS
     spin->setRange(min, max);
     spin->setValue(static_cast<int>(qBound<long long>(min, value, max)));
     spin->selectAll();
-    QInputDialogEx dialog(title, label, spin, parent);
-    return runAccepted(dialog, ok) ? spin->value() : value;
+    return ask(new QInputDialogEx(title, label, spin, parent), value, [spin] { return spin->value(); }, ok);
 }
 
 double QInputDialogEx::getDouble(QWidget *parent, const QString &title, const QString &label, double value,
@@ -110,24 +112,21 @@ double QInputDialogEx::getDouble(QWidget *parent, const QString &title, const QS
     spin->setDecimals(decimals);
     spin->setValue(value);
     spin->selectAll();
-    QInputDialogEx dialog(title, label, spin, parent);
-    return runAccepted(dialog, ok) ? spin->value() : value;
+    return ask(new QInputDialogEx(title, label, spin, parent), value, [spin] { return spin->value(); }, ok);
 }
 
 QDate QInputDialogEx::getDate(QWidget *parent, const QString &title, const QString &label, QDate value, bool *ok)
 {
     auto *edit = new QDateEdit(value);
     edit->setCalendarPopup(true);
-    QInputDialogEx dialog(title, label, edit, parent);
-    return runAccepted(dialog, ok) ? edit->date() : value;
+    return ask(new QInputDialogEx(title, label, edit, parent), value, [edit] { return edit->date(); }, ok);
 }
 
 QTime QInputDialogEx::getTime(QWidget *parent, const QString &title, const QString &label, QTime value, bool *ok)
 {
     auto *edit = new QTimeEdit(value);
     edit->setCalendarPopup(false);
-    QInputDialogEx dialog(title, label, edit, parent);
-    return runAccepted(dialog, ok) ? edit->time() : value;
+    return ask(new QInputDialogEx(title, label, edit, parent), value, [edit] { return edit->time(); }, ok);
 }
 
 QDateTime QInputDialogEx::getDateTime(QWidget *parent, const QString &title, const QString &label,
@@ -135,16 +134,14 @@ QDateTime QInputDialogEx::getDateTime(QWidget *parent, const QString &title, con
 {
     auto *edit = new QDateTimeEdit(value);
     edit->setCalendarPopup(true);
-    QInputDialogEx dialog(title, label, edit, parent);
-    return runAccepted(dialog, ok) ? edit->dateTime() : value;
+    return ask(new QInputDialogEx(title, label, edit, parent), value, [edit] { return edit->dateTime(); }, ok);
 }
 
 bool QInputDialogEx::getBool(QWidget *parent, const QString &title, const QString &text, bool value, bool *ok)
 {
     auto *check = new QCheckBox(text);
     check->setChecked(value);
-    QInputDialogEx dialog(title, check, parent);
-    return runAccepted(dialog, ok) ? check->isChecked() : value;
+    return ask(new QInputDialogEx(title, check, parent), value, [check] { return check->isChecked(); }, ok);
 }
 
 QVariant QInputDialogEx::getBoolNull(QWidget *parent, const QString &title, const QString &text, bool value,
@@ -153,8 +150,6 @@ QVariant QInputDialogEx::getBoolNull(QWidget *parent, const QString &title, cons
     auto *check = new QCheckBox(text);
     check->setTristate(true);
     check->setCheckState(value ? Qt::Checked : Qt::Unchecked);
-    QInputDialogEx dialog(title, check, parent);
-    if (!runAccepted(dialog, ok))
-        return QVariant(value);
-    return QVariant(check->checkState() != Qt::Unchecked);
+    return ask(new QInputDialogEx(title, check, parent), QVariant(value),
+               [check] { return QVariant(check->checkState() != Qt::Unchecked); }, ok);
 }

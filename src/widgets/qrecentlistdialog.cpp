@@ -30,6 +30,7 @@ QRecentListDialog::QRecentListDialog(QAbstractItemModel *model, const QString &t
     ui->setupUi(this);
     setWindowTitle(title);
 
+    m_searchTimer->setObjectName(QStringLiteral("searchTimer"));
     m_searchTimer->setSingleShot(true);
     m_searchTimer->setInterval(searchDelayMs);
     connect(m_searchTimer, &QTimer::timeout, this, &QRecentListDialog::onTimeout);
