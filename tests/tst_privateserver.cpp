@@ -51,6 +51,8 @@ class tst_PrivateServer : public QObject
 
 private slots:
     void lifecycle();
+    void stopIfUnused_data();
+    void stopIfUnused();
     void concurrentStarts_data();
     void concurrentStarts();
     void concurrentDatabaseCreation();
@@ -104,6 +106,52 @@ void tst_PrivateServer::lifecycle()
     QVERIFY2(first.start(&error), qPrintable(error));
     QVERIFY(first.startedHere());
     QVERIFY(first.stop(&error));
+}
+
+void tst_PrivateServer::stopIfUnused_data()
+{
+    QTest::addColumn<bool>("otherClientStays");
+    QTest::addColumn<bool>("keepsRunning");
+
+    QTest::newRow("another client connected") << true << true;
+    // Its backend may still be on its way out when the server is asked.
+    QTest::newRow("the last client has just left") << false << false;
+}
+
+void tst_PrivateServer::stopIfUnused()
+{
+    QFETCH(bool, otherClientStays);
+    QFETCH(bool, keepsRunning);
+
+    QTemporaryDir parent(QStringLiteral("/tmp/wp-private-XXXXXX"));
+    QVERIFY(makeReachable(parent));
+    PrivateServer server(parent.filePath(QStringLiteral("server")));
+    server.setVolatile(true);
+    QString error;
+    QVERIFY2(server.start(&error), qPrintable(error));
+    const auto stopAnyway = qScopeGuard([&server] { server.stop(nullptr); });
+
+    const QString client = QStringLiteral("other-client");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), client);
+        db.setHostName(server.socketDir());
+        db.setUserName(PrivateServer::superUser());
+        db.setDatabaseName(QStringLiteral("postgres"));
+        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("select now()")));
+    }
+    if (!otherClientStays)
+        QSqlDatabase::removeDatabase(client);
+
+    QVERIFY2(server.stopIfUnused(&error), qPrintable(error));
+    QCOMPARE(server.isRunning(), keepsRunning);
+    QCOMPARE(server.startedHere(), keepsRunning);
+    if (otherClientStays) {
+        QSqlQuery query(QSqlDatabase::database(client, false));
+        QVERIFY2(query.exec(QStringLiteral("select now()")), qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(client);
 }
 
 void tst_PrivateServer::concurrentStarts_data()

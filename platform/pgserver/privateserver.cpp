@@ -308,6 +308,45 @@ bool PrivateServer::stop(QString *error)
     return true;
 }
 
+bool PrivateServer::stopIfUnused(QString *error)
+{
+    if (!isRunning())
+        return stop(error);
+    bool hasOthers = false;
+    if (!hasOtherClients(&hasOthers, error))
+        return false;
+    if (hasOthers)
+        return true;
+    return stop(error);
+}
+
+bool PrivateServer::hasOtherClients(bool *hasOthers, QString *error) const
+{
+    const MaintenanceConnection connection(socketDir());
+    if (!connection.isOpen()) {
+        if (error)
+            *error = QStringLiteral("Cannot ask the private database server for its clients: ") + describe(connection.openError());
+        return false;
+    }
+    // The backend of a client that has just disconnected lingers for a moment;
+    // only a client still there after a short while counts.
+    const QDeadlineTimer patience(1000);
+    forever {
+        QStringList backendTypes;
+        const QSqlError failure = connection.exec(
+                QStringLiteral("select backend_type from pg_stat_activity where pid <> pg_backend_pid()"), &backendTypes);
+        if (failure.isValid()) {
+            if (error)
+                *error = QStringLiteral("Cannot ask the private database server for its clients: ") + describe(failure);
+            return false;
+        }
+        *hasOthers = backendTypes.contains(QStringLiteral("client backend"));
+        if (!*hasOthers || patience.hasExpired())
+            return true;
+        QThread::msleep(50);
+    }
+}
+
 bool PrivateServer::ensureDatabase(const QString &name, QString *error) const
 {
     const MaintenanceConnection connection(socketDir());

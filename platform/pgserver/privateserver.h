@@ -24,6 +24,9 @@ public:
     // startedHere() then tells the one that did.
     bool start(QString *error);
     bool stop(QString *error);
+    // Stops the server unless a client other than this call is connected to it:
+    // another workplace may still be working with it.
+    bool stopIfUnused(QString *error);
     bool isRunning() const;
     bool startedHere() const { return m_startedHere; }
 
@@ -41,6 +44,7 @@ private:
     bool initialize(QString *error);
     bool createCluster(const QString &folder, QString *error) const;
     bool waitUntilReady(QString *error) const;
+    bool hasOtherClients(bool *hasOthers, QString *error) const;
     bool run(const QString &tool, const QStringList &arguments, QString *output, int *exitCode = nullptr) const;
     bool handOverToServiceUser(QString *error) const;
     QString binary(const QString &tool) const;

@@ -73,7 +73,7 @@ void DatabaseLocation::release()
 {
     if (m_server && m_server->startedHere()) {
         QString error;
-        if (!m_server->stop(&error))
+        if (!m_server->stopIfUnused(&error))
             qWarning().noquote() << error;
     }
     m_server.reset();
