@@ -120,6 +120,7 @@ void tst_Shell::privateServerStopsWithItsLastUser_data()
 
     // Its own connection, closed by then, must not count as another user.
     QTest::newRow("logged in and out") << false << QByteArray("\ny\n") << 0 << "Logged in as Администратор";
+    QTest::newRow("database cannot be created") << true << QByteArray() << 1 << "template1";
 }
 
 void tst_Shell::privateServerStopsWithItsLastUser()

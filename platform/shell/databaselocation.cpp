@@ -57,7 +57,7 @@ bool DatabaseLocation::prepare(const ShellOptions &options, QString *error)
 
     m_server = std::make_unique<PrivateServer>(options.dataDir.isEmpty() ? PrivateServer::defaultRoot() : options.dataDir);
     if (!m_server->start(error) || !m_server->ensureDatabase(QString::fromLatin1(privateDatabase), error)) {
-        m_server.reset();
+        release();
         return false;
     }
     qApp->setProperty("DbHost", m_server->socketDir());
