@@ -82,7 +82,10 @@ void tst_Shell::startUp_data()
                                     << QByteArray() << 1 << "Неверное имя пользователя или пароль.";
     QTest::newRow("missing database") << QStringList{"--no-gui", "--user", "admin", "--password", "admin", "--db-name", "no_such_db"}
                                       << QByteArray() << 1 << "database \"no_such_db\" does not exist";
-    QTest::newRow("no user without GUI") << QStringList{"--no-gui"} << QByteArray() << 2 << "--no-gui needs --user";
+    QTest::newRow("no user without GUI") << QStringList{"--no-gui"} << QByteArray() << 2
+                                         << "--no-gui needs --user and --password";
+    QTest::newRow("no password without GUI") << QStringList{"--no-gui", "--user", "admin"} << QByteArray() << 2
+                                             << "--no-gui needs --user and --password";
     QTest::newRow("no drivers") << QStringList{"--no-gui", "--user", "admin", "--password", "admin", "--driver-dir", "/nonexistent"}
                                 << QByteArray() << 1 << "Нет драйверов базы данных";
 }

@@ -51,8 +51,9 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     dbPort = parser.value(dbPortOption);
     dbName = parser.value(dbNameOption);
     dbUser = parser.value(dbUserOption);
-    if (noGui && !hasUser) {
-        *error = QStringLiteral("--no-gui needs --user (and --password) to log in.");
+    // Without a window nobody can be asked for what is missing.
+    if (noGui && (!hasUser || !hasPassword)) {
+        *error = QStringLiteral("--no-gui needs --user and --password to log in.");
         return false;
     }
     return true;
