@@ -86,6 +86,8 @@ void tst_Shell::startUp_data()
                                          << "--no-gui needs --user and --password";
     QTest::newRow("no password without GUI") << QStringList{"--no-gui", "--user", "admin"} << QByteArray() << 2
                                              << "--no-gui needs --user and --password";
+    QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 2 << "--no-gui";
+    QTest::newRow("help with the toolkit's options") << QStringList{"--help-all"} << QByteArray() << 2 << "--no-gui";
     QTest::newRow("no drivers") << QStringList{"--no-gui", "--user", "admin", "--password", "admin", "--driver-dir", "/nonexistent"}
                                 << QByteArray() << 1 << "Нет драйверов базы данных";
 }

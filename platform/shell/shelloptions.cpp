@@ -30,7 +30,8 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
         *error = parser.errorText();
         return false;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    // The parser also accepts "--help-all"; left unanswered, it would open the shell.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         *error = parser.helpText();
         return false;
     }
