@@ -4,10 +4,36 @@
 # database with demo data on first start (answer OK), and asks for a login.
 set -euo pipefail
 cd "$(dirname "$0")"
-source platform/setup-build.sh
 
+# Without a display the shell runs off-screen, where a login dialog or a
+# question would wait for an answer nobody can give: only runs that ask
+# nothing may go on.
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
-    echo "No display found: running off-screen (use --no-gui or --screenshot FILE)." >&2
+    asks_nothing=false has_user=false has_password=false screenshot=false demo=false
+    for argument in "$@"; do
+        case "$argument" in
+            --no-gui|-h|--help|--help-all) asks_nothing=true ;;
+            --user|--user=*) has_user=true ;;
+            --password|--password=*) has_password=true ;;
+            --screenshot|--screenshot=*) screenshot=true ;;
+            --widgets-demo) demo=true ;;
+        esac
+    done
+    if $screenshot && { $demo || { $has_user && $has_password; }; }; then
+        asks_nothing=true
+    fi
+    if ! $asks_nothing; then
+        cat >&2 <<'MESSAGE'
+No display found: the shell's windows would wait unseen for an answer.
+Without a display, run it on the terminal:
+    ./run.sh --no-gui --user LOGIN --password PASSWORD
+or save the logged-in main window as a picture:
+    ./run.sh --user LOGIN --password PASSWORD --screenshot FILE.png
+MESSAGE
+        exit 1
+    fi
     export QT_QPA_PLATFORM=offscreen
 fi
+
+source platform/setup-build.sh
 exec build/bin/workplace "$@"

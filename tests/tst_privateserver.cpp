@@ -4,13 +4,46 @@
 #include "privateserver.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <future>
+#include <vector>
+
 #include <sys/stat.h>
+
+namespace {
+
+// A folder for a server under /tmp that, run as root, the server's own user can pass through.
+bool makeReachable(const QTemporaryDir &parent)
+{
+    return QFile::setPermissions(parent.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                        | QFile::ExeGroup | QFile::ExeOther);
+}
+
+struct Outcome
+{
+    bool ok = false;
+    bool startedHere = false;
+    QString error;
+};
+
+// What one workplace does on opening: start or reuse the server, then make sure of its database.
+Outcome openServer(const QString &root, const QString &database)
+{
+    PrivateServer server(root);
+    server.setVolatile(true);
+    Outcome outcome;
+    outcome.ok = server.start(&outcome.error) && server.ensureDatabase(database, &outcome.error);
+    outcome.startedHere = server.startedHere();
+    return outcome;
+}
+
+} // namespace
 
 class tst_PrivateServer : public QObject
 {
@@ -18,14 +51,17 @@ class tst_PrivateServer : public QObject
 
 private slots:
     void lifecycle();
+    void stopIfUnused_data();
+    void stopIfUnused();
+    void concurrentStarts_data();
+    void concurrentStarts();
+    void concurrentDatabaseCreation();
 };
 
 void tst_PrivateServer::lifecycle()
 {
     QTemporaryDir parent(QStringLiteral("/tmp/wp-private-XXXXXX"));
-    // Run as root, the server's own user must be able to pass through.
-    QVERIFY(QFile::setPermissions(parent.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                         | QFile::ExeGroup | QFile::ExeOther));
+    QVERIFY(makeReachable(parent));
     const QString root = parent.filePath(QStringLiteral("server"));
     PrivateServer first(root);
     first.setVolatile(true);
@@ -70,6 +106,107 @@ void tst_PrivateServer::lifecycle()
     QVERIFY2(first.start(&error), qPrintable(error));
     QVERIFY(first.startedHere());
     QVERIFY(first.stop(&error));
+}
+
+void tst_PrivateServer::stopIfUnused_data()
+{
+    QTest::addColumn<bool>("otherClientStays");
+    QTest::addColumn<bool>("keepsRunning");
+
+    QTest::newRow("another client connected") << true << true;
+    // Its backend may still be on its way out when the server is asked.
+    QTest::newRow("the last client has just left") << false << false;
+}
+
+void tst_PrivateServer::stopIfUnused()
+{
+    QFETCH(bool, otherClientStays);
+    QFETCH(bool, keepsRunning);
+
+    QTemporaryDir parent(QStringLiteral("/tmp/wp-private-XXXXXX"));
+    QVERIFY(makeReachable(parent));
+    PrivateServer server(parent.filePath(QStringLiteral("server")));
+    server.setVolatile(true);
+    QString error;
+    QVERIFY2(server.start(&error), qPrintable(error));
+    const auto stopAnyway = qScopeGuard([&server] { server.stop(nullptr); });
+
+    const QString client = QStringLiteral("other-client");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), client);
+        db.setHostName(server.socketDir());
+        db.setUserName(PrivateServer::superUser());
+        db.setDatabaseName(QStringLiteral("postgres"));
+        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("select now()")));
+    }
+    if (!otherClientStays)
+        QSqlDatabase::removeDatabase(client);
+
+    QVERIFY2(server.stopIfUnused(&error), qPrintable(error));
+    QCOMPARE(server.isRunning(), keepsRunning);
+    QCOMPARE(server.startedHere(), keepsRunning);
+    if (otherClientStays) {
+        QSqlQuery query(QSqlDatabase::database(client, false));
+        QVERIFY2(query.exec(QStringLiteral("select now()")), qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(client);
+}
+
+void tst_PrivateServer::concurrentStarts_data()
+{
+    QTest::addColumn<bool>("existingCluster");
+
+    QTest::newRow("fresh folder") << false;
+    QTest::newRow("existing cluster") << true;
+}
+
+void tst_PrivateServer::concurrentStarts()
+{
+    QFETCH(bool, existingCluster);
+
+    QTemporaryDir parent(QStringLiteral("/tmp/wp-private-XXXXXX"));
+    QVERIFY(makeReachable(parent));
+    const QString root = parent.filePath(QStringLiteral("server"));
+    const auto stopAnyway = qScopeGuard([&root] { PrivateServer(root).stop(nullptr); });
+    if (existingCluster) {
+        PrivateServer server(root);
+        server.setVolatile(true);
+        QString error;
+        QVERIFY2(server.start(&error) && server.stop(&error), qPrintable(error));
+    }
+
+    const QString database = QStringLiteral("shared");
+    auto first = std::async(std::launch::async, openServer, root, database);
+    auto second = std::async(std::launch::async, openServer, root, database);
+    const Outcome one = first.get();
+    const Outcome other = second.get();
+    QVERIFY2(one.ok, qPrintable(one.error));
+    QVERIFY2(other.ok, qPrintable(other.error));
+    // Exactly one of them owns the server, so exactly one will stop it.
+    QCOMPARE(int(one.startedHere) + int(other.startedHere), 1);
+}
+
+void tst_PrivateServer::concurrentDatabaseCreation()
+{
+    QTemporaryDir parent(QStringLiteral("/tmp/wp-private-XXXXXX"));
+    QVERIFY(makeReachable(parent));
+    const QString root = parent.filePath(QStringLiteral("server"));
+    PrivateServer server(root);
+    server.setVolatile(true);
+    QString error;
+    QVERIFY2(server.start(&error), qPrintable(error));
+    const auto stopAnyway = qScopeGuard([&server] { server.stop(nullptr); });
+
+    std::vector<std::future<Outcome>> openings;
+    for (int i = 0; i < 4; ++i)
+        openings.push_back(std::async(std::launch::async, openServer, root, QStringLiteral("raced")));
+    for (auto &opening : openings) {
+        const Outcome outcome = opening.get();
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        QVERIFY(!outcome.startedHere);
+    }
 }
 
 QTEST_MAIN(tst_PrivateServer)

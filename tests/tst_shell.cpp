@@ -1,10 +1,15 @@
 // The shell as a user starts it: creating the database on first start,
 // logging in and rendering its window, all through the real binary.
 
+#include "privateserver.h"
 #include "testserver.h"
 
 #include <QImage>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,9 +22,13 @@ private slots:
     void startUp_data();
     void startUp();
     void screenshotShowsTheLoggedInWindow();
+    void privateServerStopsWithItsLastUser_data();
+    void privateServerStopsWithItsLastUser();
 
 private:
     int runShell(const QStringList &arguments, const QByteArray &input, QString *output);
+    int runProcess(const QStringList &arguments, const QByteArray &input, QString *output,
+                   const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 };
 
 void tst_Shell::initTestCase()
@@ -30,12 +39,19 @@ void tst_Shell::initTestCase()
 
 int tst_Shell::runShell(const QStringList &arguments, const QByteArray &input, QString *output)
 {
-    QProcess shell;
-    shell.setProcessChannelMode(QProcess::MergedChannels);
     QStringList all = {QStringLiteral("--db-host"), TestServer::socketDir(), QStringLiteral("--db-name"),
                        QStringLiteral("tst_shell"), QStringLiteral("--db-user"), QStringLiteral("workplace")};
     all += arguments;
-    shell.start(QStringLiteral(WORKPLACE_SHELL), all);
+    return runProcess(all, input, output);
+}
+
+int tst_Shell::runProcess(const QStringList &arguments, const QByteArray &input, QString *output,
+                          const QProcessEnvironment &environment)
+{
+    QProcess shell;
+    shell.setProcessChannelMode(QProcess::MergedChannels);
+    shell.setProcessEnvironment(environment);
+    shell.start(QStringLiteral(WORKPLACE_SHELL), arguments);
     if (!shell.waitForStarted())
         return -1;
     shell.write(input);
@@ -66,7 +82,12 @@ void tst_Shell::startUp_data()
                                     << QByteArray() << 1 << "Неверное имя пользователя или пароль.";
     QTest::newRow("missing database") << QStringList{"--no-gui", "--user", "admin", "--password", "admin", "--db-name", "no_such_db"}
                                       << QByteArray() << 1 << "database \"no_such_db\" does not exist";
-    QTest::newRow("no user without GUI") << QStringList{"--no-gui"} << QByteArray() << 2 << "--no-gui needs --user";
+    QTest::newRow("no user without GUI") << QStringList{"--no-gui"} << QByteArray() << 2
+                                         << "--no-gui needs --user and --password";
+    QTest::newRow("no password without GUI") << QStringList{"--no-gui", "--user", "admin"} << QByteArray() << 2
+                                             << "--no-gui needs --user and --password";
+    QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 2 << "--no-gui";
+    QTest::newRow("help with the toolkit's options") << QStringList{"--help-all"} << QByteArray() << 2 << "--no-gui";
     QTest::newRow("no drivers") << QStringList{"--no-gui", "--user", "admin", "--password", "admin", "--driver-dir", "/nonexistent"}
                                 << QByteArray() << 1 << "Нет драйверов базы данных";
 }
@@ -93,6 +114,68 @@ void tst_Shell::screenshotShowsTheLoggedInWindow()
     const QImage image(picture);
     QVERIFY2(!image.isNull(), qPrintable(output));
     QVERIFY(image.width() >= 640 && image.height() >= 400);
+}
+
+void tst_Shell::privateServerStopsWithItsLastUser_data()
+{
+    QTest::addColumn<bool>("databaseCannotBeCreated");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expected");
+
+    // Its own connection, closed by then, must not count as another user.
+    QTest::newRow("logged in and out") << false << QByteArray("\ny\n") << 0 << "Logged in as Администратор";
+    QTest::newRow("database cannot be created") << true << QByteArray() << 1 << "template1";
+}
+
+void tst_Shell::privateServerStopsWithItsLastUser()
+{
+    QFETCH(bool, databaseCannotBeCreated);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expected);
+
+    QTemporaryDir parent(QStringLiteral("/tmp/wp-shell-XXXXXX"));
+    // Run as root, the server's own user must be able to pass through.
+    QVERIFY(QFile::setPermissions(parent.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                         | QFile::ExeGroup | QFile::ExeOther));
+    const QString root = parent.filePath(QStringLiteral("server"));
+    const auto stopAnyway = qScopeGuard([&root] { PrivateServer(root).stop(nullptr); });
+    {
+        // A cluster of its own, made quickly and left stopped for the shell to start.
+        PrivateServer server(root);
+        server.setVolatile(true);
+        QString error;
+        QVERIFY2(server.start(&error), qPrintable(error));
+        if (databaseCannotBeCreated) {
+            const QString name = QStringLiteral("template-breaker");
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+                db.setHostName(server.socketDir());
+                db.setUserName(PrivateServer::superUser());
+                db.setDatabaseName(QStringLiteral("postgres"));
+                QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+                QSqlQuery query(db);
+                QVERIFY(query.exec(QStringLiteral("alter database template1 is_template false")));
+                QVERIFY2(query.exec(QStringLiteral("drop database template1")), qPrintable(query.lastError().text()));
+            }
+            QSqlDatabase::removeDatabase(name);
+        }
+        QVERIFY2(server.stop(&error), qPrintable(error));
+    }
+
+    // Nothing but the data folder may point the shell at a server.
+    QTemporaryDir config;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"PGHOST", "PGHOSTADDR", "PGDATABASE", "PGSERVICE", "PGPORT"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+
+    QString output;
+    QCOMPARE(runProcess({"--no-gui", "--user", "admin", "--password", "admin", "--data-dir", root}, input, &output,
+                        environment), exitCode);
+    QVERIFY2(output.contains(expected), qPrintable(output));
+    QVERIFY2(!PrivateServer(root).isRunning(), qPrintable(output));
 }
 
 QTEST_MAIN(tst_Shell)

@@ -1,5 +1,6 @@
 #include "privateserver.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -7,8 +8,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUuid>
 #include <QVariant>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <grp.h>
 #include <pwd.h>
@@ -37,6 +43,53 @@ QString quoteIdentifier(const QString &name)
     body.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + body + QLatin1Char('"');
 }
+
+QString describe(const QSqlError &error)
+{
+    return error.text().trimmed();
+}
+
+// A superuser connection to the "postgres" database for one piece of upkeep,
+// gone from Qt's list of connections when done so that any thread may make one.
+class MaintenanceConnection
+{
+public:
+    explicit MaintenanceConnection(const QString &socketDir)
+        : m_name(QStringLiteral("privateserver-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    {
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        m_db.setHostName(socketDir);
+        m_db.setUserName(PrivateServer::superUser());
+        m_db.setDatabaseName(QStringLiteral("postgres"));
+        m_db.open();
+    }
+
+    ~MaintenanceConnection()
+    {
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+
+    Q_DISABLE_COPY(MaintenanceConnection)
+
+    bool isOpen() const { return m_db.isOpen(); }
+    QSqlError openError() const { return m_db.lastError(); }
+
+    // Collects the first column of each row; an invalid error when the statement succeeded.
+    QSqlError exec(const QString &statement, QStringList *rows = nullptr) const
+    {
+        QSqlQuery query(m_db);
+        if (!query.exec(statement))
+            return query.lastError();
+        while (rows && query.next())
+            rows->append(query.value(0).toString());
+        return QSqlError();
+    }
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+};
 
 } // namespace
 
@@ -135,7 +188,26 @@ bool PrivateServer::initialize(QString *error)
     if (QFile::exists(dataDir() + QStringLiteral("/PG_VERSION")))
         return true;
 
-    QStringList arguments = {QStringLiteral("-D"), dataDir(), QStringLiteral("-U"), superUser(),
+    // The cluster is made aside and moved into place whole: a workplace starting at
+    // the same time makes its own, and neither ever finds half of the other's.
+    const QString folder = m_root + QStringLiteral("/pgdata.new-") + QUuid::createUuid().toString(QUuid::Id128);
+    if (!createCluster(folder, error)) {
+        QDir(folder).removeRecursively();
+        return false;
+    }
+    if (::rename(QFile::encodeName(folder).constData(), QFile::encodeName(dataDir()).constData()) == 0)
+        return true;
+    const int reason = errno;
+    QDir(folder).removeRecursively();
+    if (QFile::exists(dataDir() + QStringLiteral("/PG_VERSION")))
+        return true;
+    *error = QStringLiteral("Cannot move the new cluster to %1: %2").arg(dataDir(), QString::fromLocal8Bit(std::strerror(reason)));
+    return false;
+}
+
+bool PrivateServer::createCluster(const QString &folder, QString *error) const
+{
+    QStringList arguments = {QStringLiteral("-D"), folder, QStringLiteral("-U"), superUser(),
                              QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
                              QStringLiteral("--locale=C.UTF-8"), QStringLiteral("--lc-messages=C")};
     if (m_volatile)
@@ -146,7 +218,7 @@ bool PrivateServer::initialize(QString *error)
         return false;
     }
 
-    QFile config(dataDir() + QStringLiteral("/postgresql.conf"));
+    QFile config(folder + QStringLiteral("/postgresql.conf"));
     if (!config.open(QIODevice::Append | QIODevice::Text)) {
         *error = QStringLiteral("Cannot write %1.").arg(config.fileName());
         return false;
@@ -160,7 +232,11 @@ bool PrivateServer::initialize(QString *error)
         lines << QStringLiteral("fsync = off") << QStringLiteral("synchronous_commit = off")
               << QStringLiteral("full_page_writes = off");
     }
-    config.write(QStringLiteral("\n# Private server of the workplace\n%1\n").arg(lines.join(QLatin1Char('\n'))).toUtf8());
+    const QByteArray text = QStringLiteral("\n# Private server of the workplace\n%1\n").arg(lines.join(QLatin1Char('\n'))).toUtf8();
+    if (config.write(text) != text.size() || !config.flush()) {
+        *error = QStringLiteral("Cannot write %1.").arg(config.fileName());
+        return false;
+    }
     return true;
 }
 
@@ -179,24 +255,48 @@ bool PrivateServer::start(QString *error)
     if (!initialize(error))
         return false;
     if (isRunning())
-        return true;
+        return waitUntilReady(error);
     QString output;
     const QStringList arguments = {QStringLiteral("-D"), dataDir(), QStringLiteral("-l"), m_root + QStringLiteral("/server.log"),
                                    QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("start")};
-    if (!run(QStringLiteral("pg_ctl"), arguments, &output)) {
-        QFile log(m_root + QStringLiteral("/server.log"));
-        const QString tail = log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()).right(2000) : QString();
-        *error = QStringLiteral("The private database server did not start: %1\n%2").arg(output, tail);
-        return false;
+    if (run(QStringLiteral("pg_ctl"), arguments, &output)) {
+        m_startedHere = true;
+        return true;
     }
-    m_startedHere = true;
-    return true;
+    // Another workplace may have started it meanwhile: then its lock file is all
+    // that stopped this start, and the server is that workplace's to stop.
+    if (isRunning())
+        return waitUntilReady(error);
+    QFile log(m_root + QStringLiteral("/server.log"));
+    const QString tail = log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()).right(2000) : QString();
+    *error = QStringLiteral("The private database server did not start: %1\n%2").arg(output, tail);
+    return false;
+}
+
+bool PrivateServer::waitUntilReady(QString *error) const
+{
+    // A server that another process has just started accepts connections only
+    // once it has finished starting up.
+    const QDeadlineTimer deadline(60000);
+    forever {
+        const MaintenanceConnection connection(socketDir());
+        if (connection.isOpen())
+            return true;
+        if (deadline.hasExpired() || !isRunning()) {
+            *error = QStringLiteral("The private database server does not accept connections: ")
+                    + describe(connection.openError());
+            return false;
+        }
+        QThread::msleep(100);
+    }
 }
 
 bool PrivateServer::stop(QString *error)
 {
-    if (!isRunning())
+    if (!isRunning()) {
+        m_startedHere = false;
         return true;
+    }
     QString output;
     if (!run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), dataDir(), QStringLiteral("-m"), QStringLiteral("fast"),
                                         QStringLiteral("-w"), QStringLiteral("stop")}, &output)) {
@@ -208,41 +308,82 @@ bool PrivateServer::stop(QString *error)
     return true;
 }
 
-bool PrivateServer::runMaintenance(const QString &statement, QString *error, QStringList *rows) const
+bool PrivateServer::stopIfUnused(QString *error)
 {
-    const QString connectionName = QStringLiteral("privateserver-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-        db.setHostName(socketDir());
-        db.setUserName(superUser());
-        db.setDatabaseName(QStringLiteral("postgres"));
-        if (!db.open()) {
-            *error = db.lastError().text().trimmed();
-        } else {
-            QSqlQuery query(db);
-            ok = query.exec(statement);
-            if (!ok)
-                *error = query.lastError().text().trimmed();
-            while (ok && rows && query.next())
-                rows->append(query.value(0).toString());
-        }
+    if (!isRunning())
+        return stop(error);
+    bool hasOthers = false;
+    if (!hasOtherClients(&hasOthers, error))
+        return false;
+    if (hasOthers)
+        return true;
+    return stop(error);
+}
+
+bool PrivateServer::hasOtherClients(bool *hasOthers, QString *error) const
+{
+    const MaintenanceConnection connection(socketDir());
+    if (!connection.isOpen()) {
+        if (error)
+            *error = QStringLiteral("Cannot ask the private database server for its clients: ") + describe(connection.openError());
+        return false;
     }
-    QSqlDatabase::removeDatabase(connectionName);
-    return ok;
+    // The backend of a client that has just disconnected lingers for a moment;
+    // only a client still there after a short while counts.
+    const QDeadlineTimer patience(1000);
+    forever {
+        QStringList backendTypes;
+        const QSqlError failure = connection.exec(
+                QStringLiteral("select backend_type from pg_stat_activity where pid <> pg_backend_pid()"), &backendTypes);
+        if (failure.isValid()) {
+            if (error)
+                *error = QStringLiteral("Cannot ask the private database server for its clients: ") + describe(failure);
+            return false;
+        }
+        *hasOthers = backendTypes.contains(QStringLiteral("client backend"));
+        if (!*hasOthers || patience.hasExpired())
+            return true;
+        QThread::msleep(50);
+    }
 }
 
 bool PrivateServer::ensureDatabase(const QString &name, QString *error) const
 {
-    QStringList names;
-    if (!runMaintenance(QStringLiteral("select datname from pg_database"), error, &names))
+    const MaintenanceConnection connection(socketDir());
+    if (!connection.isOpen()) {
+        *error = describe(connection.openError());
         return false;
+    }
+    QStringList names;
+    QSqlError failure = connection.exec(QStringLiteral("select datname from pg_database"), &names);
+    if (failure.isValid()) {
+        *error = describe(failure);
+        return false;
+    }
     if (names.contains(name))
         return true;
-    return runMaintenance(QStringLiteral("create database ") + quoteIdentifier(name), error);
+    failure = connection.exec(QStringLiteral("create database ") + quoteIdentifier(name));
+    // Another workplace may have created it since the names were read. The server
+    // says "already exists", or, when both got past that check, reports the
+    // duplicate name in its catalog.
+    static const QStringList createdMeanwhile = {QStringLiteral("42P04"), QStringLiteral("23505")};
+    if (!failure.isValid() || createdMeanwhile.contains(failure.nativeErrorCode()))
+        return true;
+    *error = describe(failure);
+    return false;
 }
 
 bool PrivateServer::dropDatabase(const QString &name, QString *error) const
 {
-    return runMaintenance(QStringLiteral("drop database if exists %1 with (force)").arg(quoteIdentifier(name)), error);
+    const MaintenanceConnection connection(socketDir());
+    if (!connection.isOpen()) {
+        *error = describe(connection.openError());
+        return false;
+    }
+    const QSqlError failure = connection.exec(QStringLiteral("drop database if exists %1 with (force)").arg(quoteIdentifier(name)));
+    if (failure.isValid()) {
+        *error = describe(failure);
+        return false;
+    }
+    return true;
 }

@@ -20,8 +20,13 @@ public:
     // For throw-away clusters (tests): no fsync, nothing waits for the disk.
     void setVolatile(bool isVolatile) { m_volatile = isVolatile; }
 
+    // Succeeds too when another process starts the same server at the same time;
+    // startedHere() then tells the one that did.
     bool start(QString *error);
     bool stop(QString *error);
+    // Stops the server unless a client other than this call is connected to it:
+    // another workplace may still be working with it.
+    bool stopIfUnused(QString *error);
     bool isRunning() const;
     bool startedHere() const { return m_startedHere; }
 
@@ -30,14 +35,17 @@ public:
     QString dataDir() const;
     static QString superUser() { return QStringLiteral("workplace"); }
 
-    // Creates the database when the cluster does not hold it yet.
+    // Creates the database when the cluster does not hold it yet, also when
+    // another process creates it at the same time.
     bool ensureDatabase(const QString &name, QString *error) const;
     bool dropDatabase(const QString &name, QString *error) const;
 
 private:
     bool initialize(QString *error);
+    bool createCluster(const QString &folder, QString *error) const;
+    bool waitUntilReady(QString *error) const;
+    bool hasOtherClients(bool *hasOthers, QString *error) const;
     bool run(const QString &tool, const QStringList &arguments, QString *output, int *exitCode = nullptr) const;
-    bool runMaintenance(const QString &statement, QString *error, QStringList *rows = nullptr) const;
     bool handOverToServiceUser(QString *error) const;
     QString binary(const QString &tool) const;
 

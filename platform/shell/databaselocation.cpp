@@ -57,7 +57,7 @@ bool DatabaseLocation::prepare(const ShellOptions &options, QString *error)
 
     m_server = std::make_unique<PrivateServer>(options.dataDir.isEmpty() ? PrivateServer::defaultRoot() : options.dataDir);
     if (!m_server->start(error) || !m_server->ensureDatabase(QString::fromLatin1(privateDatabase), error)) {
-        m_server.reset();
+        release();
         return false;
     }
     qApp->setProperty("DbHost", m_server->socketDir());
@@ -73,7 +73,7 @@ void DatabaseLocation::release()
 {
     if (m_server && m_server->startedHere()) {
         QString error;
-        if (!m_server->stop(&error))
+        if (!m_server->stopIfUnused(&error))
             qWarning().noquote() << error;
     }
     m_server.reset();

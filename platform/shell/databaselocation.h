@@ -18,6 +18,8 @@ public:
     ~DatabaseLocation();
 
     bool prepare(const ShellOptions &options, QString *error);
+    // Stops the private server if it was started here and no other client uses it;
+    // call once the shell's own connection is closed, or it counts as such a client.
     void release();
 
     bool isPrivate() const { return static_cast<bool>(m_server); }

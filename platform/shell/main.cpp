@@ -75,6 +75,48 @@ bool saveScreenshot(QWidget *window, const QString &path)
     return window->grab().save(path, "PNG");
 }
 
+// Everything that uses the database, all of it closed again when this returns.
+int runSession(const ShellOptions &options, const QString &databaseDescription)
+{
+    QString error;
+    const QString driverFolder = options.driverDir.isEmpty()
+            ? QApplication::applicationDirPath() + QStringLiteral("/drivers") : options.driverDir;
+    const QString driverFile = chooseDriver(options, driverFolder, &error);
+    if (driverFile.isEmpty()) {
+        if (!error.isEmpty())
+            reportError(options, error);
+        return 1;
+    }
+
+    QLibrary driver(driverFile);
+    QSqlConnection connection(&driver);
+    if (!connection.Connect(QStringLiteral("MainConnection"), options.noGui)) {
+        if (connection.loginError())
+            reportError(options, QStringLiteral("Сервер базы данных отклонил учётные данные."));
+        return 1;
+    }
+    if (!logIn(options, &connection)) {
+        if (options.hasUser)
+            reportError(options, QStringLiteral("Неверное имя пользователя или пароль."));
+        return 1;
+    }
+
+    ShellServices services;
+    services.publish(&connection, QApplication::applicationDirPath());
+
+    if (options.noGui) {
+        std::printf("Logged in as %s on %s\n", qPrintable(qApp->property("LogedIn").toString()),
+                    qPrintable(databaseDescription));
+        return 0;
+    }
+
+    MainWindow window(databaseDescription);
+    if (!options.screenshot.isEmpty())
+        return saveScreenshot(&window, options.screenshot) ? 0 : 1;
+    window.show();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -105,41 +147,9 @@ int main(int argc, char *argv[])
         reportError(options, error);
         return 1;
     }
-
-    const QString driverFolder = options.driverDir.isEmpty()
-            ? QApplication::applicationDirPath() + QStringLiteral("/drivers") : options.driverDir;
-    const QString driverFile = chooseDriver(options, driverFolder, &error);
-    if (driverFile.isEmpty()) {
-        if (!error.isEmpty())
-            reportError(options, error);
-        return 1;
-    }
-
-    QLibrary driver(driverFile);
-    QSqlConnection connection(&driver);
-    if (!connection.Connect(QStringLiteral("MainConnection"), options.noGui)) {
-        if (connection.loginError())
-            reportError(options, QStringLiteral("Сервер базы данных отклонил учётные данные."));
-        return 1;
-    }
-    if (!logIn(options, &connection)) {
-        if (options.hasUser)
-            reportError(options, QStringLiteral("Неверное имя пользователя или пароль."));
-        return 1;
-    }
-
-    ShellServices services;
-    services.publish(&connection, QApplication::applicationDirPath());
-
-    if (options.noGui) {
-        std::printf("Logged in as %s on %s\n", qPrintable(app.property("LogedIn").toString()),
-                    qPrintable(location.description()));
-        return 0;
-    }
-
-    MainWindow window(location.description());
-    if (!options.screenshot.isEmpty())
-        return saveScreenshot(&window, options.screenshot) ? 0 : 1;
-    window.show();
-    return app.exec();
+    const int exitCode = runSession(options, location.description());
+    // Only with the shell's own connection gone can the private server tell
+    // whether another workplace still works with it.
+    location.release();
+    return exitCode;
 }

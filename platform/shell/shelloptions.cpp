@@ -30,7 +30,8 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
         *error = parser.errorText();
         return false;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    // The parser also accepts "--help-all"; left unanswered, it would open the shell.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         *error = parser.helpText();
         return false;
     }
@@ -51,8 +52,9 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     dbPort = parser.value(dbPortOption);
     dbName = parser.value(dbNameOption);
     dbUser = parser.value(dbUserOption);
-    if (noGui && !hasUser) {
-        *error = QStringLiteral("--no-gui needs --user (and --password) to log in.");
+    // Without a window nobody can be asked for what is missing.
+    if (noGui && (!hasUser || !hasPassword)) {
+        *error = QStringLiteral("--no-gui needs --user and --password to log in.");
         return false;
     }
     return true;
