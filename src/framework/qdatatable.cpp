@@ -960,113 +960,76 @@ bool QDataTable::runRowScript(const QString &script, int row, QSqlQuery *query)
     return query->isActive() && query->lastError().type() == QSqlError::NoError;
 }
 
-bool QDataTable::commitDeletes(bool backGround)
+bool QDataTable::writeQueue(RowQueue &queue, const QString &script, const char *kind, bool backGround,
+                            RowWritten written)
 {
-    if (m_deletedRows.isEmpty())
+    if (queue.isEmpty())
         return true;
-    if (m_deleteText.isEmpty()) {
-        qDebug().noquote() << "WARNING: delete script is empty." << objectName();
+    if (script.isEmpty()) {
+        // Not an error: the queue waits for a later commit.
+        qDebug().noquote() << QStringLiteral("WARNING: %1 script is empty.").arg(QLatin1String(kind)) << objectName();
         return true;
     }
     QElapsedTimer clock;
     clock.start();
-    const QList<qint64> pending = m_deletedRows.toList();
+    const QList<qint64> pending = queue.toList();
     for (qint64 id : pending) {
         // A handler run while yielding may have removed rows further down the queue.
-        if (!m_deletedRows.contains(id))
+        if (!queue.contains(id))
             continue;
         const int row = rowOfIdentity(id)->row();
         QSqlQuery query(m_connection ? m_connection->database() : QSqlDatabase());
-        if (!runRowScript(m_deleteText, row, &query)) {
+        if (!runRowScript(script, row, &query)) {
             query.finish();
             return false;
         }
-        query.finish();
-        // Removing the row drops its identity from every queue and its index entries.
-        m_model->removeRow(row);
-        yieldWhenDue(backGround, &clock);
-    }
-    return true;
-}
-
-bool QDataTable::commitInserts(bool backGround)
-{
-    if (m_newRows.isEmpty())
-        return true;
-    if (m_insertText.isEmpty()) {
-        qDebug().noquote() << "WARNING: insert script is empty." << objectName();
-        return true;
-    }
-    const bool noStoredProc = qApp->property("bNoStoredProc").toBool();
-    QElapsedTimer clock;
-    clock.start();
-    const QList<qint64> pending = m_newRows.toList();
-    for (qint64 id : pending) {
-        if (!m_newRows.contains(id))
-            continue;
-        DataTableRowItem *head = rowOfIdentity(id);
-        const int row = head->row();
-        QSqlQuery query(m_connection ? m_connection->database() : QSqlDatabase());
-        if (!runRowScript(m_insertText, row, &query)) {
-            query.finish();
-            return false;
-        }
-        const int keyColumn = columnIndex(m_keyField);
-        const QVariant oldKey = keyColumn >= 0 ? recordOf(row).value(keyColumn) : QVariant();
-        if (!m_keyField.isEmpty() && noStoredProc)
-            m_connection->scopeIdentity(objectName(), &query);
-        m_newRows.remove(id);
-        if (query.isSelect() && query.isValid()) {
-            const QSqlRecord stored = query.record();
-            query.finish();
-            // The row now is what the database holds: its own values first,
-            // then whatever the server returned (the new key, computed columns).
-            resetOriginalData(row, true);
-            setRow(row, conformRecord(stored), true);
-            if (keyColumn >= 0) {
-                const QVariant newKey = recordOf(row).value(keyColumn);
-                qDebug().noquote() << "emit dataChanged(" << m_keyField << oldKey.toString() << newKey.toString()
-                                   << objectName() << ") ";
-                emit dataChanged(m_keyField, oldKey, newKey, objectName());
-            }
-        }
+        (this->*written)(id, row, query);
         query.finish();
         yieldWhenDue(backGround, &clock);
     }
     return true;
 }
 
-bool QDataTable::commitUpdates(bool backGround)
+void QDataTable::rowDeleted(qint64 id, int row, QSqlQuery &query)
 {
-    if (m_changedRows.isEmpty())
-        return true;
-    if (m_updateText.isEmpty()) {
-        qDebug().noquote() << "WARNING: update script is empty." << objectName();
-        return true;
-    }
-    QElapsedTimer clock;
-    clock.start();
-    const QList<qint64> pending = m_changedRows.toList();
-    for (qint64 id : pending) {
-        if (!m_changedRows.contains(id))
-            continue;
-        const int row = rowOfIdentity(id)->row();
-        QSqlQuery query(m_connection ? m_connection->database() : QSqlDatabase());
-        if (!runRowScript(m_updateText, row, &query)) {
-            query.finish();
-            return false;
-        }
-        resetOriginalData(row, true);
-        m_changedRows.remove(id);
-        if (query.isSelect() && query.first()) {
-            const QSqlRecord stored = query.record();
-            query.finish();
-            setRow(row, conformRecord(stored), true);
-        }
-        query.finish();
-        yieldWhenDue(backGround, &clock);
-    }
-    return true;
+    Q_UNUSED(id)
+    query.finish();
+    // Removing the row drops its identity from every queue and its index entries.
+    m_model->removeRow(row);
+}
+
+void QDataTable::rowInserted(qint64 id, int row, QSqlQuery &query)
+{
+    const int keyColumn = columnIndex(m_keyField);
+    const QVariant oldKey = keyColumn >= 0 ? recordOf(row).value(keyColumn) : QVariant();
+    if (!m_keyField.isEmpty() && qApp->property("bNoStoredProc").toBool())
+        m_connection->scopeIdentity(objectName(), &query);
+    m_newRows.remove(id);
+    if (!query.isSelect() || !query.isValid())
+        return;
+    const QSqlRecord stored = query.record();
+    query.finish();
+    // The row now is what the database holds: its own values first,
+    // then whatever the server returned (the new key, computed columns).
+    resetOriginalData(row, true);
+    setRow(row, conformRecord(stored), true);
+    if (keyColumn < 0)
+        return;
+    const QVariant newKey = recordOf(row).value(keyColumn);
+    qDebug().noquote() << "emit dataChanged(" << m_keyField << oldKey.toString() << newKey.toString()
+                       << objectName() << ") ";
+    emit dataChanged(m_keyField, oldKey, newKey, objectName());
+}
+
+void QDataTable::rowUpdated(qint64 id, int row, QSqlQuery &query)
+{
+    resetOriginalData(row, true);
+    m_changedRows.remove(id);
+    if (!query.isSelect() || !query.first())
+        return;
+    const QSqlRecord stored = query.record();
+    query.finish();
+    setRow(row, conformRecord(stored), true);
 }
 
 bool QDataTable::commit(bool backGround)
@@ -1075,8 +1038,11 @@ bool QDataTable::commit(bool backGround)
     refetchScripts();
     // A failure leaves the rows as they are and the change signal disconnected
     // until rollback or the next open.
-    if (!commitDeletes(backGround) || !commitInserts(backGround) || !commitUpdates(backGround))
+    if (!writeQueue(m_deletedRows, m_deleteText, "delete", backGround, &QDataTable::rowDeleted)
+        || !writeQueue(m_newRows, m_insertText, "insert", backGround, &QDataTable::rowInserted)
+        || !writeQueue(m_changedRows, m_updateText, "update", backGround, &QDataTable::rowUpdated)) {
         return false;
+    }
     if (m_tableState != -2)
         connectItemChanged();
     // Rows queued by a handler while the commit yielded are still to be written.

@@ -212,9 +212,13 @@ private:
 
     QSqlRecord insertRow(int position, bool setNow);
     bool runRowScript(const QString &script, int row, QSqlQuery *query);
-    bool commitDeletes(bool backGround);
-    bool commitInserts(bool backGround);
-    bool commitUpdates(bool backGround);
+    // Runs the script for each row of the queue in order; `written` takes each
+    // row the script accepted. False at the first failure.
+    using RowWritten = void (QDataTable::*)(qint64 id, int row, QSqlQuery &query);
+    bool writeQueue(RowQueue &queue, const QString &script, const char *kind, bool backGround, RowWritten written);
+    void rowDeleted(qint64 id, int row, QSqlQuery &query);
+    void rowInserted(qint64 id, int row, QSqlQuery &query);
+    void rowUpdated(qint64 id, int row, QSqlQuery &query);
 
     infoList m_columns;
 
