@@ -12,7 +12,7 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
     asks_nothing=false has_user=false has_password=false screenshot=false demo=false
     for argument in "$@"; do
         case "$argument" in
-            --no-gui|-h|--help|--help-all) asks_nothing=true ;;
+            --no-gui|-h|--help|--help-all|--list-windows) asks_nothing=true ;;
             --user|--user=*) has_user=true ;;
             --password|--password=*) has_password=true ;;
             --screenshot|--screenshot=*) screenshot=true ;;

@@ -7,10 +7,12 @@
 #include "shelloptions.h"
 #include "shellservices.h"
 #include "widgetsdemo.h"
+#include "windowcatalog.h"
 
 #include "qsqlconnection.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QInputDialog>
 #include <QLibrary>
@@ -23,7 +25,8 @@ namespace {
 
 void reportError(const ShellOptions &options, const QString &text)
 {
-    if (options.noGui)
+    // A screenshot run has nobody to close a message box.
+    if (options.noGui || !options.screenshot.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(text));
     else
         QMessageBox::critical(nullptr, QStringLiteral("Ошибка"), text);
@@ -111,9 +114,23 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
     }
 
     MainWindow window(databaseDescription);
+    QWidget *shown = &window;
+    if (!options.window.isEmpty()) {
+        const WindowCatalog::Entry *entry = WindowCatalog::find(options.window);
+        shown = entry ? entry->make(&window, options.windowArgument, &error) : nullptr;
+        if (!entry)
+            error = QStringLiteral("Нет окна \"%1\". Окна:\n%2").arg(options.window, WindowCatalog::listing());
+        if (!shown) {
+            reportError(options, error);
+            return 1;
+        }
+    }
     if (!options.screenshot.isEmpty())
-        return saveScreenshot(&window, options.screenshot) ? 0 : 1;
+        return saveScreenshot(shown, options.screenshot) ? 0 : 1;
     window.show();
+    if (auto *dialog = qobject_cast<QDialog *>(shown))
+        return dialog->exec() == QDialog::Accepted ? 0 : 1;
+    shown->show();
     return QApplication::exec();
 }
 
@@ -132,6 +149,10 @@ int main(int argc, char *argv[])
         return 2;
     }
     ShellServices::publishSwitches(options);
+    if (options.listWindows) {
+        std::printf("%s", qPrintable(WindowCatalog::listing()));
+        return 0;
+    }
 
     // The common widgets need no database, so their demo runs before one is prepared.
     if (options.widgetsDemo) {

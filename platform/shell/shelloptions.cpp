@@ -18,13 +18,16 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption noStoredProcOption(QStringLiteral("no-stored-proc"), QStringLiteral("Take new keys from the driver instead of insert scripts."));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("Save the main window as a PNG file and exit."), QStringLiteral("file"));
     const QCommandLineOption widgetsDemoOption(QStringLiteral("widgets-demo"), QStringLiteral("Show the common widgets; needs no database."));
+    const QCommandLineOption windowOption(QStringLiteral("window"), QStringLiteral("Open this window after logging in (see --list-windows); with --screenshot, save its picture."), QStringLiteral("name[:argument]"));
+    const QCommandLineOption listWindowsOption(QStringLiteral("list-windows"), QStringLiteral("Print the windows that --window opens and exit."));
     const QCommandLineOption dataDirOption(QStringLiteral("data-dir"), QStringLiteral("Folder of the private database server."), QStringLiteral("folder"));
     const QCommandLineOption dbHostOption(QStringLiteral("db-host"), QStringLiteral("Database server host or socket folder."), QStringLiteral("host"));
     const QCommandLineOption dbPortOption(QStringLiteral("db-port"), QStringLiteral("Database server port."), QStringLiteral("port"));
     const QCommandLineOption dbNameOption(QStringLiteral("db-name"), QStringLiteral("Database name."), QStringLiteral("name"));
     const QCommandLineOption dbUserOption(QStringLiteral("db-user"), QStringLiteral("Database role."), QStringLiteral("role"));
     parser.addOptions({driverDirOption, driverOption, userOption, passwordOption, noGuiOption, traceOption,
-                       debugDbOption, noStoredProcOption, screenshotOption, widgetsDemoOption, dataDirOption,
+                       debugDbOption, noStoredProcOption, screenshotOption, widgetsDemoOption, windowOption,
+                       listWindowsOption, dataDirOption,
                        dbHostOption, dbPortOption, dbNameOption, dbUserOption});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -47,6 +50,11 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     noStoredProc = parser.isSet(noStoredProcOption);
     screenshot = parser.value(screenshotOption);
     widgetsDemo = parser.isSet(widgetsDemoOption);
+    listWindows = parser.isSet(listWindowsOption);
+    const QString windowValue = parser.value(windowOption);
+    const int colon = windowValue.indexOf(QLatin1Char(':'));
+    window = colon < 0 ? windowValue : windowValue.left(colon);
+    windowArgument = colon < 0 ? QString() : windowValue.mid(colon + 1);
     dataDir = parser.value(dataDirOption);
     dbHost = parser.value(dbHostOption);
     dbPort = parser.value(dbPortOption);

@@ -19,6 +19,9 @@ struct ShellOptions
     bool noStoredProc = false;
     QString screenshot;
     bool widgetsDemo = false;  // show the common widgets instead of logging in
+    QString window;            // a window of the catalog to open after logging in
+    QString windowArgument;    // the text after "NAME:"
+    bool listWindows = false;
     QString dataDir;       // folder of the private server
     QString dbHost;
     QString dbPort;
