@@ -1,0 +1,55 @@
+#ifndef APPCONTEXT_H
+#define APPCONTEXT_H
+
+#include "dealsglobal.h"
+
+#include <QMap>
+#include <QString>
+#include <QWidgetList>
+
+class QDbSettings;
+class QSettings;
+class QSqlConnection;
+class libList;
+struct eventHandlerInfo;
+
+// The shell publishes its services as properties of the application object;
+// that is the contract between the shell, this library and sibling modules.
+// Everything reads and writes them here. Object properties hold pointers as
+// 64-bit integers; a getter returns null when the property is missing, holds
+// no integer, or (for objects) holds an object of another class.
+namespace AppContext {
+
+DEALS_EXPORT QSqlConnection *connection();
+DEALS_EXPORT QDbSettings *userSettings();
+DEALS_EXPORT QSettings *settings();
+DEALS_EXPORT QMap<QString, eventHandlerInfo> *eventHandlers();
+DEALS_EXPORT libList *libraries();
+DEALS_EXPORT QWidgetList *popupList();
+
+DEALS_EXPORT QString libDir();
+DEALS_EXPORT QString repoPath();
+DEALS_EXPORT QString locale();
+DEALS_EXPORT QString localeDir();
+
+// Switches of the shell's command line.
+DEALS_EXPORT QString sqlTraceFile();
+DEALS_EXPORT bool debugDb();
+DEALS_EXPORT bool noGui();
+DEALS_EXPORT bool noStoredProc();
+DEALS_EXPORT bool bigDaddy();
+
+// Who is logged in: "LogedIn" (the user's name), "LogedUser" (the login).
+DEALS_EXPORT QString loggedInName();
+DEALS_EXPORT QString loggedUser();
+
+DEALS_EXPORT void setConnection(QSqlConnection *connection);
+DEALS_EXPORT void setUserSettings(QDbSettings *settings);
+DEALS_EXPORT void setSettings(QSettings *settings);
+DEALS_EXPORT void setEventHandlers(QMap<QString, eventHandlerInfo> *registry);
+DEALS_EXPORT void setLibraries(libList *libraries);
+DEALS_EXPORT void setPopupList(QWidgetList *popups);
+
+} // namespace AppContext
+
+#endif // APPCONTEXT_H
