@@ -22,6 +22,8 @@ struct ShellOptions
     QString window;            // a window of the catalog to open after logging in
     QString windowArgument;    // the text after "NAME:"
     bool listWindows = false;
+    QString openRecordTable;   // --open-record TABLE ID: open the record as a reminder would
+    long long openRecordId = 0;
     QString dataDir;       // folder of the private server
     QString dbHost;
     QString dbPort;
