@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QSignalBlocker>
 #include <QSqlQuery>
+#include <QStandardItemModel>
 
 namespace {
 

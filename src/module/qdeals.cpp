@@ -3,6 +3,7 @@
 #include "dealsentrypoints.h"
 #include "qdataeditor.h"
 #include "qdataset.h"
+#include "qdatatable.h"
 #include "qdealeditor.h"
 #include "qdealsview.h"
 #include "separator.h"
