@@ -1,6 +1,7 @@
 #include "qdealeditor.h"
 
 #include "appcontext.h"
+#include "filewidget.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "workplacelogging.h"
@@ -31,8 +32,11 @@ QDealEditor::QDealEditor(QDataSet *document, QWidget *parent)
     setupUi(this);
     bindTable("t_deal_details", tvDetails);
     bindTable("t_deal_details_okr", tvOkr);
-    bindTable("t_file_owner", tvFiles);
     bindTable("t_deal_link", tvDoc);
+
+    m_files = new FileWidget(m_document, QStringLiteral("t_deal"), tabFile);
+    verticalLayoutFile->addWidget(m_files);
+    connect(m_files, &FileWidget::dataChanged, this, &QDealEditor::dataChanged);
 }
 
 void QDealEditor::bindTable(const char *name, QTableView *view)
@@ -78,7 +82,7 @@ void QDealEditor::setData(QSqlRecord record)
         reloadDetail("t_deal_details", QStringLiteral("id_deal"), id, QStringLiteral("b_okr"), false);
         reloadDetail("t_deal_details_okr", QStringLiteral("id_deal"), id, QStringLiteral("b_okr"), true);
         reloadDetail("t_deal_link", QStringLiteral("id_deal"), id);
-        reloadDetail("t_file_owner", QStringLiteral("c_table"), QStringLiteral("t_deal"), QStringLiteral("n_key"), id);
+        m_files->setData(id);
 
         leDivision->setText(lookup("t_division", "id_division"));
         leContractor->setText(text(record, "c_contractor"));
@@ -126,8 +130,10 @@ void QDealEditor::getData()
     QDataTable *deals = m_document ? m_document->getTable(QStringLiteral("t_deals")) : nullptr;
     if (!deals || deals->locate(QStringLiteral("id"), m_record.value(QStringLiteral("id"))) < 0)
         return;
+    m_files->saveFiles();
     if (!m_document->commit(AppContext::connection()))
         qCWarning(lcDeals) << "the deal was not saved";
+    m_files->deleteFiles();
     emit commitData();
 }
 
@@ -154,14 +160,6 @@ void QDealEditor::onGetDispInfo(int colNum, QVariant *data, QCellData *cData, QS
         cData->foreground = QBrush(Qt::gray);
     }
 
-    if (name == QLatin1String("t_file_owner")) {
-        if (colNum == 3 && data)
-            cData->text = getValueById(m_document, QStringLiteral("t_user"), data->toLongLong(),
-                                       QStringLiteral("c_name")).toString();
-        else if (colNum == 2 && data)
-            cData->text = QLocale().toString((data->toLongLong() + 1023) / 1024);
-        return;
-    }
     if (name == QLatin1String("t_deal_link")) {
         if (colNum == 3 && data)
             cData->text = QLocale().toString(data->toDate(), QLocale::ShortFormat);

@@ -8,12 +8,14 @@
 #include <QSqlRecord>
 #include <QWidget>
 
+class FileWidget;
 class QDataSet;
 
 // The editor of the current deal in the deals module's edit area, for now a
 // read-only one: it shows the header, the positions, the development-work
-// requests, the attached files and the linked shipping sheets of a deal, and
-// saves what the list created (a new deal, a copy) when "Применить" is pressed.
+// requests, the attached files (which can be added and removed) and the
+// linked shipping sheets of a deal, and saves what is pending (a new deal from
+// the list, its files) when "Применить" is pressed.
 //
 // What the controller relies on, and what a full editor must keep:
 // the constructor (document, parent); setData(), getData() and refresh();
@@ -53,6 +55,7 @@ private:
 
     QDataSet *m_document = nullptr;
     QSqlRecord m_record;
+    FileWidget *m_files = nullptr;
 };
 
 #endif // QDEALEDITOR_H

@@ -134,7 +134,7 @@ void QDeals::tableScroll()
         return;
     }
     QPushButton *apply = m_dataEditor->okButton();
-    if (editFrame->isVisible() && apply && apply->isEnabled()) {
+    if (!editFrame->isHidden() && apply && apply->isEnabled()) {
         const auto answer = QMessageBox::question(
             this, tr("Внимание"),
             tr("Открытие новой сделки может привести к потере несохраненных данных. Продолжить?"),
@@ -187,7 +187,7 @@ QString QDeals::helpContext()
     QString context = QStringLiteral("deals");
     if (m_view && m_view->tvDeals->hasFocus())
         return context + QStringLiteral("#tvDeals");
-    if (!editFrame->isVisible() || !m_editor)
+    if (editFrame->isHidden() || !m_editor)
         return context;
 
     context += QStringLiteral("#dealsEditor");
