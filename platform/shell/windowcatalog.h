@@ -37,6 +37,7 @@ public:
 
 // One per subsystem, each in its own source file.
 void addShellWindows(WindowCatalog::Entries *entries);
+void addItemsWindows(WindowCatalog::Entries *entries);
 void addDealsWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H

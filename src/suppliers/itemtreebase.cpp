@@ -1,0 +1,712 @@
+#include "itemtreebase.h"
+
+#include "datatabletypes.h"
+#include "itemtreenode.h"
+#include "qdataset.h"
+#include "qdatatable.h"
+#include "qwaitdialog.h"
+#include "workplacelogging.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressBar>
+#include <QScopedValueRollback>
+#include <QSqlRecord>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Loading loops let the event loop run after every fifth row.
+constexpr int rowsPerYield = 5;
+// A search opens the families of its hits when there are at most this many;
+// beyond that it opens only the way to the first hit.
+constexpr int maxRevealedFamilies = 10;
+
+const QString idField = QStringLiteral("id");
+const QString nameField = QStringLiteral("c_name");
+const QString parentField = QStringLiteral("id_parent");
+const QString typeField = QStringLiteral("id_type");
+const QString familyField = QStringLiteral("id_item_family");
+
+} // namespace
+
+// One wait window for nested loads: shown by the outermost load of a tree
+// class while the tree is on screen, closed when that load ends.
+class ItemTreeBase::WaitGuard
+{
+public:
+    WaitGuard(ItemTreeBase *tree, const QString &text)
+        : m_shown(tree->sharedWaitShown())
+    {
+        if (m_shown || !tree->isVisible())
+            return;
+        m_shown = true;
+        m_owner = true;
+        m_dialog = new QWaitDialog(text, tree->window());
+        const QRect area = tree->window()->geometry();
+        m_dialog->adjustSize();
+        m_dialog->move(area.center() - m_dialog->rect().center());
+        m_dialog->show();
+    }
+
+    ~WaitGuard() { close(); }
+
+    void close()
+    {
+        if (!m_owner)
+            return;
+        m_owner = false;
+        m_shown = false;
+        delete m_dialog.data();
+    }
+
+private:
+    bool &m_shown; // the class-wide flag outlives any one tree
+    bool m_owner = false;
+    QPointer<QWaitDialog> m_dialog;
+};
+
+ItemTreeBase::ItemTreeBase(QWidget *parent)
+    : QWidget(parent)
+{
+}
+
+ItemTreeBase::~ItemTreeBase()
+{
+    m_destroying = true;
+}
+
+void ItemTreeBase::attachForm(QTreeWidget *tree, QProgressBar *progress, QLineEdit *find, QToolButton *refresh)
+{
+    m_tree = tree;
+    m_progress = progress;
+    m_find = find;
+    m_refresh = refresh;
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_tree->sortByColumn(0, Qt::AscendingOrder);
+    m_progress->hide();
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, &ItemTreeBase::selectItem);
+    // Emptying the line with its clear button ends the search as Enter on an empty line would.
+    connect(m_find, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (text.isEmpty() && isSearchActive())
+            search();
+    });
+}
+
+void ItemTreeBase::scheduleFirstBuild()
+{
+    QTimer::singleShot(1, this, &ItemTreeBase::buildTree);
+}
+
+void ItemTreeBase::adoptHost(QWidget *host)
+{
+    disconnect(m_hostWatch);
+    setParent(host);
+    if (!host)
+        return;
+    show();
+    m_hostWatch = connect(host, &QObject::destroyed, this, [this] {
+        // Runs before the host deletes its children.
+        setParent(nullptr);
+    });
+}
+
+QTreeWidgetItem *ItemTreeBase::currentNode() const
+{
+    return m_tree ? m_tree->currentItem() : nullptr;
+}
+
+qint64 ItemTreeBase::currentItemId() const
+{
+    return ItemTreeNode::itemId(currentNode());
+}
+
+bool ItemTreeBase::yieldToEventLoop()
+{
+    const quint64 generation = m_generation;
+    QPointer<ItemTreeBase> self(this);
+    QCoreApplication::processEvents();
+    return self && !self->m_destroying && self->m_generation == generation;
+}
+
+QDataTable *ItemTreeBase::temporaryCopy(QDataTable *source, const QString &field, const QVariant &value)
+{
+    auto *copy = new QDataTable(source->objectName() + QStringLiteral("_part"), nullptr, this);
+    source->getRows(copy, field, value);
+    return copy;
+}
+
+// ---------------------------------------------------------------- building
+
+void ItemTreeBase::buildTree()
+{
+    if (!m_tree)
+        return;
+    if (m_building) {
+        // Asked again while the tables load (a new filter, say): build once more afterwards.
+        m_rebuildPending = true;
+        return;
+    }
+    m_building = true;
+    m_rebuildPending = false;
+    ++m_generation;
+    m_loading.clear();
+    m_refresh->setEnabled(false);
+    m_find->hide();
+    m_progress->setRange(0, 0); // busy until the tables are in
+    m_progress->show();
+    sharedLoadedFamilies() = 0;
+    m_tree->clear();
+
+    auto finish = [this] {
+        m_building = false;
+        sharedLoadedFamilies() = 0;
+        m_find->show();
+        m_progress->hide();
+        m_refresh->setEnabled(true);
+    };
+    if (!m_dataSet) {
+        finish();
+        return;
+    }
+    emit signalBuildTree(true);
+    if (!yieldToEventLoop())
+        return;
+
+    QDataTable *types = nullptr;
+    QDataTable *families = nullptr;
+    QDataTable *items = nullptr;
+    if (!chooseTables(&types, &families, &items)) {
+        finish();
+        emit signalBuildTree(false);
+        return;
+    }
+    m_types = types;
+    m_families = families;
+    m_items = items;
+
+    const quint64 generation = m_generation;
+    QPointer<ItemTreeBase> self(this);
+    for (QDataTable *table : {types, families, items})
+        table->close();
+    for (QDataTable *table : {types, families, items}) {
+        // Loading yields to the event loop as it goes: a large catalogue must not freeze the window.
+        table->open(true);
+        if (!self || m_generation != generation)
+            return;
+    }
+
+    std::unique_ptr<QDataTable> roots(temporaryCopy(types, parentField, QVariant()));
+    const int rootCount = roots->rowCount();
+    updateLoadProgress(rootCount, 0);
+    for (int row = 0; row < rootCount; ++row) {
+        const QSqlRecord record = roots->getRecord(row);
+        auto *node = new QTreeWidgetItem;
+        ItemTreeNode::setTypeData(node, record);
+        if (hasChildTypesOrFamilies(ItemTreeNode::typeId(node)))
+            ItemTreeNode::addPlaceholder(node);
+        m_tree->addTopLevelItem(node);
+        updateLoadProgress(rootCount, row + 1);
+        if (!yieldToEventLoop())
+            return;
+    }
+    roots.reset();
+
+    finish();
+    emit signalBuildTree(false);
+    search();
+    if (m_rebuildPending)
+        QTimer::singleShot(0, this, &ItemTreeBase::buildTree);
+}
+
+bool ItemTreeBase::hasChildTypesOrFamilies(qint64 typeId)
+{
+    return m_types->locate(parentField, typeId) >= 0 || m_families->locate(typeField, typeId) >= 0;
+}
+
+void ItemTreeBase::on_btRefresh_clicked()
+{
+    buildTree();
+}
+
+void ItemTreeBase::on_twItems_itemExpanded(QTreeWidgetItem *node)
+{
+    if (!node || ItemTreeNode::isLoaded(node) || m_loading.contains(node))
+        return;
+    WaitGuard wait(this, QStringLiteral("Загрузка данных"));
+    loadBranch(node);
+}
+
+// Loads the children of one type or family; false when the load was cut
+// short because the tree was rebuilt meanwhile (node is gone then).
+bool ItemTreeBase::loadBranch(QTreeWidgetItem *node)
+{
+    if (!m_types || !m_families || !m_items)
+        return true;
+    const ItemTreeNode::Kind kind = ItemTreeNode::kind(node);
+    if (kind != ItemTreeNode::Type && kind != ItemTreeNode::Family)
+        return true;
+    m_loading.insert(node);
+    if (kind == ItemTreeNode::Type) {
+        // Collapsed while it fills, so the view does not lay out every new row.
+        node->setExpanded(false);
+        qDeleteAll(node->takeChildren());
+        if (!addFamilyTreeChild(node) || !addTypeTreeChild(node))
+            return false;
+        m_loading.remove(node);
+        node->setExpanded(true);
+    } else {
+        if (!addItemTreeChild(node))
+            return false;
+        m_loading.remove(node);
+    }
+    if (isSearchActive())
+        setFilter(node);
+    return true;
+}
+
+bool ItemTreeBase::addTypeTreeChild(QTreeWidgetItem *node)
+{
+    if (!node || !m_types)
+        return true;
+    std::unique_ptr<QDataTable> children(temporaryCopy(m_types, parentField, ItemTreeNode::typeId(node)));
+    for (int row = 0; row < children->rowCount(); ++row) {
+        auto *child = new QTreeWidgetItem;
+        ItemTreeNode::setTypeData(child, children->getRecord(row));
+        if (hasChildTypesOrFamilies(ItemTreeNode::typeId(child)))
+            ItemTreeNode::addPlaceholder(child);
+        node->addChild(child);
+        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+            return false;
+    }
+    ItemTreeNode::setLoaded(node, true);
+    return true;
+}
+
+bool ItemTreeBase::addFamilyTreeChild(QTreeWidgetItem *node)
+{
+    if (!node || !m_families)
+        return true;
+    std::unique_ptr<QDataTable> children(temporaryCopy(m_families, typeField, ItemTreeNode::typeId(node)));
+    for (int row = 0; row < children->rowCount(); ++row) {
+        auto *child = new QTreeWidgetItem;
+        ItemTreeNode::setFamilyData(child, children->getRecord(row));
+        addItemTreeChild(child); // a fresh family only gets its placeholder
+        node->addChild(child);
+        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+            return false;
+        const int done = sharedLoadedFamilies()++;
+        updateLoadProgress(m_families->rowCount(), done);
+    }
+    ItemTreeNode::setLoaded(node, true);
+    return true;
+}
+
+bool ItemTreeBase::addItemTreeChild(QTreeWidgetItem *node)
+{
+    if (!node || !m_items)
+        return true;
+    if (m_items->getTableState() == -2)
+        m_items->open();
+    if (node->childCount() == 0) {
+        ItemTreeNode::addPlaceholder(node);
+        return true;
+    }
+    qDeleteAll(node->takeChildren());
+    std::unique_ptr<QDataTable> children(temporaryCopy(m_items, familyField, ItemTreeNode::familyId(node)));
+    for (int row = 0; row < children->rowCount(); ++row) {
+        auto *child = new QTreeWidgetItem;
+        ItemTreeNode::setItemData(child, children->getRecord(row));
+        node->addChild(child);
+        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+            return false;
+    }
+    ItemTreeNode::setLoaded(node, true);
+    return true;
+}
+
+void ItemTreeBase::buildBranch(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    WaitGuard wait(this, QStringLiteral("Загрузка данных"));
+    buildSubtree(node);
+}
+
+bool ItemTreeBase::buildSubtree(QTreeWidgetItem *node)
+{
+    const bool wasExpanded = node->isExpanded();
+    if (!ItemTreeNode::isLoaded(node) && !m_loading.contains(node) && !loadBranch(node))
+        return false;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (!buildSubtree(node->child(i)))
+            return false;
+    }
+    node->setExpanded(wasExpanded);
+    return true;
+}
+
+void ItemTreeBase::expandBranch(QTreeWidgetItem *node, bool expand)
+{
+    if (!node)
+        return;
+    WaitGuard wait(this, QStringLiteral("Загрузка данных"));
+    expandAll(node, expand);
+}
+
+bool ItemTreeBase::expandAll(QTreeWidgetItem *node, bool expand)
+{
+    const quint64 generation = m_generation;
+    QPointer<ItemTreeBase> self(this);
+    // Expanding runs the expand handler, which loads the node's children.
+    node->setExpanded(expand);
+    if (!self || m_generation != generation)
+        return false;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (!expandAll(node->child(i), expand))
+            return false;
+    }
+    return true;
+}
+
+void ItemTreeBase::updateLoadProgress(long long total, long long done)
+{
+    m_progress->setRange(0, int(total));
+    m_progress->setValue(int(done));
+    const double percent = total > 0 ? double(done) / double(total) * 100.0 : 0.0;
+    emit setStatusMess(QStringLiteral("Загрузка списка: %1%").arg(percent, 8, 'f', 2));
+}
+
+// ---------------------------------------------------------------- selection
+
+void ItemTreeBase::updateButtons()
+{
+}
+
+void ItemTreeBase::selectItem()
+{
+    QTreeWidgetItem *node = currentNode();
+    if (!node)
+        return;
+    if (!ItemTreeNode::isPlaceholder(node))
+        QApplication::clipboard()->setText(node->text(0));
+    updateButtons();
+    emit itemChanged();
+}
+
+void ItemTreeBase::on_twItems_doubleClicked(const QModelIndex &index)
+{
+    Q_UNUSED(index)
+    if (ItemTreeNode::kind(currentNode()) == ItemTreeNode::Item)
+        emit itemDoubleClicked();
+}
+
+QTreeWidgetItem *ItemTreeBase::childWithId(QTreeWidgetItem *node, int role, qint64 id) const
+{
+    const int count = node ? node->childCount() : m_tree->topLevelItemCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem *child = node ? node->child(i) : m_tree->topLevelItem(i);
+        if (child->data(0, role).toLongLong() == id)
+            return child;
+    }
+    return nullptr;
+}
+
+QList<qint64> ItemTreeBase::typePath(qint64 typeId)
+{
+    QList<qint64> path;
+    fillTypeHierahcy(typeId, &path);
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+QTreeWidgetItem *ItemTreeBase::revealFamily(qint64 familyId)
+{
+    if (!m_families || !m_types || m_building)
+        return nullptr;
+    const int row = m_families->locate(idField, familyId);
+    if (row < 0)
+        return nullptr;
+    const QList<qint64> path = typePath(m_families->getRecord(row).value(typeField).toLongLong());
+    const quint64 generation = m_generation;
+    QPointer<ItemTreeBase> self(this);
+    auto open = [&](QTreeWidgetItem *node) {
+        node->setExpanded(true);
+        if (!self || m_generation != generation)
+            return false;
+        // Already expanded but never loaded (expanded while the tree was built, say).
+        if (!ItemTreeNode::isLoaded(node) && !m_loading.contains(node))
+            return loadBranch(node);
+        return true;
+    };
+    QTreeWidgetItem *node = nullptr;
+    for (qint64 typeId : path) {
+        node = childWithId(node, ItemTreeNode::TypeIdRole, typeId);
+        if (!node || !open(node))
+            return nullptr;
+    }
+    QTreeWidgetItem *family = node ? childWithId(node, ItemTreeNode::FamilyIdRole, familyId) : nullptr;
+    if (!family || !open(family))
+        return nullptr;
+    return family;
+}
+
+QTreeWidgetItem *ItemTreeBase::revealItem(qint64 itemId)
+{
+    if (!m_items)
+        return nullptr;
+    const int row = m_items->locate(idField, itemId);
+    if (row < 0)
+        return nullptr;
+    QTreeWidgetItem *family = revealFamily(m_items->getRecord(row).value(familyField).toLongLong());
+    QTreeWidgetItem *node = family ? childWithId(family, ItemTreeNode::ItemIdRole, itemId) : nullptr;
+    if (node) {
+        node->setHidden(false);
+        m_tree->setCurrentItem(node);
+        m_tree->scrollToItem(node);
+    }
+    return node;
+}
+
+// ---------------------------------------------------------------- search
+
+void ItemTreeBase::on_edFind_returnPressed()
+{
+    search();
+}
+
+void ItemTreeBase::fillTypeHierahcy(long long typeId, QList<long long> *types)
+{
+    if (!types || !m_types)
+        return;
+    // The schema forbids a type being its own parent; the bound also stops longer cycles.
+    for (int steps = 0; typeId != 0 && steps <= m_types->rowCount(); ++steps) {
+        const int row = m_types->locate(idField, typeId);
+        if (row < 0)
+            return;
+        if (!types->contains(typeId))
+            types->append(typeId);
+        typeId = m_types->getRecord(row).value(parentField).toLongLong();
+    }
+}
+
+void ItemTreeBase::search()
+{
+    // A build ends with a search of its own, over the tables it has just read.
+    if (!m_tree || !m_find || m_building)
+        return;
+    const QString text = m_find->text().trimmed();
+    if (text.isEmpty()) {
+        m_matchedTypes.clear();
+        m_matchedFamilies.clear();
+        m_matchedItems.clear();
+        m_typesByName.clear();
+        m_familiesByName.clear();
+        for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
+            setFilter(m_tree->topLevelItem(i));
+        return;
+    }
+    if (!m_types || !m_families || !m_items)
+        return;
+
+    WaitGuard wait(this, QStringLiteral("Выполняется поиск"));
+    Matches found = findMatches(text);
+    if (found.types.isEmpty()) {
+        // The tree and the last search's filter stay as they were.
+        wait.close();
+        QMessageBox::information(this, QStringLiteral("Поиск"), QStringLiteral("По вашему запросу ничего не найдено"));
+        return;
+    }
+    m_matchedTypes = found.types;
+    m_matchedFamilies = found.families;
+    m_matchedItems = found.items;
+    m_typesByName = found.typesByName;
+    m_familiesByName = found.familiesByName;
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
+        setFilter(m_tree->topLevelItem(i));
+    revealMatches();
+}
+
+ItemTreeBase::Matches ItemTreeBase::findMatches(const QString &text)
+{
+    Matches found;
+    // Scans the names as the model holds them: no record is built per row.
+    auto scan = [&text](QDataTable *table, const std::function<void(int row)> &hit) {
+        const QStandardItemModel *model = table->getModel();
+        const int nameColumn = table->columnIndex(nameField);
+        if (nameColumn < 0)
+            return;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QStandardItem *cell = model->item(row, nameColumn);
+            if (!cell || !cell->data(ValueRole).toString().contains(text, Qt::CaseInsensitive))
+                continue;
+            if (table->getRowState(row) != rsDeleted)
+                hit(row);
+        }
+    };
+    auto valueAt = [](QDataTable *table, int row, const QString &field) {
+        const QStandardItem *cell = table->getModel()->item(row, table->columnIndex(field));
+        return cell ? cell->data(ValueRole).toLongLong() : 0;
+    };
+
+    scan(m_types, [&](int row) {
+        const qint64 id = valueAt(m_types, row, idField);
+        found.typesByName.insert(id);
+        fillTypeHierahcy(id, &found.types);
+    });
+    scan(m_families, [&](int row) {
+        const qint64 id = valueAt(m_families, row, idField);
+        found.familiesByName.insert(id);
+        found.families.insert(id);
+    });
+    scan(m_items, [&](int row) {
+        found.items.insert(valueAt(m_items, row, idField));
+        found.families.insert(valueAt(m_items, row, familyField));
+    });
+    for (qint64 familyId : qAsConst(found.families)) {
+        const int row = m_families->locate(idField, familyId);
+        if (row >= 0)
+            fillTypeHierahcy(valueAt(m_families, row, typeField), &found.types);
+    }
+    return found;
+}
+
+bool ItemTreeBase::nodeMatches(const QTreeWidgetItem *node) const
+{
+    switch (ItemTreeNode::kind(node)) {
+    case ItemTreeNode::Type:
+        return m_matchedTypes.contains(ItemTreeNode::typeId(node));
+    case ItemTreeNode::Family:
+        return m_matchedFamilies.contains(ItemTreeNode::familyId(node));
+    case ItemTreeNode::Item:
+        return m_matchedItems.contains(ItemTreeNode::itemId(node));
+    case ItemTreeNode::None:
+        break;
+    }
+    return false;
+}
+
+bool ItemTreeBase::matchesByName(const QTreeWidgetItem *node) const
+{
+    switch (ItemTreeNode::kind(node)) {
+    case ItemTreeNode::Type:
+        return m_typesByName.contains(ItemTreeNode::typeId(node));
+    case ItemTreeNode::Family:
+        return m_familiesByName.contains(ItemTreeNode::familyId(node));
+    case ItemTreeNode::Item:
+        return m_matchedItems.contains(ItemTreeNode::itemId(node));
+    case ItemTreeNode::None:
+        break;
+    }
+    return false;
+}
+
+bool ItemTreeBase::hasVisibleChild(QTreeWidgetItem *node) const
+{
+    if (!node)
+        return false;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (!node->child(i)->isHidden())
+            return true;
+    }
+    return false;
+}
+
+void ItemTreeBase::setFilter(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    bool underNameMatch = false;
+    for (const QTreeWidgetItem *up = node->parent(); up && !underNameMatch; up = up->parent())
+        underNameMatch = matchesByName(up);
+    applyFilter(node, underNameMatch);
+}
+
+// What a search shows: the hits, the way to them, and everything below a
+// type or family whose own name matched, so that a family found by name can
+// be browsed in full.
+void ItemTreeBase::applyFilter(QTreeWidgetItem *node, bool underNameMatch)
+{
+    const bool byName = matchesByName(node);
+    for (int i = 0; i < node->childCount(); ++i)
+        applyFilter(node->child(i), underNameMatch || byName);
+
+    if (underNameMatch || !isSearchActive()) {
+        node->setHidden(false);
+        return;
+    }
+    if (nodeMatches(node)) {
+        node->setHidden(false);
+        if (!hasVisibleChild(node) && ItemTreeNode::kind(node) != ItemTreeNode::Item)
+            ensureOpenable(node);
+        return;
+    }
+    node->setHidden(!hasVisibleChild(node));
+}
+
+// A hit that is not loaded yet keeps its expand indicator, so it can be opened.
+void ItemTreeBase::ensureOpenable(QTreeWidgetItem *node)
+{
+    if (ItemTreeNode::isLoaded(node))
+        return;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (ItemTreeNode::isPlaceholder(node->child(i))) {
+            node->child(i)->setHidden(false);
+            return;
+        }
+    }
+    ItemTreeNode::addPlaceholder(node);
+}
+
+void ItemTreeBase::revealMatches()
+{
+    if (m_matchedFamilies.size() <= maxRevealedFamilies) {
+        QList<qint64> families = m_matchedFamilies.values();
+        std::sort(families.begin(), families.end());
+        const quint64 generation = m_generation;
+        for (qint64 familyId : qAsConst(families)) {
+            revealFamily(familyId);
+            if (m_generation != generation)
+                return;
+        }
+    }
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *top = m_tree->topLevelItem(i);
+        if (!top->isHidden() && nodeMatches(top) && revealFirstMatch(top))
+            return;
+    }
+}
+
+// Descends along hits in the order the tree shows them and makes the first
+// item found current; a type or family that matched by its own name and has
+// no hit below it is a hit itself.
+bool ItemTreeBase::revealFirstMatch(QTreeWidgetItem *node)
+{
+    if (ItemTreeNode::kind(node) != ItemTreeNode::Item) {
+        const quint64 generation = m_generation;
+        node->setExpanded(true);
+        if (m_generation != generation)
+            return true; // rebuilt meanwhile: nothing left to reveal
+        for (int i = 0; i < node->childCount(); ++i) {
+            QTreeWidgetItem *child = node->child(i);
+            if (!child->isHidden() && nodeMatches(child) && revealFirstMatch(child))
+                return true;
+        }
+        if (!matchesByName(node))
+            return false;
+    }
+    m_tree->setCurrentItem(node);
+    m_tree->scrollToItem(node);
+    return true;
+}
