@@ -119,8 +119,10 @@ void addDetails(QDataSet *document, const char *name, bool developmentWork)
     hidden(t, "n_cost_add", Double);
     hidden(t, "b_add_nds", Bool);
     hidden(t, "id_vat", LongLong);
+    // New positions are positions: the insert script takes a row without
+    // the marker (the development-work table has none) for a request.
     if (!developmentWork)
-        hidden(t, "b_okr", Bool);
+        t->addColumn(QStringLiteral("b_okr"), Bool, false, QString(), 0, 100, false);
     hidden(t, "c_problems", String);
     hidden(t, "b_ready_to_ship", Bool);
     hidden(t, "n_row_version", Int);
