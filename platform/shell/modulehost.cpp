@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 
+#include <dlfcn.h>
+
 namespace {
 
 using IconFunc = QIcon (*)();
@@ -41,6 +43,19 @@ QStringList libraryNames(const QString &folder)
         names.append(file.completeBaseName());
     }
     return names;
+}
+
+// The library's own function `symbol`: a look-up in a library also finds the
+// functions of the libraries it links, and a sibling linking a module must
+// not pass for that module.
+QFunctionPointer ownFunction(QLibrary *library, const char *symbol)
+{
+    const QFunctionPointer function = library->resolve(symbol);
+    Dl_info info;
+    if (!function || !dladdr(reinterpret_cast<void *>(function), &info) || !info.dli_fname)
+        return nullptr;
+    const QString definedIn = QFileInfo(QString::fromLocal8Bit(info.dli_fname)).canonicalFilePath();
+    return definedIn == QFileInfo(library->fileName()).canonicalFilePath() ? function : nullptr;
 }
 
 } // namespace
@@ -80,14 +95,14 @@ bool ModuleHost::host(QLibrary *library)
 {
     // A library that does not say what it offers is a sibling (a dictionary,
     // a report) that modules call themselves.
-    const auto content = reinterpret_cast<ContentFunc>(library->resolve("getContent"));
+    const auto content = reinterpret_cast<ContentFunc>(ownFunction(library, "getContent"));
     if (!content)
         return false;
     // The module registers its reminder handlers when asked for its icon;
     // what appears in the registry then is this module's.
     const eventHandlerRegistry *registry = AppContext::eventHandlers();
     const QList<QString> before = registry ? registry->keys() : QList<QString>();
-    const auto iconFunc = reinterpret_cast<IconFunc>(library->resolve("getIcon"));
+    const auto iconFunc = reinterpret_cast<IconFunc>(ownFunction(library, "getIcon"));
     const QIcon icon = iconFunc ? iconFunc() : QIcon();
     QStringList handledModules;
     if (registry) {
@@ -101,10 +116,10 @@ bool ModuleHost::host(QLibrary *library)
     QList<QAction *> actions;
     for (const QString &entry : content()) {
         if (entry == QLatin1String("getInterface")) {
-            if (const auto make = reinterpret_cast<InterfaceFunc>(library->resolve("getInterface")))
+            if (const auto make = reinterpret_cast<InterfaceFunc>(ownFunction(library, "getInterface")))
                 widget = make(m_window->moduleArea());
         } else if (entry == QLatin1String("getToolBarActions")) {
-            const auto list = reinterpret_cast<ActionsFunc>(library->resolve("getToolBarActions"));
+            const auto list = reinterpret_cast<ActionsFunc>(ownFunction(library, "getToolBarActions"));
             if (list && list())
                 actions = *list();
         }

@@ -185,6 +185,14 @@ begin
 end
 $$;
 
+-- Numbers in the order the deals were made, as the office would have given them.
+update jur.t_deals set id_doc = id_doc + 1000000;
+update jur.t_deals d
+   set id_doc = n.n
+  from (select id, row_number() over (order by d_create, id) as n from jur.t_deals) n
+ where n.id = d.id;
+select setval('jur.s_deal_doc', coalesce((select max(id_doc) from jur.t_deals), 0) + 1, false);
+
 -- Delivery details as the recipients gave them, on the planned deals.
 update jur.t_deals d
    set c_contact_person = p.c_name
