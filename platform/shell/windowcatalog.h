@@ -39,6 +39,7 @@ public:
 void addShellWindows(WindowCatalog::Entries *entries);
 void addItemsWindows(WindowCatalog::Entries *entries);
 void addDealsWindows(WindowCatalog::Entries *entries);
+void addSuppliersWindows(WindowCatalog::Entries *entries);
 void addReportWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H
