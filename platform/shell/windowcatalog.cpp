@@ -9,6 +9,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addDealsWindows(&list);
         addSuppliersWindows(&list);
         addReportWindows(&list);
+        addDocsWindows(&list);
         return list;
     }();
     return all;

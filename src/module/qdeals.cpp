@@ -1,6 +1,7 @@
 #include "qdeals.h"
 
 #include "dealsentrypoints.h"
+#include "documentlistdialog.h"
 #include "qdataeditor.h"
 #include "qdataset.h"
 #include "qdatatable.h"
@@ -84,6 +85,12 @@ bool QDeals::initEditor()
     connect(m_dataEditor, &QDataEditor::cancel, this, &QDeals::canceled);
     connect(m_dataEditor, &QDataEditor::popup, this, &QDeals::toggleEditorPopup);
     connect(m_editor, &QDealEditor::commitData, this, &QDeals::refresh);
+
+    m_documentsButton = new QPushButton(QIcon(QStringLiteral(":/Icons/DOCUMENTS")), tr("Документы…"), m_dataEditor);
+    m_documentsButton->setObjectName(QStringLiteral("btDocuments"));
+    m_documentsButton->setToolTip(tr("Документы по сделке: коммерческое предложение, товарная накладная"));
+    m_dataEditor->horizontalLayout->insertWidget(0, m_documentsButton);
+    connect(m_documentsButton, &QAbstractButton::clicked, this, &QDeals::showDocuments);
     return true;
 }
 
@@ -212,6 +219,45 @@ QString QDeals::helpContext()
         break;
     }
     return context;
+}
+
+QString QDeals::documentKind()
+{
+    return QStringLiteral("DEAL");
+}
+
+void QDeals::showDocuments()
+{
+    if (!m_view)
+        return;
+    const QSqlRecord deal = m_view->currentRow();
+    if (deal.isEmpty())
+        return;
+    const long long id = deal.value(QStringLiteral("id")).toLongLong();
+    if (id < 1) {
+        QMessageBox::information(this, tr("Внимание"),
+                                 tr("Документы составляются по сохранённой сделке. Сначала сохраните её."));
+        return;
+    }
+    // Documents read the deal from the database: edits not yet applied would be missing from them.
+    QPushButton *apply = m_dataEditor ? m_dataEditor->okButton() : nullptr;
+    if (!editFrame->isHidden() && apply && apply->isEnabled()) {
+        const auto answer = QMessageBox::question(
+                this, tr("Внимание"),
+                tr("Документ будет составлен по сохранённым данным сделки: несохранённые изменения в него "
+                   "не попадут. Продолжить?"),
+                QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    auto *dialog = new DocumentListDialog(documentKind(), id, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QStringList description{tr("Сделка %1").arg(deal.value(QStringLiteral("c_doc")).toString())};
+    const QString recipient = deal.value(QStringLiteral("c_contractor")).toString();
+    if (!recipient.isEmpty())
+        description.append(recipient);
+    dialog->setSourceDescription(description.join(QStringLiteral(", ")));
+    dialog->show();
 }
 
 void QDeals::setCurrentRowByID(long long id)

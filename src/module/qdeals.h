@@ -6,6 +6,7 @@
 
 class QDataEditor;
 class QDataSet;
+class QPushButton;
 class QDealEditor;
 class QDealsView;
 
@@ -33,6 +34,11 @@ public:
     // the list's actions. Filled by the first controller.
     static QList<QAction *> *toolBarActions();
 
+    // The kind of document templates made for a deal: their source is the deal's id.
+    static QString documentKind();
+    // Beside the editor's buttons: the documents of the deal in the editor.
+    QPushButton *documentsButton() const { return m_documentsButton; }
+
 public slots:
     QString helpContext() override;
     void saveUserData() override;
@@ -49,12 +55,16 @@ public slots:
     void tableScroll();
     void onUpdateUI();
     void canceled();
+    // The documents of the current deal (commercial offers, delivery notes, ...):
+    // those kept, and new ones built from its saved data.
+    void showDocuments();
 
 private:
     QDealsView *m_view = nullptr;
     QDataSet *m_document = nullptr;
     QDealEditor *m_editor = nullptr;
     QDataEditor *m_dataEditor = nullptr;
+    QPushButton *m_documentsButton = nullptr;
     QMetaObject::Connection m_autoEditConnection;
     QMetaObject::Connection m_doubleClickConnection;
 };
