@@ -233,6 +233,7 @@ QString QDocCreator::askFileName(const QString &title, const QString &filter, co
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName.append(suffix);
     lastFolder() = QFileInfo(fileName).absolutePath();
+    qCDebug(lcReports) << "Document goes to" << fileName;
     return fileName;
 }
 
