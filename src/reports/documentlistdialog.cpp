@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QLocale>
 #include <QMessageBox>
 #include <QStandardItemModel>
 
@@ -29,9 +28,11 @@ DocumentListDialog::DocumentListDialog(QString templateType, long long sourceId,
     m_table = new QDataTable(QStringLiteral("t_document"), AppContext::connection(), this);
     m_table->setScripts(QStringLiteral("DOCUMENT_SELECT"), QString(), QStringLiteral("DOCUMENT_INSERT"),
                         QStringLiteral("DOCUMENT_DELETE"));
-    m_table->addColumn(QStringLiteral("c_name"), QVariant::String, true, tr("Документ"), 0, 380, QVariant(), 64);
-    m_table->addColumn(QStringLiteral("d_create"), QVariant::DateTime, true, tr("Составлен"), 0, 130);
-    m_table->addColumn(QStringLiteral("c_creator"), QVariant::String, true, tr("Составил"), 0, 170);
+    m_table->addColumn(QStringLiteral("c_name"), QVariant::String, true, tr("Документ"), 0, 480, QVariant(), colStretch);
+    m_table->addColumn(QStringLiteral("d_create"), QVariant::DateTime, true, tr("Составлен"), 0, 150, QVariant(),
+                       colResizeToContents);
+    m_table->addColumn(QStringLiteral("c_creator"), QVariant::String, true, tr("Составил"), 0, 240, QVariant(),
+                       colResizeToContents);
     m_table->addColumn(QStringLiteral("id"), QVariant::LongLong, false, QString(), -1);
     m_table->addColumn(QStringLiteral("c_type"), QVariant::String, false);
     m_table->addColumn(QStringLiteral("n_key"), QVariant::LongLong, false);
@@ -94,7 +95,7 @@ void DocumentListDialog::updateButtons()
 void DocumentListDialog::onGetDispInfo(int column, QVariant *value, QCellData *cell, QSqlRecord *, int)
 {
     if (column == CreatedColumn && cell && value && !value->isNull())
-        cell->text = QLocale().toString(value->toDateTime(), QLocale::ShortFormat);
+        cell->text = value->toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
 }
 
 QDocCreator *DocumentListDialog::createDocument()
@@ -127,7 +128,7 @@ QDocCreator *DocumentListDialog::openDocument()
     creator->setAttribute(Qt::WA_DeleteOnClose);
     creator->setWindowTitle(QStringLiteral("%1 (%2)").arg(
             record.value(QStringLiteral("c_name")).toString(),
-            QLocale().toString(record.value(QStringLiteral("d_create")).toDateTime(), QLocale::ShortFormat)));
+            record.value(QStringLiteral("d_create")).toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"))));
     creator->setDocument(record.value(QStringLiteral("c_html")).toString());
     creator->setDocumentSaved(true);
     creator->show();

@@ -434,3 +434,51 @@ document.html = fill(params.getParam("c_html"), {
     user: esc(params.getParam("c_user"))
 });
 $script$);
+
+-- Offers already sent for the newest deals with goods, kept as they were made
+-- on the day after the deal: their HTML is a snapshot, like any kept document,
+-- so it stays as it was even when the deal changes later.
+with deals as (
+    select d.id, d.id_doc, d.d_create, dv.c_name as c_seller, c.c_name as c_buyer
+      from jur.t_deals d
+      join sys.t_division dv on dv.id = d.id_division
+      join jur.t_contractor c on c.id = d.id_contractor
+     where exists (select 1 from jur.t_deal_details x where x.id_deal = d.id and not x.b_okr)
+     order by d.d_create desc, d.id desc
+     limit 6
+), lines as (
+    select x.id_deal,
+           string_agg('<tr><td>' || replace(replace(replace(
+                          coalesce(nullif(btrim(x.c_name), ''), i.c_name, ''), '&', '&amp;'), '<', '&lt;'), '>', '&gt;')
+                      || '</td><td align="right">' || x.n_qty || '</td><td align="right">'
+                      || coalesce(replace(to_char(round(cast(case when x.b_add_nds then x.n_sale_price
+                                       else x.n_sale_price * (1 + coalesce(v.n_vat, 0) / 100) end as numeric), 2),
+                                  'FM999G999G990D00'), ',', ' '), '—')
+                      || '</td></tr>', E'\n' order by x.id) as c_rows
+      from jur.t_deal_details x
+      join deals on deals.id = x.id_deal
+      left join dirs.t_item i on i.id = x.id_item
+      left join dirs.t_vat v on v.id = x.id_vat
+     where not x.b_okr
+     group by x.id_deal
+)
+insert into lrg.t_document (c_type, n_key, id_template, c_name, c_html, id_creator, d_create)
+select 'DEAL', deals.id, t.id,
+       'Коммерческое предложение № ' || deals.id_doc || ' от ' || to_char(sent.d_sent, 'DD.MM.YYYY'),
+       '<html><head><meta charset="utf-8"><title>Коммерческое предложение № ' || deals.id_doc || ' от '
+       || to_char(sent.d_sent, 'DD.MM.YYYY') || '</title></head><body>'
+       || '<p align="right">Кому: <b>' || replace(deals.c_buyer, '&', '&amp;') || '</b></p>'
+       || '<p align="center"><b>Коммерческое предложение № ' || deals.id_doc || '</b><br>'
+       || sys.c_date_words(cast(sent.d_sent as date)) || '</p>'
+       || '<p>Уважаемые коллеги! ' || replace(deals.c_seller, '&', '&amp;')
+       || ' предлагает поставку следующей продукции.</p>'
+       || '<table border="1" cellspacing="0" cellpadding="3" width="100%">'
+       || '<tr><th>Наименование</th><th>Кол-во</th><th>Цена с НДС, руб.</th></tr>' || E'\n'
+       || lines.c_rows || '</table>'
+       || '<p>Предложение действительно в течение 30 календарных дней с даты составления.</p></body></html>',
+       (select u.id from sys.t_user u where u.c_login = 'petrova'),
+       sent.d_sent
+  from deals
+  join lines on lines.id_deal = deals.id
+  join sys.t_doc_template t on t.c_type = 'DEAL' and t.c_name = 'Коммерческое предложение'
+ cross join lateral (select least(deals.d_create + interval '1 day', now()) as d_sent) sent;
