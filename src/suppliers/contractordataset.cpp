@@ -66,6 +66,8 @@ void addFileColumns(QDataTable *table)
     table->addColumn(QStringLiteral("bl_file"), QVariant::ByteArray, false);
     table->addColumn(QStringLiteral("c_table"), QVariant::String, false);
     table->addColumn(QStringLiteral("n_key"), QVariant::LongLong, false);
+    table->addColumn(QStringLiteral("n_row_version"), QVariant::Int, false);
+    table->addColumn(QStringLiteral("c_sha256"), QVariant::String, false);
 }
 
 const Scripts fileOwnerScripts{QStringLiteral("FILE_OWNER_SELECT"), QStringLiteral("FILE_OWNER_UPDATE"),

@@ -4,6 +4,7 @@
 #include "qdatatable.h"
 #include "suppliersupport.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 
 CriterionDialog::CriterionDialog(QDataTable *criteria, QWidget *parent)
@@ -11,6 +12,7 @@ CriterionDialog::CriterionDialog(QDataTable *criteria, QWidget *parent)
     , m_criteria(criteria)
 {
     setupUi(this);
+    tvContent->horizontalHeader()->setStretchLastSection(true);
     buttonNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
     buttonEdit->setIcon(QIcon(QStringLiteral(":/commonIcon/EDIT")));
     buttonDel->setIcon(QIcon(QStringLiteral(":/commonIcon/DELETE")));

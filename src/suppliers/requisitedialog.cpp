@@ -7,6 +7,7 @@
 #include "requisiteeditdialog.h"
 #include "suppliersupport.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMessageBox>
 
@@ -16,6 +17,7 @@ RequisiteDialog::RequisiteDialog(QWidget *parent)
     , m_requisites(new QDataTable(QStringLiteral("t_requisites"), AppContext::connection(), m_batch))
 {
     setupUi(this);
+    tvContent->horizontalHeader()->setStretchLastSection(true);
     buttonNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
     buttonEdit->setIcon(QIcon(QStringLiteral(":/commonIcon/EDIT")));
     buttonDel->setIcon(QIcon(QStringLiteral(":/commonIcon/DELETE")));

@@ -53,7 +53,9 @@ TabContractorEditor::TabContractorEditor(SupplierDirectoryEditor *editor)
             }
         }
         m_sideWorkshops = set->getTable(QStringLiteral("t_side_workshops"));
-        if (QDataTable *documents = set->getTable(QStringLiteral("t_deal_request_doc"))) {
+        // Only the editor's own data set offers request documents.
+        const QString requestDocs = QStringLiteral("t_deal_request_doc");
+        if (QDataTable *documents = set->tables().contains(requestDocs) ? set->getTable(requestDocs) : nullptr) {
             // 0 for the empty choice: it clears the document, where null keeps it.
             fillComboBox(editor->cbRequestDoc, documents, QStringLiteral("c_name"), QStringLiteral("id"),
                          QStringLiteral(" "), 0);
