@@ -11,9 +11,11 @@
 #include "suppliers/contractordialog.h"
 #include "suppliers/contractoreditdialog.h"
 #include "suppliers/phoneformat.h"
+#include "suppliers/qcommentdialog.h"
 #include "suppliers/requisitecheck.h"
 #include "suppliers/supplierdirectoryeditor.h"
 #include "suppliers/supplierdirectoryview.h"
+#include "suppliers/tabcommenteditor.h"
 #include "suppliers/tabcontractoreditor.h"
 
 #include <QPushButton>
@@ -347,6 +349,15 @@ void TestSupplierDirectory::pickerCreatesEditsAndCancels()
         editor->leName->setText(QStringLiteral("ООО «Новая фирма»"));
         if (editor->cbClass->currentIndex() < 0)
             editor->cbClass->setCurrentIndex(2);
+        // A comment on another tab goes or stays with everything else.
+        ModalAnswerer inner;
+        inner.enqueue([](QWidget *widget) {
+            auto *comment = qobject_cast<QCommentDialog *>(widget);
+            comment->teComment->setPlainText(QStringLiteral("Записано в диалоге"));
+            comment->accept();
+        });
+        editor->commentTab()->addComment();
+        QCOMPARE(inner.pending(), 0);
         (save ? dialog->buttonAccept : dialog->buttonReject)->click();
     });
     if (create)
@@ -360,6 +371,8 @@ void TestSupplierDirectory::pickerCreatesEditsAndCancels()
     const qlonglong stored = count(QStringLiteral("select count(*) from jur.t_contractor where c_name = 'ООО «Новая фирма»'"));
     QCOMPARE(stored, save ? 1 : 0);
     QCOMPARE(count(QStringLiteral("select count(*) from jur.t_contractor")), create && save ? 5 : 4);
+    QCOMPARE(count(QStringLiteral("select count(*) from jur.t_contractor_comment where c_comment = 'Записано в диалоге'")),
+             save ? 1 : 0);
     // Nothing pending is left in the shared data set, a cancelled new row included.
     QVERIFY(!picker.dataSet()->isModified());
     QCOMPARE(contractors->rowCount(), create && save ? 5 : 4);
