@@ -18,7 +18,10 @@
 #include "suppliers/tabcommenteditor.h"
 #include "suppliers/tabcontractoreditor.h"
 
+#include <QImage>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QStandardItemModel>
 #include <QtTest>
 
@@ -51,6 +54,8 @@ private slots:
     void pickerCreatesEditsAndCancels();
     void pickerTypeAndChoice();
     void editorDialogAsksBeforeDroppingChanges();
+    void catalogWindows_data();
+    void catalogWindows();
 
 private:
     QStringList visibleNames(const SupplierDirectoryView &view) const;
@@ -450,6 +455,41 @@ void TestSupplierDirectory::editorDialogAsksBeforeDroppingChanges()
     QCOMPARE(scalar(&m_connection, QStringLiteral("select c_name from jur.t_contractor where id = 3")).toString(),
              QStringLiteral("АО «Гамма-Плюс»"));
     QCOMPARE(answerer.pending(), 0);
+}
+
+void TestSupplierDirectory::catalogWindows_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *name : {"contractors", "contractors:Покупатель", "supplier-directory", "contractor-editor",
+                             "contractor-editor-items:3", "contractor-editor-requisites", "contractor-editor-rating",
+                             "contractor-editor-files", "contractor-editor-contacts", "contractor-editor-comments",
+                             "contractor-editor-audit:Дельтин", "contractor-new", "person-dialog", "contact-dialog",
+                             "contact-type-dialog", "requisite-add-dialog", "requisite-dialog", "requisite-edit-dialog",
+                             "criterion-dialog", "criterion-edit-dialog", "contractor-audit-dialog",
+                             "rating-threshold-dialog", "rating-mark-dialog", "comment-dialog"})
+        QTest::newRow(name) << QString::fromUtf8(name);
+}
+
+// Every window of the directory opens from the shell on this database and
+// closes again cleanly: the shell renders it and exits with 0.
+void TestSupplierDirectory::catalogWindows()
+{
+    QFETCH(QString, window);
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("window.png"));
+    QProcess shell;
+    shell.setProcessChannelMode(QProcess::MergedChannels);
+    shell.start(QStringLiteral(WORKPLACE_SHELL),
+                {QStringLiteral("--db-host"), TestServer::socketDir(), QStringLiteral("--db-name"),
+                 QStringLiteral("tst_supplierdirectory"), QStringLiteral("--db-user"), QStringLiteral("workplace"),
+                 QStringLiteral("--user"), QStringLiteral("admin"), QStringLiteral("--password"), QStringLiteral("admin"),
+                 QStringLiteral("--window"), window, QStringLiteral("--screenshot"), picture});
+    QVERIFY(shell.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(shell.readAll());
+    QCOMPARE(shell.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(shell.exitCode() == 0, qPrintable(output));
+    const QImage image(picture);
+    QVERIFY(image.width() > 200 && image.height() > 100);
 }
 
 QTEST_MAIN(TestSupplierDirectory)
