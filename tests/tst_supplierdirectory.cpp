@@ -17,6 +17,7 @@
 #include "suppliers/supplierdirectoryview.h"
 #include "suppliers/tabcommenteditor.h"
 #include "suppliers/tabcontractoreditor.h"
+#include "suppliers/tabratingeditor.h"
 
 #include <QImage>
 #include <QProcess>
@@ -54,6 +55,7 @@ private slots:
     void pickerCreatesEditsAndCancels();
     void pickerTypeAndChoice();
     void editorDialogAsksBeforeDroppingChanges();
+    void readOnlyEditorDialog();
     void catalogWindows_data();
     void catalogWindows();
 
@@ -455,6 +457,37 @@ void TestSupplierDirectory::editorDialogAsksBeforeDroppingChanges()
     QCOMPARE(scalar(&m_connection, QStringLiteral("select c_name from jur.t_contractor where id = 3")).toString(),
              QStringLiteral("АО «Гамма-Плюс»"));
     QCOMPARE(answerer.pending(), 0);
+}
+
+void TestSupplierDirectory::readOnlyEditorDialog()
+{
+    ContractorEditDialog dialog(nullptr);
+    dialog.setData(contractor(dialog.dataSet(), 1));
+    dialog.setReadOnly(true);
+    dialog.show();
+    SupplierDirectoryEditor *editor = dialog.editor();
+    QVERIFY(dialog.buttonAccept->isHidden());
+    QCOMPARE(dialog.buttonReject->text(), QStringLiteral("Закрыть"));
+    QVERIFY(editor->leName->isReadOnly());
+    QVERIFY(!editor->cbClass->isEnabled());
+    // Choosing rows still works; nothing that changes them is offered.
+    editor->tvPerson->setCurrentIndex(editor->tvPerson->model()->index(1, 0));
+    editor->tvRating->setCurrentIndex(editor->tvRating->model()->index(0, 0));
+    editor->tvComment->setCurrentIndex(editor->tvComment->model()->index(0, 0));
+    const QList<QAbstractButton *> offers = {editor->buttonAddPerson,    editor->buttonEditPerson,
+                                             editor->buttonAddContact,   editor->buttonAddRequisite,
+                                             editor->buttonRequisite,    editor->buttonEditRating,
+                                             editor->buttonCriterion,    editor->buttonAddComment,
+                                             editor->buttonEditComment,  editor->buttonAddAudit};
+    for (QAbstractButton *button : offers)
+        QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+    const qlonglong marks = count(QStringLiteral("select sum(n_row_version) from jur.t_contractor_rating"));
+    editor->ratingTab()->editRating();
+    QCOMPARE(count(QStringLiteral("select sum(n_row_version) from jur.t_contractor_rating")), marks);
+
+    dialog.setReadOnly(false);
+    QVERIFY(editor->buttonEditPerson->isEnabled());
+    QVERIFY(editor->buttonEditRating->isEnabled());
 }
 
 void TestSupplierDirectory::catalogWindows_data()

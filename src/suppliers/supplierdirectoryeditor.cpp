@@ -91,6 +91,18 @@ bool SupplierDirectoryEditor::commit()
     return true;
 }
 
+void SupplierDirectoryEditor::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    m_contractorTab->updateEditable();
+    m_itemTab->updateButtons();
+    m_requisiteTab->updateButtons();
+    m_ratingTab->updateButtons();
+    m_contactTab->onPersonSelected();
+    m_commentTab->updateButtons();
+    m_auditTab->updateButtons();
+}
+
 void SupplierDirectoryEditor::on_tabWidget_currentChanged(int index)
 {
     if (index == 1 && m_itemTab)

@@ -44,6 +44,10 @@ public:
     TabAuditEditor *auditTab() const { return m_auditTab; }
     QWidget *fileWidget() const { return m_fileWidget; }
 
+    // Shows the contractor without offering any change, marks included.
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return m_readOnly; }
+
 public Q_SLOTS:
     void setData(QSqlRecord record);
     // True when the contractor was checked and everything was saved. A
@@ -64,6 +68,7 @@ private:
     QDataSet *m_dataSet;
     QSqlRecord m_record;
     qint64 m_id = -1;
+    bool m_readOnly = false;
     QWidget *m_fileWidget = nullptr;
     TabContractorEditor *m_contractorTab;
     TabItemEditor *m_itemTab;

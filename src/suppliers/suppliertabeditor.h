@@ -38,6 +38,8 @@ protected:
     // The data set's table of that name, or null.
     QDataTable *table(const QString &name) const;
     qint64 contractorId() const;
+    // Whether the editor only shows the contractor.
+    bool readOnly() const;
 
 private:
     SupplierDirectoryEditor *m_editor;

@@ -69,7 +69,7 @@ void TabAuditEditor::selectAudit()
 
 void TabAuditEditor::updateButtons()
 {
-    const bool current = currentAuditRow() >= 0;
+    const bool current = !readOnly() && currentAuditRow() >= 0;
     editor()->buttonEditAudit->setEnabled(current);
     editor()->buttonDeleteAudit->setEnabled(current);
     bool planned = false;
@@ -77,7 +77,7 @@ void TabAuditEditor::updateButtons()
         const QSqlRecord audit = m_audits->getRecord(row, true);
         planned = !audit.isEmpty() && audit.value(QStringLiteral("id_state")).toInt() == plannedState;
     }
-    editor()->buttonAddAudit->setEnabled(m_audits && !planned);
+    editor()->buttonAddAudit->setEnabled(!readOnly() && m_audits && !planned);
     editor()->buttonAddAudit->setToolTip(planned ? QStringLiteral("Запланированный аудит ещё не проведён")
                                                  : QStringLiteral("Добавить аудит"));
 }
@@ -141,7 +141,7 @@ void TabAuditEditor::addAudit()
 void TabAuditEditor::editAudit()
 {
     const int row = currentAuditRow();
-    if (row >= 0)
+    if (row >= 0 && !readOnly())
         runAuditDialog(row);
 }
 

@@ -86,8 +86,9 @@ void TabContactInfoEditor::showContactsOf(const QVariant &personId)
 
 void TabContactInfoEditor::onPersonSelected()
 {
-    const bool usable = usablePersonRow() >= 0;
+    const bool usable = !readOnly() && usablePersonRow() >= 0;
     SupplierDirectoryEditor *ed = editor();
+    ed->buttonAddPerson->setEnabled(!readOnly() && m_persons);
     ed->buttonEditPerson->setEnabled(usable);
     ed->buttonDeletePerson->setEnabled(usable);
     ed->buttonAddContact->setEnabled(usable);
@@ -100,7 +101,7 @@ void TabContactInfoEditor::onPersonSelected()
 void TabContactInfoEditor::onContactSelected()
 {
     const QModelIndex current = editor()->tvContact->currentIndex();
-    const bool usable = m_contacts && current.isValid() && !editor()->tvContact->isRowHidden(current.row())
+    const bool usable = !readOnly() && m_contacts && current.isValid() && !editor()->tvContact->isRowHidden(current.row())
             && m_contacts->getRowState(current.row()) != rsDeleted;
     editor()->buttonEditContact->setEnabled(usable);
     editor()->buttonDeleteContact->setEnabled(usable);
