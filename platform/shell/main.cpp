@@ -4,16 +4,21 @@
 #include "databaselocation.h"
 #include "logindialog.h"
 #include "mainwindow.h"
+#include "shelllocale.h"
+#include "shelllogging.h"
 #include "shelloptions.h"
+#include "shellpaths.h"
 #include "shellservices.h"
 #include "widgetsdemo.h"
 #include "windowcatalog.h"
 
+#include "appcontext.h"
 #include "qsqlconnection.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QIcon>
 #include <QInputDialog>
 #include <QLibrary>
 #include <QMessageBox>
@@ -70,6 +75,14 @@ bool logIn(const ShellOptions &options, QSqlConnection *connection)
     return dialog.exec() == QDialog::Accepted;
 }
 
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/workplace/workplace-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 bool saveScreenshot(QWidget *window, const QString &path)
 {
     window->show();
@@ -82,8 +95,7 @@ bool saveScreenshot(QWidget *window, const QString &path)
 int runSession(const ShellOptions &options, const QString &databaseDescription)
 {
     QString error;
-    const QString driverFolder = options.driverDir.isEmpty()
-            ? QApplication::applicationDirPath() + QStringLiteral("/drivers") : options.driverDir;
+    const QString driverFolder = options.driverDir.isEmpty() ? ShellPaths::driverDir() : options.driverDir;
     const QString driverFile = chooseDriver(options, driverFolder, &error);
     if (driverFile.isEmpty()) {
         if (!error.isEmpty())
@@ -105,10 +117,10 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
     }
 
     ShellServices services;
-    services.publish(&connection, QApplication::applicationDirPath());
+    services.publish(&connection);
 
     if (options.noGui) {
-        std::printf("Logged in as %s on %s\n", qPrintable(qApp->property("LogedIn").toString()),
+        std::printf("Logged in as %s on %s\n", qPrintable(AppContext::loggedInName()),
                     qPrintable(databaseDescription));
         return 0;
     }
@@ -138,9 +150,12 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
 
 int main(int argc, char *argv[])
 {
+    ShellLogging::prepareRuntimeDir();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Workplace"));
     QApplication::setApplicationName(QStringLiteral("workplace"));
+    QApplication::setDesktopFileName(QStringLiteral("workplace"));
+    QApplication::setWindowIcon(applicationIcon());
 
     ShellOptions options;
     QString error;
@@ -148,6 +163,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
+    ShellLogging::setUp(options.verbose);
+    // The command line speaks English; the windows speak the user's language.
+    ShellLocale locale;
+    locale.apply(ShellLocale::userSetting());
     ShellServices::publishSwitches(options);
     if (options.listWindows) {
         std::printf("%s", qPrintable(WindowCatalog::listing()));
