@@ -7,10 +7,9 @@ set(CPACK_PACKAGE_VENDOR "Workplace")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Workplace developers <workplace@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Trade deals desktop: deals, suppliers and their documents")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A desktop for trade deals: the deals register and editor, the supplier\n"
-    "directory, file attachments and reports, on a PostgreSQL database. Without a\n"
-    "configured database server it runs a private PostgreSQL server of the user's own.")
+set(CPACK_PACKAGE_DESCRIPTION "A desktop for trade deals: the deals register and editor, the supplier
+directory, file attachments and reports, on a PostgreSQL database. Without a
+configured database server it runs a private PostgreSQL server of the user's own.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

@@ -60,8 +60,6 @@ void setUp(bool verbose)
     if (!verbose)
         return;
     QLoggingCategory::setFilterRules(QStringLiteral("workplace.*.debug=true"));
-    if (qEnvironmentVariableIsEmpty("QT_MESSAGE_PATTERN"))
-        qSetMessagePattern(QStringLiteral("%{if-category}%{category}: %{endif}%{message}"));
 }
 
 } // namespace ShellLogging

@@ -11,8 +11,7 @@ namespace ShellLogging {
 void prepareRuntimeDir();
 
 // Installs the message filter; with verbose, switches every workplace
-// category's debug output on and names the category on each line.
-// Rules from QT_LOGGING_RULES still take precedence.
+// category's debug output on. Rules from QT_LOGGING_RULES still take precedence.
 void setUp(bool verbose);
 
 } // namespace ShellLogging

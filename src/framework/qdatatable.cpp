@@ -1641,7 +1641,9 @@ void QDataTable::makeReport(QString fileName) const
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
-    const QLocale locale = QLocale::system();
+    // The user's locale is the one the shell makes the default (Russian unless
+    // the settings say otherwise), whatever the machine's environment says.
+    const QLocale locale;
     const auto valueText = [&locale](const QVariant &value) {
         switch (static_cast<int>(value.type())) {
         case QMetaType::Double:
