@@ -9,6 +9,7 @@
 #include "widgetsdemo.h"
 #include "windowcatalog.h"
 
+#include "filestore.h"
 #include "qsqlconnection.h"
 
 #include <QApplication>
@@ -79,7 +80,7 @@ bool saveScreenshot(QWidget *window, const QString &path)
 }
 
 // Everything that uses the database, all of it closed again when this returns.
-int runSession(const ShellOptions &options, const QString &databaseDescription)
+int runSession(const ShellOptions &options, const DatabaseLocation &location)
 {
     QString error;
     const QString driverFolder = options.driverDir.isEmpty()
@@ -106,6 +107,11 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
 
     ShellServices services;
     services.publish(&connection, QApplication::applicationDirPath());
+    // A private database belongs to one workstation: its attachments live beside it.
+    const QString privateFolder = location.privateFolder();
+    if (!privateFolder.isEmpty())
+        FileStore::setDefaultPaths(privateFolder + QStringLiteral("/files"), privateFolder + QStringLiteral("/help"));
+    const QString databaseDescription = location.description();
 
     if (options.noGui) {
         std::printf("Logged in as %s on %s\n", qPrintable(qApp->property("LogedIn").toString()),
@@ -168,7 +174,7 @@ int main(int argc, char *argv[])
         reportError(options, error);
         return 1;
     }
-    const int exitCode = runSession(options, location.description());
+    const int exitCode = runSession(options, location);
     // Only with the shell's own connection gone can the private server tell
     // whether another workplace still works with it.
     location.release();

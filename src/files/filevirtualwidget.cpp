@@ -145,6 +145,12 @@ void FileVirtualWidget::setData(QString newTableName, long long newKey)
 
 void FileVirtualWidget::refresh()
 {
+    // The creators' names are looked up while the rows load; a query started
+    // in the middle of a load would cut the load short.
+    if (dataSet) {
+        if (QDataTable *users = dataSet->getTable(QStringLiteral("t_user")))
+            users->open();
+    }
     if (table) {
         table->close();
         table->setSelectParam(QStringLiteral("c_table"), tableName);
@@ -224,7 +230,7 @@ void FileVirtualWidget::onGetDispInfo(int colNum, QVariant *data, cellData *cDat
     if (colNum == 2 && data && !data->isNull())
         cData->text = QString::number(data->toLongLong() / 1024.0, 'g', 6);
     if (colNum == 3 && data && !data->isNull())
-        cData->text = getValueById(dataSet, QStringLiteral("t_user"), data->toLongLong(), QStringLiteral("c_name")).toString();
+        cData->text = getValueById(dataSet.data(), QStringLiteral("t_user"), data->toLongLong(), QStringLiteral("c_name")).toString();
     Q_UNUSED(record)
 }
 
@@ -407,7 +413,7 @@ void FileVirtualWidget::openFile()
 
 void FileVirtualWidget::loadFileAll()
 {
-    loadFileAllFromBase(table, false);
+    loadFileAllFromBase(table.data(), false);
 }
 
 void FileVirtualWidget::addImageToClipboard()
