@@ -48,7 +48,7 @@ FilesDemoEditor::FilesDemoEditor(long long documentKey, QWidget *parent)
     connect(m_apply, &QPushButton::clicked, this, &FilesDemoEditor::apply);
     connect(m_cancel, &QPushButton::clicked, this, &FilesDemoEditor::cancel);
     connect(m_files, &FileVirtualWidget::dataChanged, this,
-            [this] { showState(m_files->getTable() && m_files->getTable()->hasPendingRows()); });
+            [this] { showState(m_files->hasPendingChanges()); });
 
     m_files->setData(documentKey);
     showState(false);

@@ -81,23 +81,30 @@ FileVirtualWidget::~FileVirtualWidget()
 
 void FileVirtualWidget::setupActions()
 {
-    // Keyboard equivalents of the buttons while the list has the focus.
+    // Keyboard equivalents of the buttons while the list has the focus; a key
+    // does only what its button would (nothing while it is hidden or disabled).
     const struct {
         QKeySequence keys;
+        QToolButton *button;
         void (FileVirtualWidget::*slot)();
     } shortcuts[] = {
-        {QKeySequence::Paste, &FileVirtualWidget::addImageClipboard},
-        {QKeySequence::Copy, &FileVirtualWidget::addImageToClipboard},
-        {QKeySequence::Delete, &FileVirtualWidget::delFile},
-        {QKeySequence(Qt::Key_Return), &FileVirtualWidget::openFile},
-        {QKeySequence(Qt::Key_Enter), &FileVirtualWidget::openFile},
-        {QKeySequence(Qt::Key_Insert), &FileVirtualWidget::addFile},
+        {QKeySequence::Paste, ui->buttonClipboard, &FileVirtualWidget::addImageClipboard},
+        {QKeySequence::Copy, ui->buttonToClipboard, &FileVirtualWidget::addImageToClipboard},
+        {QKeySequence::Delete, ui->buttonDelFile, &FileVirtualWidget::delFile},
+        {QKeySequence(Qt::Key_Return), ui->buttonOpen, &FileVirtualWidget::openFile},
+        {QKeySequence(Qt::Key_Enter), ui->buttonOpen, &FileVirtualWidget::openFile},
+        {QKeySequence(Qt::Key_Insert), ui->buttonAddFile, &FileVirtualWidget::addFile},
     };
     for (const auto &shortcut : shortcuts) {
         auto *action = new QAction(ui->tvFile);
         action->setShortcut(shortcut.keys);
         action->setShortcutContext(Qt::WidgetShortcut);
-        connect(action, &QAction::triggered, this, shortcut.slot);
+        QToolButton *button = shortcut.button;
+        const auto slot = shortcut.slot;
+        connect(action, &QAction::triggered, this, [this, button, slot] {
+            if (!button->isHidden() && button->isEnabled())
+                (this->*slot)();
+        });
         ui->tvFile->addAction(action);
     }
 }
@@ -106,7 +113,7 @@ void FileVirtualWidget::showContextMenu(const QPoint &pos)
 {
     QMenu menu(this);
     const auto addEntry = [&](QToolButton *button, const QString &text, void (FileVirtualWidget::*slot)()) {
-        if (!button->isVisible())
+        if (button->isHidden())
             return;
         QAction *action = menu.addAction(button->icon(), text, this, slot);
         action->setEnabled(button->isEnabled());

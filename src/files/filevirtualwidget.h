@@ -122,7 +122,6 @@ private:
     void replaceContent(int row, QSqlRecord record, const QString &comment, const QString &path);
 
     bool m_readOnly = false;
-    bool m_connectedView = false;
 };
 
 #endif // FILEVIRTUALWIDGET_H
