@@ -6,7 +6,7 @@
 #include "filefunctions.h"
 #include "filerecords.h"
 #include "filestore.h"
-#include "objvar.h"
+#include "appcontext.h"
 #include "qsqlconnection.h"
 #include "testserver.h"
 
@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    qApp->setProperty("Connection", objToVar(&connection));
+    AppContext::setConnection(&connection);
     QTemporaryDir storage;
     QSqlQuery query(connection.database());
     query.exec(connection.parseQuery(QStringLiteral("update sys.t_sys_attr set c_value = :path where c_attr = 'FilePath'"),

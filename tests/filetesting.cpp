@@ -3,7 +3,7 @@
 #include "filefunctions.h"
 #include "filestore.h"
 #include "modalanswerer.h"
-#include "objvar.h"
+#include "appcontext.h"
 #include "qsqlconnection.h"
 #include "testserver.h"
 
@@ -29,7 +29,7 @@ bool connect(const QString &database, QSqlConnection *connection, QString *error
     driver.setFileName(TestServer::driverFile());
     if (!TestServer::connectAndLogin(&driver, connection, true, error))
         return false;
-    qApp->setProperty("Connection", objToVar(connection));
+    AppContext::setConnection(connection);
     return true;
 }
 
