@@ -65,6 +65,11 @@ bool DatabaseLocation::prepare(const ShellOptions &options, QString *error)
     return true;
 }
 
+QString DatabaseLocation::privateFolder() const
+{
+    return m_server ? m_server->root() : QString();
+}
+
 void DatabaseLocation::release()
 {
     if (m_server && m_server->startedHere()) {

@@ -13,6 +13,7 @@
 #include "windowcatalog.h"
 
 #include "appcontext.h"
+#include "filestore.h"
 #include "qsqlconnection.h"
 
 #include <QApplication>
@@ -92,7 +93,7 @@ bool saveScreenshot(QWidget *window, const QString &path)
 }
 
 // Everything that uses the database, all of it closed again when this returns.
-int runSession(const ShellOptions &options, const QString &databaseDescription)
+int runSession(const ShellOptions &options, const DatabaseLocation &location)
 {
     QString error;
     const QString driverFolder = options.driverDir.isEmpty() ? ShellPaths::driverDir() : options.driverDir;
@@ -118,6 +119,11 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
 
     ShellServices services;
     services.publish(&connection);
+    // A private database belongs to one workstation: its attachments live beside it.
+    const QString privateFolder = location.privateFolder();
+    if (!privateFolder.isEmpty())
+        FileStore::setDefaultPaths(privateFolder + QStringLiteral("/files"), privateFolder + QStringLiteral("/help"));
+    const QString databaseDescription = location.description();
 
     if (options.noGui) {
         std::printf("Logged in as %s on %s\n", qPrintable(AppContext::loggedInName()),
@@ -187,7 +193,7 @@ int main(int argc, char *argv[])
         reportError(options, error);
         return 1;
     }
-    const int exitCode = runSession(options, location.description());
+    const int exitCode = runSession(options, location);
     // Only with the shell's own connection gone can the private server tell
     // whether another workplace still works with it.
     location.release();
