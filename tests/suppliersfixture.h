@@ -36,6 +36,7 @@ truncate jur.t_contractor, jur.t_cont_cont_type, jur.t_contractor_requis, jur.t_
          jur.t_contact_person, jur.t_contact, jur.t_contractor_comment, jur.t_contractor_audit,
          prod.tl_side_workshops, prod.t_reference_units, jur.t_criterion, jur.t_deal_request_doc
     restart identity cascade;
+truncate lrg.t_file_owner, lrg.t_file, lrg.t_file_bytea restart identity cascade;
 delete from jur.t_requisites where id > 100;
 delete from jur.t_contact_type where id > 5;
 update jur.t_rating_threshold set n_value = 0 where c_sys_name = 'BAD_SUPPLIER';

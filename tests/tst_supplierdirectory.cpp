@@ -313,6 +313,15 @@ void TestSupplierDirectory::deletion()
     if (!allowed)
         return;
 
+    // A file of the contractor and one of its audit.
+    QSqlQuery query(m_connection.database());
+    QVERIFY(query.exec(QStringLiteral(
+            "insert into lrg.t_file (c_file, n_crc, n_size) values ('akt.txt', 1, 1);"
+            "insert into lrg.t_file_owner (id_file, c_table, n_key)"
+            " select f.id, 't_contractor', %1 from lrg.t_file f where f.c_file = 'akt.txt'"
+            " union all select f.id, 't_contractor_audit', a.id from lrg.t_file f, jur.t_contractor_audit a"
+            "  where f.c_file = 'akt.txt' and a.id_contractor = %1").arg(id)));
+
     ModalAnswerer answerer;
     answerer.pressButton(confirm ? QMessageBox::Ok : QMessageBox::Cancel);
     view.actDel->trigger();
@@ -323,6 +332,11 @@ void TestSupplierDirectory::deletion()
     // Its details go with it.
     const qlonglong marks = count(exists.arg(QStringLiteral("jur.t_contractor_rating"), QStringLiteral("id_contractor")));
     QCOMPARE(marks == 0, confirm);
+    // So do the links of its files and of its audits' files; the file records stay.
+    QCOMPARE(count(QStringLiteral("select count(*) from lrg.t_file_owner o join lrg.t_file f on f.id = o.id_file"
+                                  " where f.c_file = 'akt.txt'")),
+             confirm ? 0LL : (id == 3 ? 2LL : 1LL));
+    QCOMPARE(count(QStringLiteral("select count(*) from lrg.t_file where c_file = 'akt.txt'")), 1LL);
     QCOMPARE(view.setCurrentRowByID(id) >= 0, !confirm);
 }
 

@@ -5,8 +5,10 @@
 // the contacts, audits and comments that wait for the editor's save.
 
 #include "suppliersfixture.h"
+#include "filetesting.h"
 
 #include "datatabletypes.h"
+#include "filewidget.h"
 #include "qbubbletip.h"
 
 #include "suppliers/contactdialog.h"
@@ -32,6 +34,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace SuppliersFixture;
@@ -113,6 +116,7 @@ private slots:
     void refusedMarkIsUndone();
 
     void auditsAndComments();
+    void filesSavedWithTheContractor();
 
 private:
     // The editor over a fresh data set of the variant, showing contractor id.
@@ -786,6 +790,59 @@ void TestSupplierEditor::auditsAndComments()
     QCOMPARE(value(QStringLiteral("select c_comment || '/' || n_row_version from jur.t_contractor_comment where id_contractor = 1"))
                      .toString(),
              QStringLiteral("Первый комментарий\nДополнение./2"));
+}
+
+void TestSupplierEditor::filesSavedWithTheContractor()
+{
+    QTemporaryDir storage;
+    QTemporaryDir disk;
+    FileTesting::useStorage(&m_connection, storage.path());
+    const QString contract = disk.filePath(QStringLiteral("dogovor.txt"));
+    const QString report = disk.filePath(QStringLiteral("otchet-audita.txt"));
+    QVERIFY(FileTesting::writeFile(contract, "Договор поставки № 7"));
+    QVERIFY(FileTesting::writeFile(report, "Замечаний нет"));
+    const QString links = QStringLiteral("select count(*) from lrg.t_file_owner where c_table = '%1'");
+
+    SupplierDirectoryEditor *editor = openEditor(3);
+    ModalAnswerer answerer;
+    FileTesting::chooseFile(&answerer, contract);
+    FileTesting::enterText(&answerer, QStringLiteral("Договор"));
+    editor->fileWidget()->addFile();
+    QTRY_COMPARE(answerer.pending(), 0);
+
+    // A new audit with a report; its files hold the panel until the save.
+    answer<ContractorAuditDialog>(&answerer, [](ContractorAuditDialog *dialog) { dialog->pushButtonAccept->click(); });
+    editor->auditTab()->addAudit();
+    FileWidget *auditFiles = editor->auditTab()->fileWidget();
+    QCOMPARE(auditFiles->getKey(), -1LL);
+    FileTesting::chooseFile(&answerer, report);
+    FileTesting::enterText(&answerer, QStringLiteral("Отчёт"));
+    auditFiles->addFile();
+    QTRY_COMPARE(answerer.pending(), 0);
+    QDataTable *audits = editor->dataSet()->getTable(QStringLiteral("t_contractor_audit"));
+    const int older = audits->locate(QStringLiteral("id"), count(QStringLiteral(
+            "select id from jur.t_contractor_audit where id_contractor = 3")));
+    answerer.pressButton(QMessageBox::Ok);
+    editor->tvAudit->setCurrentIndex(audits->getModel()->index(older, 0));
+    QCOMPARE(answerer.titles.value(0), QStringLiteral("Внимание!"));
+    QCOMPARE(editor->tvAudit->currentIndex().row(), audits->lastRow());
+    QCOMPARE(auditFiles->getKey(), -1LL);
+    QCOMPARE(count(links.arg(QStringLiteral("t_contractor"))) + count(links.arg(QStringLiteral("t_contractor_audit"))), 0LL);
+
+    QVERIFY(editor->commit());
+    QCOMPARE(answerer.unexpected, 0);
+    const qlonglong audit = count(QStringLiteral("select id from jur.t_contractor_audit where id_contractor = 3"
+                                                 " and d_date = current_date"));
+    QCOMPARE(value(QStringLiteral("select string_agg(f.c_comment || '@' || o.c_table || ':' || o.n_key, ';' order by o.c_table)"
+                                  " from lrg.t_file_owner o join lrg.t_file f on f.id = o.id_file")).toString(),
+             QStringLiteral("Договор@t_contractor:3;Отчёт@t_contractor_audit:%1").arg(audit));
+    QCOMPARE(FileTesting::fileCount(storage.path()), 2);
+
+    // Opened again, both panels show their file.
+    SupplierDirectoryEditor *again = openEditor(3);
+    QCOMPARE(again->fileWidget()->getTable()->rowCount(), 1);
+    QCOMPARE(again->auditTab()->fileWidget()->getKey(), audit);
+    QCOMPARE(again->auditTab()->fileWidget()->getTable()->rowCount(), 1);
 }
 
 QTEST_MAIN(TestSupplierEditor)

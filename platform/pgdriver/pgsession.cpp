@@ -1,10 +1,11 @@
 #include "pgsession.h"
 
+#include "driverlogging.h"
 #include "pgliteral.h"
+#include "shellcontext.h"
 #include "sqllexer.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QPlainTextEdit>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,22 +14,17 @@
 
 namespace {
 
-QString appText(const char *name)
-{
-    return QCoreApplication::instance() ? qApp->property(name).toString() : QString();
-}
-
 // Where the database is: the shell's settings when it gave them, libpq's own
 // defaults (PGHOST, PGPORT, PGDATABASE, PGUSER, PGSERVICE, ~/.pgpass) otherwise.
 void applyConnectionSettings(QSqlDatabase &db)
 {
-    db.setHostName(appText("DbHost"));
-    const QString port = appText("DbPort");
+    db.setHostName(ShellContext::databaseHost());
+    const QString port = ShellContext::databasePort();
     db.setPort(port.isEmpty() ? -1 : port.toInt());
-    db.setDatabaseName(appText("DbName"));
-    db.setUserName(appText("DbUser"));
-    db.setPassword(appText("DbPassword"));
-    db.setConnectOptions(appText("DbOptions"));
+    db.setDatabaseName(ShellContext::databaseName());
+    db.setUserName(ShellContext::databaseUser());
+    db.setPassword(ShellContext::databasePassword());
+    db.setConnectOptions(ShellContext::connectOptions());
 }
 
 bool isCredentialFailure(const QSqlError &error)
@@ -191,14 +187,13 @@ QString PgSession::upgrade(QSqlDatabase db)
     if (!db.commit())
         return db.lastError().text().trimmed();
     if (stamp.version != latest)
-        qInfo().noquote() << QStringLiteral("Database upgraded from schema version %1 to %2.").arg(stamp.version).arg(latest);
+        qCInfo(lcPgDriver).noquote() << QStringLiteral("Database upgraded from schema version %1 to %2.").arg(stamp.version).arg(latest);
     return QString();
 }
 
 QString PgSession::creationScript() const
 {
-    const bool demo = QCoreApplication::instance() && qApp->property("bDemoData").toBool();
-    return m_catalog.creationScript(demo);
+    return m_catalog.creationScript(ShellContext::demoData());
 }
 
 void PgSession::applyUser(QSqlDatabase db)
@@ -216,7 +211,7 @@ bool PgSession::login(const QString &user, const QString &password)
                            "and c_pass_hash = crypt(:password, c_pass_hash)"),
             {{QStringLiteral("login"), user}, {QStringLiteral("password"), password}});
     if (!query.exec(statement)) {
-        qWarning().noquote() << QStringLiteral("Login query failed: ") + query.lastError().text().trimmed();
+        qCWarning(lcPgDriver).noquote() << QStringLiteral("Login query failed: ") + query.lastError().text().trimmed();
         return false;
     }
     if (!query.next())
@@ -290,7 +285,7 @@ bool PgSession::runStatements(QSqlDatabase db, const QStringList &statements, QP
             *error = query.lastError().text().trimmed();
             if (log)
                 log->appendPlainText(*error);
-            qWarning().noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + *error;
+            qCWarning(lcPgDriver).noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + *error;
             return false;
         }
         if (results)
@@ -323,7 +318,7 @@ bool PgSession::batchExec(const QString &script, QPlainTextEdit *log, QList<QSql
     }
     const bool finished = nested ? control.exec(QStringLiteral("release savepoint batch_exec")) : db.commit();
     if (!finished) {
-        qWarning().noquote() << (nested ? control.lastError().text() : db.lastError().text());
+        qCWarning(lcPgDriver).noquote() << (nested ? control.lastError().text() : db.lastError().text());
         return false;
     }
     m_scripts.clear();
@@ -336,7 +331,7 @@ QVariant PgSession::resultExec(const QString &script)
 {
     QSqlQuery query(database());
     if (!query.exec(script)) {
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + query.lastError().text().trimmed();
+        qCWarning(lcPgDriver).noquote() << QStringLiteral("Error executing query: ") + query.lastError().text().trimmed();
         return QVariant();
     }
     return query.first() ? query.value(0) : QVariant();

@@ -22,6 +22,7 @@ struct ShellOptions
     QString window;            // a window of the catalog to open after logging in
     QString windowArgument;    // the text after "NAME:"
     bool listWindows = false;
+    bool verbose = false;      // every workplace logging category's debug output
     QString dataDir;       // folder of the private server
     QString dbHost;
     QString dbPort;

@@ -2,10 +2,10 @@
 
 #include "qdatatable.h"
 #include "qsqlconnection.h"
+#include "workplacelogging.h"
 
 #include <QComboBox>
 #include <QDateTime>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -35,7 +35,7 @@ QDataTable *QDataSet::getTable(QString name) const
         if (table->objectName() == name)
             return table;
     }
-    qDebug().noquote() << QStringLiteral("table not found [") + name + QLatin1Char(']');
+    qCDebug(lcTable).noquote() << QStringLiteral("table not found [") + name + QLatin1Char(']');
     return nullptr;
 }
 
@@ -125,7 +125,7 @@ bool QDataSet::commit(QSqlConnection *connection)
     if (db.isOpen()) {
         transactional = db.transaction();
         if (!transactional)
-            qWarning().noquote() << QStringLiteral("QDataSet::commit: no transaction could be started");
+            qCWarning(lcTable).noquote() << QStringLiteral("QDataSet::commit: no transaction could be started");
     }
 
     // The database forgets a failed transaction; the tables must forget it too,

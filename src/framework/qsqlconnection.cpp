@@ -1,9 +1,8 @@
 #include "qsqlconnection.h"
 
-#include "objvar.h"
+#include "appcontext.h"
+#include "workplacelogging.h"
 
-#include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
@@ -22,17 +21,10 @@ Fn resolveEntry(QLibrary *lib, const char *name)
     return reinterpret_cast<Fn>(lib->resolve(name));
 }
 
-bool appFlag(const char *name)
-{
-    return QCoreApplication::instance() && qApp->property(name).toBool();
-}
-
 // Appends an executed text to the SQL trace file named by the application.
 void traceStatement(const QString &text)
 {
-    if (!QCoreApplication::instance())
-        return;
-    const QString path = qApp->property("SQLTraceFile").toString();
+    const QString path = AppContext::sqlTraceFile();
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -97,7 +89,7 @@ void QSqlConnection::init(QLibrary *lib)
     if (!lib)
         return;
     if (!lib->isLoaded() && !lib->load())
-        qWarning().noquote() << lib->errorString();
+        qCWarning(lcDriver).noquote() << lib->errorString();
     m_database.close();
     m_loginError = false;
     m_connected = false;
@@ -129,7 +121,7 @@ void QSqlConnection::clear()
 bool QSqlConnection::Connect(QString name, bool noGui)
 {
     if (!m_connect) {
-        qWarning("The driver library has no \"Connect\" entry point.");
+        qCWarning(lcDriver, "The driver library has no \"Connect\" entry point.");
         return false;
     }
     const QString status = m_connect(name, noGui).toString();
@@ -194,7 +186,7 @@ bool QSqlConnection::reportStartupFailure(int number, bool noGui)
 {
     const QString numberPiece = QStringLiteral("#%1. ").arg(number);
     if (noGui) {
-        qDebug().noquote() << QStringLiteral("Internal error %1System can not startup.").arg(numberPiece);
+        qCDebug(lcSql).noquote() << QStringLiteral("Internal error %1System can not startup.").arg(numberPiece);
     } else {
         QMessageBox::critical(nullptr, QStringLiteral("ERROR"),
                               tr("Internal error ") + numberPiece + tr("System can not startup,"));
@@ -223,14 +215,13 @@ bool QSqlConnection::login(QString user, QString password)
                                     QStringLiteral("login"), user);
     // Without a driver that binds, the name cannot be written safely: treat it as a failed query.
     const bool executed = m_bindQueryParam && query.exec(text);
-    if (executed) {
-        qApp->setProperty("LogedIn", query.first() ? query.value(0).toString() : QString());
-    } else {
-        qApp->setProperty("LogedIn", user.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString() : user);
-    }
+    QString name;
+    if (executed)
+        name = query.first() ? query.value(0).toString() : QString();
+    else
+        name = user.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString() : user;
     query.finish();
-    qApp->setProperty("LogedUser", user);
-    qApp->setProperty("LogedPass", password);
+    AppContext::setLogin(name, user, password);
     return true;
 }
 
@@ -276,10 +267,10 @@ QSqlRecord QSqlConnection::convert(QSqlRecord source, infoList &columns)
 
 bool QSqlConnection::GetList(QPanelList &list)
 {
-    qDebug() << "bool QSqlConnection::GetList(QPanelList&)" << reinterpret_cast<void *>(m_getPanels);
+    qCDebug(lcSql) << "bool QSqlConnection::GetList(QPanelList&)" << reinterpret_cast<void *>(m_getPanels);
     if (!m_getPanels)
         return false;
-    qDebug() << "Loading plugin list";
+    qCDebug(lcSql) << "Loading plugin list";
     return m_getPanels(list);
 }
 
@@ -368,7 +359,7 @@ void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordF
 {
     traceStatement(text);
     if (printQuery)
-        qDebug().noquote() << text;
+        qCDebug(lcSql).noquote() << text;
     if (query->exec(text)) {
         query->first();
         return;
@@ -377,10 +368,10 @@ void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordF
     if (error.isEmpty())
         return;
     if (recordForm)
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + text + QLatin1Char('\n') + error;
+        qCWarning(lcSql).noquote() << QStringLiteral("Error executing query: ") + text + QLatin1Char('\n') + error;
     else
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + error;
-    if (appFlag("bDebugDB") && !appFlag("bNoGUI"))
+        qCWarning(lcSql).noquote() << QStringLiteral("Error executing query: ") + error;
+    if (AppContext::debugDb() && !AppContext::noGui())
         QMessageBox::critical(nullptr, QStringLiteral("Database error"), error, QMessageBox::Ok);
 }
 
@@ -397,7 +388,7 @@ QList<drvInfo> scanForDrivers(QString folder)
     QList<drvInfo> drivers;
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists()) {
-        qWarning().noquote() << QStringLiteral("Folder ") + folder + QStringLiteral(" not found.");
+        qCWarning(lcDriver).noquote() << QStringLiteral("Folder ") + folder + QStringLiteral(" not found.");
         return drivers;
     }
     const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Unsorted);
@@ -406,7 +397,7 @@ QList<drvInfo> scanForDrivers(QString folder)
             continue;
         QLibrary library(entry.absoluteFilePath());
         if (!library.load()) {
-            qWarning().noquote() << library.errorString();
+            qCWarning(lcDriver).noquote() << library.errorString();
             continue;
         }
         if (const auto fullName = resolveEntry<DriverApi::FullNameFn>(&library, "fullName")) {
@@ -421,9 +412,7 @@ QList<drvInfo> scanForDrivers(QString folder)
 
 QSqlConnection *currentConnection()
 {
-    if (!QCoreApplication::instance())
-        return nullptr;
-    return static_cast<QSqlConnection *>(varToObj(qApp->property("Connection")));
+    return AppContext::connection();
 }
 
 void runScript(QString scriptName, QSqlQuery *query, QList<QVariant> params)

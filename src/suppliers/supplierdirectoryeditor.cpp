@@ -1,6 +1,7 @@
 #include "supplierdirectoryeditor.h"
 
 #include "appcontext.h"
+#include "filewidget.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "tabauditeditor.h"
@@ -43,6 +44,11 @@ SupplierDirectoryEditor::SupplierDirectoryEditor(QDataSet *dataSet, QWidget *par
     m_contactTab = new TabContactInfoEditor(this);
     m_commentTab = new TabCommentEditor(this);
     m_auditTab = new TabAuditEditor(this);
+
+    m_fileWidget = new FileWidget(m_dataSet, QStringLiteral("t_contractor"), tabFile);
+    m_fileWidget->setTable(QStringLiteral("t_file_owner_contractor"));
+    fileLayout->addWidget(m_fileWidget);
+    connect(m_fileWidget, &FileWidget::dataChanged, this, &SupplierDirectoryEditor::dataChanged);
 }
 
 SupplierDirectoryEditor::~SupplierDirectoryEditor() = default;
@@ -56,6 +62,7 @@ void SupplierDirectoryEditor::setData(QSqlRecord record)
     m_itemTab->refresh();
     m_requisiteTab->refresh();
     m_ratingTab->refresh();
+    m_fileWidget->setData(m_id);
     m_contactTab->refresh();
     m_commentTab->refresh();
     m_auditTab->refresh();
@@ -74,6 +81,7 @@ bool SupplierDirectoryEditor::commit()
     const QPersistentModelIndex stored = row >= 0 ? QPersistentModelIndex(contractors->getModel()->index(row, 0))
                                                   : QPersistentModelIndex();
 
+    m_fileWidget->saveFiles();
     m_auditTab->saveFiles();
     if (!m_dataSet->commit(AppContext::connection())) {
         qCWarning(lcSuppliers) << "contractor" << m_id << "not saved";
@@ -82,6 +90,7 @@ bool SupplierDirectoryEditor::commit()
                                             "Все изменения остались в редакторе."));
         return false;
     }
+    m_fileWidget->deleteFiles();
     m_auditTab->deleteFiles();
 
     // Show what the database now holds, new keys included.
@@ -95,6 +104,8 @@ void SupplierDirectoryEditor::setReadOnly(bool readOnly)
 {
     m_readOnly = readOnly;
     m_contractorTab->updateEditable();
+    m_fileWidget->setReadOnly(readOnly);
+    m_auditTab->setReadOnly(readOnly);
     m_itemTab->updateButtons();
     m_requisiteTab->updateButtons();
     m_ratingTab->updateButtons();

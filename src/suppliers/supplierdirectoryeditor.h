@@ -7,6 +7,7 @@
 #include <QSqlRecord>
 #include <QWidget>
 
+class FileWidget;
 class QDataSet;
 class TabAuditEditor;
 class TabCommentEditor;
@@ -42,7 +43,7 @@ public:
     TabContactInfoEditor *contactTab() const { return m_contactTab; }
     TabCommentEditor *commentTab() const { return m_commentTab; }
     TabAuditEditor *auditTab() const { return m_auditTab; }
-    QWidget *fileWidget() const { return m_fileWidget; }
+    FileWidget *fileWidget() const { return m_fileWidget; }
 
     // Shows the contractor without offering any change, marks included.
     void setReadOnly(bool readOnly);
@@ -69,7 +70,7 @@ private:
     QSqlRecord m_record;
     qint64 m_id = -1;
     bool m_readOnly = false;
-    QWidget *m_fileWidget = nullptr;
+    FileWidget *m_fileWidget = nullptr;
     TabContractorEditor *m_contractorTab;
     TabItemEditor *m_itemTab;
     TabRequisiteEditor *m_requisiteTab;
