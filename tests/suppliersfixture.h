@@ -78,7 +78,7 @@ inline bool prepare(const QString &database, QLibrary *driver, QSqlConnection *c
     if (!TestServer::connectAndLogin(driver, connection, true, error))
         return false;
     AppContext::setConnection(connection);
-    qApp->setProperty("bBigDaddy", true);
+    AppContext::setBigDaddy(true);
     return true;
 }
 

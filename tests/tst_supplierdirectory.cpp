@@ -78,7 +78,7 @@ void TestSupplierDirectory::init()
 {
     QString error;
     QVERIFY2(reset(&m_connection, &error), qPrintable(error));
-    qApp->setProperty("bBigDaddy", true);
+    AppContext::setBigDaddy(true);
     m_owner = new QObject;
 }
 
@@ -281,7 +281,7 @@ void TestSupplierDirectory::thresholds()
     QCOMPARE(badOne ? RatingThresholds::bad() : RatingThresholds::excellent(), now);
 
     // Only the chief may move them.
-    qApp->setProperty("bBigDaddy", false);
+    AppContext::setBigDaddy(false);
     view.updateButtons();
     QVERIFY(!view.actBadRating->isEnabled());
     QVERIFY(!view.actGoodRating->isEnabled());
