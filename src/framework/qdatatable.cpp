@@ -498,7 +498,8 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     m_lastError = QSqlError();
     m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
     if (!query.isSelect()) {
-        m_lastError = query.lastError().isValid() ? query.lastError() : m_connection->lastError();
+        // The connection's error says whether the connection broke; the query's only what failed.
+        m_lastError = m_connection->lastError().isValid() ? m_connection->lastError() : query.lastError();
         return false;
     }
 
@@ -991,8 +992,7 @@ void QDataTable::disconnectItemChanged()
 bool QDataTable::runRowScript(const QString &script, int row, QSqlQuery *query)
 {
     if (!m_connection) {
-        m_lastError = QSqlError(QStringLiteral("No connection"),
-                                QStringLiteral("У таблицы %1 нет соединения с базой данных.").arg(objectName()),
+        m_lastError = QSqlError(QString(), QStringLiteral("У таблицы %1 нет соединения с базой данных.").arg(objectName()),
                                 QSqlError::ConnectionError);
         return false;
     }
@@ -1000,13 +1000,12 @@ bool QDataTable::runRowScript(const QString &script, int row, QSqlQuery *query)
     // An inactive query without an error means nothing ran: that is no success either.
     if (query->isActive() && query->lastError().type() == QSqlError::NoError)
         return true;
-    if (query->lastError().isValid())
-        m_lastError = query->lastError();
-    else if (m_connection->lastError().isValid())
+    if (m_connection->lastError().isValid())
         m_lastError = m_connection->lastError();
+    else if (query->lastError().isValid())
+        m_lastError = query->lastError();
     else
-        m_lastError = QSqlError(QStringLiteral("Not connected"),
-                                QStringLiteral("Нет соединения с базой данных."), QSqlError::ConnectionError);
+        m_lastError = QSqlError(QString(), QStringLiteral("Нет соединения с базой данных."), QSqlError::ConnectionError);
     return false;
 }
 
@@ -1112,9 +1111,16 @@ bool QDataTable::commit(bool backGround)
     m_lastError = QSqlError();
     m_lastConflict = RowConflict();
     disconnectItemChanged();
+    // Scripts read on a broken connection are empty, and an empty script lets
+    // its rows wait while the commit reports success: write only on a
+    // connection that is there.
+    if (m_connection && hasPendingRows() && !m_connection->ensureConnected()) {
+        m_lastError = m_connection->lastError().isValid()
+                ? m_connection->lastError()
+                : QSqlError(QString(), QStringLiteral("Нет соединения с базой данных."), QSqlError::ConnectionError);
+        return false;
+    }
     refetchScripts();
-    // Scripts read on a connection that broke inside the caller's transaction
-    // are empty; an empty script would let the rows wait and report success.
     if (m_connection && m_connection->connectionLost() && hasPendingRows()) {
         m_lastError = m_connection->lastError();
         return false;

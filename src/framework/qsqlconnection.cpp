@@ -410,10 +410,9 @@ void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordF
         return;
     }
     QSqlError error = query->lastError();
-    const bool lost = handleIsDead();
-    // The toolkit refuses a query on a closed handle without saying so.
-    if (lost && error.text().trimmed().isEmpty())
-        error = lostConnectionError();
+    const bool lost = handleIsDead() || endsSession(error);
+    if (lost)
+        error = asConnectionError(error);
     if (!error.text().trimmed().isEmpty())
         reportFailure(recordForm ? text : QString(), error);
     if (lost)
@@ -438,11 +437,28 @@ bool QSqlConnection::handleIsDead() const
     return m_connected && !m_connectionName.isEmpty() && m_database.isValid() && !m_database.isOpen();
 }
 
+bool QSqlConnection::endsSession(const QSqlError &error)
+{
+    // The server ended the session (shutdown, a terminated backend, a crash)
+    // or the connection itself failed; the client library may notice only
+    // on its next read, so the error's code decides.
+    const QString code = error.nativeErrorCode();
+    return code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01")
+            || code == QLatin1String("57P02") || code == QLatin1String("57P03");
+}
+
 QSqlError QSqlConnection::lostConnectionError() const
 {
-    return QSqlError(QStringLiteral("Connection lost"),
-                     QStringLiteral("Соединение с сервером базы данных потеряно."),
+    return QSqlError(QString(), QStringLiteral("Соединение с сервером базы данных потеряно."),
                      QSqlError::ConnectionError);
+}
+
+QSqlError QSqlConnection::asConnectionError(const QSqlError &error) const
+{
+    // The toolkit refuses a query on a closed handle without saying why.
+    if (error.text().trimmed().isEmpty())
+        return lostConnectionError();
+    return QSqlError(error.driverText(), error.databaseText(), QSqlError::ConnectionError, error.nativeErrorCode());
 }
 
 void QSqlConnection::noticeLostConnection()
@@ -457,6 +473,11 @@ void QSqlConnection::noticeLostConnection()
     reconnect();
 }
 
+bool QSqlConnection::ensureConnected()
+{
+    return readyToRun();
+}
+
 bool QSqlConnection::readyToRun(QSqlQuery *query)
 {
     if (!m_lost && !handleIsDead())
@@ -464,7 +485,7 @@ bool QSqlConnection::readyToRun(QSqlQuery *query)
     if (m_inTransaction) {
         // Whatever ran before belonged to a transaction the server has dropped;
         // running this on a new connection would write it on its own.
-        reportFailure(QString(), QSqlError(QStringLiteral("Connection lost"),
+        reportFailure(QString(), QSqlError(QString(),
                                            QStringLiteral("Соединение с сервером базы данных потеряно во время "
                                                           "транзакции; транзакция отменена."),
                                            QSqlError::ConnectionError));
@@ -503,10 +524,9 @@ bool QSqlConnection::reconnect()
     m_connected = status == QLatin1String("Ok");
     m_lost = !m_connected;
     if (!m_connected) {
-        m_lastError = QSqlError(QStringLiteral("Connection lost"),
-                                QStringLiteral("Нет соединения с сервером базы данных: %1").arg(status),
+        m_lastError = QSqlError(QString(), QStringLiteral("Нет соединения с сервером базы данных: %1").arg(status),
                                 QSqlError::ConnectionError);
-        qCWarning(lcSql).noquote() << QStringLiteral("Reconnecting to the database failed: ") + status;
+        qCWarning(lcSql) << "Reconnecting to the database failed.";
         return false;
     }
     qCInfo(lcSql) << "Reconnected to the database.";
@@ -523,9 +543,9 @@ bool QSqlConnection::beginTransaction()
         return true;
     }
     QSqlError error = m_database.lastError();
-    const bool lost = handleIsDead();
+    const bool lost = handleIsDead() || endsSession(error);
     if (lost)
-        error = lostConnectionError();
+        error = asConnectionError(error);
     // A driver without transactions refuses without an error: nothing to report.
     if (error.isValid() && !error.text().trimmed().isEmpty())
         reportFailure(QStringLiteral("BEGIN"), error);
@@ -538,8 +558,7 @@ bool QSqlConnection::commitTransaction()
 {
     m_lastError = QSqlError();
     if (!m_inTransaction) {
-        reportFailure(QStringLiteral("COMMIT"), QSqlError(QStringLiteral("No transaction"),
-                                                          QStringLiteral("Нет открытой транзакции."),
+        reportFailure(QStringLiteral("COMMIT"), QSqlError(QString(), QStringLiteral("Нет открытой транзакции."),
                                                           QSqlError::TransactionError));
         return false;
     }
@@ -549,11 +568,12 @@ bool QSqlConnection::commitTransaction()
     if (committed)
         return true;
     QSqlError error = m_database.lastError();
-    const bool lost = lostBefore || handleIsDead();
-    if (lost || !error.isValid() || error.text().trimmed().isEmpty())
-        error = lost ? lostConnectionError()
-                     : QSqlError(QStringLiteral("Commit failed"), QStringLiteral("Транзакция не завершена."),
-                                 QSqlError::TransactionError);
+    const bool lost = lostBefore || handleIsDead() || endsSession(error);
+    if (lost)
+        error = lostBefore ? lostConnectionError() : asConnectionError(error);
+    else if (!error.isValid() || error.text().trimmed().isEmpty())
+        error = QSqlError(QString(), QStringLiteral("Транзакция не завершена."),
+                          QSqlError::TransactionError);
     reportFailure(QStringLiteral("COMMIT"), error);
     if (lost)
         noticeLostConnection();

@@ -79,6 +79,10 @@ public:
     // The server connection broke and has not been re-made yet: a reconnection
     // failed, or it broke inside a transaction that is still to be ended.
     bool connectionLost() const { return m_lost; }
+    // Before writing: re-makes a connection known to be lost, outside a
+    // transaction. False, with the failure reported once, when statements
+    // cannot be sent now (also when the connection was never made).
+    bool ensureConnected();
     // Re-makes the connection through the driver with the remembered library
     // and connection name, as remakeConnection does but without asking anybody
     // anything; the driver keeps the logged-in user.
@@ -99,6 +103,8 @@ private:
     void noticeLostConnection();
     bool handleIsDead() const;
     QSqlError lostConnectionError() const;
+    QSqlError asConnectionError(const QSqlError &error) const;
+    static bool endsSession(const QSqlError &error);
 
     bool m_loginError = false;
     QLibrary *m_library = nullptr;

@@ -45,7 +45,7 @@ QString RowConflict::message() const
 
 QSqlError RowConflict::error() const
 {
-    return QSqlError(QStringLiteral("Row conflict"), message(), QSqlError::TransactionError, errorCode());
+    return QSqlError(QString(), message(), QSqlError::TransactionError, errorCode());
 }
 
 QString RowConflict::errorCode()
