@@ -243,6 +243,27 @@ bool QSqlConnection::login(QString user, QString password)
     return true;
 }
 
+bool QSqlConnection::changePassword(const QString &user, const QString &currentPassword, const QString &newPassword,
+                                    QString *error)
+{
+    const auto change = m_library ? resolveEntry<DriverApi::ChangePasswordFn>(m_library, "changePassword") : nullptr;
+    QString message;
+    if (!change)
+        message = QStringLiteral("Драйвер базы данных не умеет менять пароли.");
+    else if (!readyToRun())
+        message = m_lastError.text().trimmed();
+    else
+        message = change(user, currentPassword, newPassword);
+    if (error)
+        *error = message;
+    if (!message.isEmpty())
+        return false;
+    // Whoever reads the logged-in user's password reads the new one.
+    if (QCoreApplication::instance() && user == qApp->property("LogedUser").toString())
+        qApp->setProperty("LogedPass", newPassword);
+    return true;
+}
+
 QString QSqlConnection::getScript(QString scriptName)
 {
     if (!m_getScript || (m_lost && !readyToRun()))

@@ -30,6 +30,13 @@ public:
     bool Connect(QString name, bool noGui);
     bool remakeConnection(QLibrary *lib, QString name);
     bool login(QString user, QString password);
+    // Sets the password of `user` through the driver's "changePassword", when
+    // the driver has one: the logged-in user's own, or anybody's for an
+    // administrator; `currentPassword` is the logged-in user's. The driver
+    // makes the hash itself, so no statement carries a password. False with a
+    // message for the user in *error.
+    bool changePassword(const QString &user, const QString &currentPassword, const QString &newPassword,
+                        QString *error);
 
     Q_INVOKABLE QString getScript(QString scriptName);
     bool canDo(QString action);

@@ -52,6 +52,11 @@ QString socketDir()
     return server()->socketDir();
 }
 
+QString serverLogFile()
+{
+    return server()->root() + QStringLiteral("/server.log");
+}
+
 bool prepareDatabase(const QString &name, QString *error)
 {
     if (!server()->start(error))
