@@ -22,7 +22,7 @@ PrivateServer *server()
     if (!instance) {
         QString root = qEnvironmentVariable("WORKPLACE_TEST_SERVER");
         if (root.isEmpty())
-            root = QDir::tempPath() + QStringLiteral("/workplace-test-%1").arg(::getuid());
+            root = QStringLiteral("/tmp/workplace-%1/test").arg(::geteuid());
         instance = new PrivateServer(root);
         instance->setVolatile(true);
     }
