@@ -254,7 +254,7 @@ QString PgSession::changePassword(const QString &login, const QString &currentPa
     // Whoever changes a password proves first that they are who is logged in.
     if (!PasswordHash::verify(currentPassword, ownHash))
         return QStringLiteral("Текущий пароль указан неверно.");
-    if (login != ownLogin && !m_admin)
+    if (login != ownLogin && !canDo(QStringLiteral("ResetPasswords")))
         return QStringLiteral("Пароль другого пользователя может сменить только администратор.");
     if (newPassword.size() < minimumPasswordLength)
         return QStringLiteral("Новый пароль должен быть не короче %1 символов.").arg(minimumPasswordLength);

@@ -37,5 +37,6 @@ public:
 
 // One per subsystem, each in its own source file.
 void addShellWindows(WindowCatalog::Entries *entries);
+void addSecurityWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H
