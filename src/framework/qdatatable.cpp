@@ -1120,9 +1120,23 @@ bool QDataTable::commit(bool backGround)
                 : QSqlError(QString(), QStringLiteral("Нет соединения с базой данных."), QSqlError::ConnectionError);
         return false;
     }
+    const QStringList held = {m_deleteText, m_insertText, m_updateText};
     refetchScripts();
     if (m_connection && m_connection->connectionLost() && hasPendingRows()) {
         m_lastError = m_connection->lastError();
+        return false;
+    }
+    // A script that was there a moment ago and now reads empty could not be
+    // read; taken as "no script", its rows would wait while the commit succeeds.
+    const QStringList fetched = {m_deleteText, m_insertText, m_updateText};
+    const QList<const RowQueue *> queues = {&m_deletedRows, &m_newRows, &m_changedRows};
+    for (int i = 0; i < queues.size(); ++i) {
+        if (queues.at(i)->isEmpty() || !fetched.at(i).isEmpty() || held.at(i).isEmpty())
+            continue;
+        m_lastError = QSqlError(QString(), QStringLiteral("Скрипт таблицы %1 не удалось прочитать из базы данных.")
+                                                   .arg(objectName()),
+                                QSqlError::ConnectionError);
+        m_connection->reportFailure(QString(), m_lastError);
         return false;
     }
     // A failure leaves the rows as they are and the change signal disconnected
