@@ -352,7 +352,7 @@ int main(int argc, char **argv)
     QRandomGenerator random(20240601);
     for (int i = 1; i <= trials; ++i) {
         double ms = 0;
-        trial(&connection, &killer, random.bounded(int(commitMs * 1200)), i, &counts, &ms);
+        trial(&connection, &killer, random.bounded(qMax(1, int(commitMs * 1000))), i, &counts, &ms);
     }
     killer.quitLoop();
 
