@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "appcontext.h"
+#include "passworddialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +23,9 @@ MainWindow::MainWindow(const QString &databaseDescription, QWidget *parent)
 
     m_toolBar->setObjectName(QStringLiteral("tbModules"));
     m_toolBar->setMovable(false);
+    QAction *password = m_toolBar->addAction(QStringLiteral("Сменить пароль"));
+    password->setObjectName(QStringLiteral("actChangePassword"));
+    connect(password, &QAction::triggered, this, &MainWindow::changePassword);
     QAction *quit = m_toolBar->addAction(QStringLiteral("Выход"));
     connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
 
@@ -44,4 +48,11 @@ MainWindow::MainWindow(const QString &databaseDescription, QWidget *parent)
     m_moduleArea->addTab(welcome, QStringLiteral("Начало"));
 
     statusBar()->showMessage(QStringLiteral("Пользователь: %1").arg(AppContext::loggedInName()));
+}
+
+void MainWindow::changePassword()
+{
+    PasswordDialog dialog(AppContext::connection(), PasswordDialog::OnRequest, this);
+    if (dialog.exec() == QDialog::Accepted)
+        statusBar()->showMessage(QStringLiteral("Пароль пользователя %1 изменён.").arg(dialog.changedUser()), 10000);
 }
