@@ -4,6 +4,7 @@
 #include "databaselocation.h"
 #include "logindialog.h"
 #include "mainwindow.h"
+#include "passworddialog.h"
 #include "shelllocale.h"
 #include "shelllogging.h"
 #include "shelloptions.h"
@@ -130,6 +131,12 @@ int runSession(const ShellOptions &options, const DatabaseLocation &location)
                     qPrintable(databaseDescription));
         return 0;
     }
+    // The default password is known to everybody: offer to change it to
+    // whoever logs in with it, unless nobody is there to answer.
+    if (options.screenshot.isEmpty() && PasswordDialog::usesDefaultPassword()) {
+        PasswordDialog offer(&connection, PasswordDialog::FirstLogin);
+        offer.exec();
+    }
 
     MainWindow window(databaseDescription);
     QWidget *shown = &window;
@@ -165,7 +172,9 @@ int main(int argc, char *argv[])
 
     ShellOptions options;
     QString error;
-    if (!options.parse(app.arguments(), &error)) {
+    const bool parsed = options.parse(app.arguments(), &error);
+    ShellOptions::forgetSecrets(argc, argv);
+    if (!parsed) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }

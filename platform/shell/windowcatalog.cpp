@@ -5,6 +5,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
     static const Entries all = [] {
         Entries list;
         addShellWindows(&list);
+        addSecurityWindows(&list);
         addFilesWindows(&list);
         addSuppliersWindows(&list);
         return list;

@@ -37,6 +37,7 @@ public:
 
 // One per subsystem, each in its own source file.
 void addShellWindows(WindowCatalog::Entries *entries);
+void addSecurityWindows(WindowCatalog::Entries *entries);
 void addFilesWindows(WindowCatalog::Entries *entries);
 void addSuppliersWindows(WindowCatalog::Entries *entries);
 
