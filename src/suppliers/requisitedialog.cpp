@@ -126,8 +126,9 @@ void RequisiteDialog::accept()
 {
     if (m_requisites->hasPendingRows() && !m_batch->commit(AppContext::connection())) {
         QMessageBox::warning(this, QStringLiteral("Ошибка"),
-                             QStringLiteral("База данных не приняла изменения справочника.\n"
-                                            "Они не сохранены и остались в списке."));
+                             QStringLiteral("База данных не приняла изменения справочника.\n%1\n"
+                                            "Они не сохранены и остались в списке.")
+                                     .arg(SupplierSupport::reason(m_batch->lastError())));
         return;
     }
     QDialog::accept();

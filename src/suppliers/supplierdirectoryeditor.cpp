@@ -4,6 +4,7 @@
 #include "filewidget.h"
 #include "qdataset.h"
 #include "qdatatable.h"
+#include "suppliersupport.h"
 #include "tabauditeditor.h"
 #include "tabcommenteditor.h"
 #include "tabcontactinfoeditor.h"
@@ -84,10 +85,11 @@ bool SupplierDirectoryEditor::commit()
     m_fileWidget->saveFiles();
     m_auditTab->saveFiles();
     if (!m_dataSet->commit(AppContext::connection())) {
-        qCWarning(lcSuppliers) << "contractor" << m_id << "not saved";
+        const QString why = SupplierSupport::reason(m_dataSet->lastError());
+        qCWarning(lcSuppliers) << "contractor" << m_id << "not saved:" << why;
         QMessageBox::warning(this, QStringLiteral("Ошибка"),
-                             QStringLiteral("Контрагент не сохранён: база данных не приняла изменения.\n"
-                                            "Все изменения остались в редакторе."));
+                             QStringLiteral("Контрагент не сохранён: база данных не приняла изменения.\n%1\n"
+                                            "Все изменения остались в редакторе.").arg(why));
         return false;
     }
     m_fileWidget->deleteFiles();
