@@ -26,11 +26,6 @@ void ReportPageLayout::invalidate()
     m_laidOutFor = nullptr;
 }
 
-int ReportPageLayout::pageCount() const
-{
-    return m_laidOutFor ? m_document->pageCount() : 0;
-}
-
 void ReportPageLayout::layOutFor(QPrinter *printer)
 {
     const QSizeF paintSize = printer->pageLayout().paintRectPixels(printer->resolution()).size();

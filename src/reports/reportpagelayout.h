@@ -24,7 +24,6 @@ public:
 
     // False when the printer could not be opened (an unwritable file, say).
     bool print(QPrinter *printer);
-    int pageCount() const;
 
 private:
     void layOutFor(QPrinter *printer);

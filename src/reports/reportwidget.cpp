@@ -62,6 +62,7 @@ reportWidget::reportWidget(QWidget *parent)
     pages->setHomePrinter(printer.get());
     pages->invalidate();
 
+    printer->setPageSize(QPageSize(QPageSize::A4));
     printer->setPageOrientation(QPageLayout::Landscape);
     printer->setPageMargins(QMarginsF(15, 15, 15, 10), QPageLayout::Millimeter);
 
