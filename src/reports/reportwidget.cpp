@@ -58,9 +58,7 @@ reportWidget::reportWidget(QWidget *parent)
 {
     document = new QTextDocument(this);
     document->setObjectName(QStringLiteral("report"));
-    pages = std::make_unique<ReportPageLayout>(document);
-    pages->setHomePrinter(printer.get());
-    pages->invalidate();
+    pages = std::make_unique<ReportPageLayout>(document, printer.get());
 
     printer->setPageSize(QPageSize(QPageSize::A4));
     printer->setPageOrientation(QPageLayout::Landscape);
@@ -245,9 +243,7 @@ void reportWidget::setHTMLContent(QByteArray html)
     const int end = html.indexOf('\0');
     if (end >= 0)
         html.truncate(end);
-    pages->invalidate();
-    document->clear();
-    document->setHtml(QString::fromUtf8(html));
+    pages->setContent(QString::fromUtf8(html));
     preview->updatePreview();
     handleFitControls();
 }
