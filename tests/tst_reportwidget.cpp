@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QSqlQuery>
@@ -51,7 +50,6 @@ private slots:
     void pdfExportFailures_data();
     void pdfExportFailures();
     void cancelledExportWritesNothing();
-    void printDialog();
 
 private:
     QAction *action(const char *name) const { return m_widget->findChild<QAction *>(QLatin1String(name)); }
@@ -460,22 +458,6 @@ void tst_ReportWidget::cancelledExportWritesNothing()
     action("exportPdf")->trigger();
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(!QFile::exists(target));
-}
-
-void tst_ReportWidget::printDialog()
-{
-    m_widget->setHTMLContent("<p>Печать</p>");
-    ModalAnswerer answerer;
-    QString title;
-    answerer.enqueue([&title](QWidget *dialog) {
-        title = dialog->windowTitle();
-        QVERIFY(qobject_cast<QPrintDialog *>(dialog));
-        qobject_cast<QDialog *>(dialog)->reject();
-    });
-    action("print")->trigger();
-    QCOMPARE(answerer.pending(), 0);
-    QCOMPARE(answerer.unexpected, 0);
-    QVERIFY(!title.isEmpty());
 }
 
 QTEST_MAIN(tst_ReportWidget)
