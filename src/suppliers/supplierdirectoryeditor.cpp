@@ -36,8 +36,11 @@ SupplierDirectoryEditor::SupplierDirectoryEditor(QDataSet *dataSet, QWidget *par
     tabWidget->setUsesScrollButtons(false);
     for (QTableView *view : {tvItem, tvRequisites, tvRating, tvPerson, tvContact, tvComment, tvAudit})
         view->horizontalHeader()->setStretchLastSection(true);
-    splitterContact->setStretchFactor(0, 3);
-    splitterContact->setStretchFactor(1, 2);
+    // Contact data (e-mail addresses, phones with extensions) need as much
+    // room as the persons' names and posts.
+    splitterContact->setStretchFactor(0, 1);
+    splitterContact->setStretchFactor(1, 1);
+    splitterContact->setSizes({500, 500});
     m_contractorTab = new TabContractorEditor(this);
     m_itemTab = new TabItemEditor(this);
     m_requisiteTab = new TabRequisiteEditor(this);
