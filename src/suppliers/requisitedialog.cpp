@@ -35,6 +35,11 @@ RequisiteDialog::RequisiteDialog(QWidget *parent)
     m_requisites->setView(tvContent);
     connect(m_requisites, &QDataTable::getDispInfo, this, &RequisiteDialog::onGetDispInfo);
     m_requisites->open();
+    // Kind names such as "Фактический адрес организации" are longer than the
+    // column is wide, and descriptions are sentences: fit the one, wrap the other.
+    tvContent->resizeColumnToContents(0);
+    tvContent->setWordWrap(true);
+    tvContent->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(tvContent->selectionModel(), &QItemSelectionModel::currentChanged, this, &RequisiteDialog::updateButtons);
     connect(buttonAccept, &QPushButton::clicked, this, &RequisiteDialog::accept);
     // The button says what it does; only Escape and closing the window ask first.
