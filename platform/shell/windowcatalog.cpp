@@ -7,6 +7,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addShellWindows(&list);
         addSecurityWindows(&list);
         addFilesWindows(&list);
+        addSuppliersWindows(&list);
         addReportWindows(&list);
         return list;
     }();
