@@ -10,6 +10,7 @@
 
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QTreeWidget>
 #include <QTimer>
 
 namespace {
@@ -64,7 +65,11 @@ QWidget *makeProductTree(QWidget *, const QString &argument, QString *error)
     auto *tree = new ItemProductTree;
     tree->setWindowTitle(QStringLiteral("Изделия и товары"));
     tree->setRestriction(chosen);
-    return showTree(tree, search);
+    showTree(tree, search);
+    // What the company makes is a short list: shown opened, as a person would look at it.
+    if (search.isEmpty() && chosen == ItemProductTree::Production && tree->treeWidget()->topLevelItemCount() > 0)
+        tree->expandBranch(tree->treeWidget()->topLevelItem(0), true);
+    return tree;
 }
 
 // NewItemDialog:family offers the units, as adding a family does.

@@ -27,8 +27,13 @@
 
 namespace {
 
-// Loading loops let the event loop run after every fifth row.
+// Loading loops offer the event loop a turn after every fifth row, and give
+// it one when it has waited this long: often enough that the window reacts at
+// once, seldom enough that a family of thousands is not spent repainting.
 constexpr int rowsPerYield = 5;
+constexpr int yieldIntervalMs = 15;
+// Rows a table lets go of between two turns of the event loop when it is emptied.
+constexpr int rowsPerRelease = 4000;
 // A search opens the families of its hits when there are at most this many;
 // beyond that it opens only the way to the first hit.
 constexpr int maxRevealedFamilies = 10;
@@ -137,7 +142,17 @@ bool ItemTreeBase::yieldToEventLoop()
     const quint64 generation = m_generation;
     QPointer<ItemTreeBase> self(this);
     QCoreApplication::processEvents();
-    return self && !self->m_destroying && self->m_generation == generation;
+    if (!self || self->m_destroying || self->m_generation != generation)
+        return false;
+    m_sinceYield.start();
+    return true;
+}
+
+bool ItemTreeBase::yieldWhenDue(int row)
+{
+    if (row % rowsPerYield != 0 || (m_sinceYield.isValid() && m_sinceYield.elapsed() < yieldIntervalMs))
+        return true;
+    return yieldToEventLoop();
 }
 
 QDataTable *ItemTreeBase::temporaryCopy(QDataTable *source, const QString &field, const QVariant &value)
@@ -198,8 +213,10 @@ void ItemTreeBase::buildTree()
 
     const quint64 generation = m_generation;
     QPointer<ItemTreeBase> self(this);
-    for (QDataTable *table : {types, families, items})
-        table->close();
+    for (QDataTable *table : {types, families, items}) {
+        if (!emptyTable(table))
+            return;
+    }
     for (QDataTable *table : {types, families, items}) {
         // Loading yields to the event loop as it goes: a large catalogue must not freeze the window.
         table->open(true);
@@ -228,6 +245,20 @@ void ItemTreeBase::buildTree()
     search();
     if (m_rebuildPending)
         QTimer::singleShot(0, this, &ItemTreeBase::buildTree);
+}
+
+// Closes a table, letting the event loop run while it lets go of its rows:
+// freeing 50,000 rows at one go kept the window from reacting for a tenth of a second.
+bool ItemTreeBase::emptyTable(QDataTable *table)
+{
+    QStandardItemModel *model = table->getModel();
+    while (model->rowCount() > rowsPerRelease) {
+        model->removeRows(model->rowCount() - rowsPerRelease, rowsPerRelease);
+        if (!yieldToEventLoop())
+            return false;
+    }
+    table->close();
+    return true;
 }
 
 bool ItemTreeBase::hasChildTypesOrFamilies(qint64 typeId)
@@ -267,9 +298,12 @@ bool ItemTreeBase::loadBranch(QTreeWidgetItem *node)
         m_loading.remove(node);
         node->setExpanded(true);
     } else {
+        const bool expanded = node->isExpanded();
+        node->setExpanded(false);
         if (!addItemTreeChild(node))
             return false;
         m_loading.remove(node);
+        node->setExpanded(expanded);
     }
     if (isSearchActive())
         setFilter(node);
@@ -287,7 +321,7 @@ bool ItemTreeBase::addTypeTreeChild(QTreeWidgetItem *node)
         if (hasChildTypesOrFamilies(ItemTreeNode::typeId(child)))
             ItemTreeNode::addPlaceholder(child);
         node->addChild(child);
-        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+        if (!yieldWhenDue(row))
             return false;
     }
     ItemTreeNode::setLoaded(node, true);
@@ -304,7 +338,7 @@ bool ItemTreeBase::addFamilyTreeChild(QTreeWidgetItem *node)
         ItemTreeNode::setFamilyData(child, children->getRecord(row));
         addItemTreeChild(child); // a fresh family only gets its placeholder
         node->addChild(child);
-        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+        if (!yieldWhenDue(row))
             return false;
         const int done = sharedLoadedFamilies()++;
         updateLoadProgress(m_families->rowCount(), done);
@@ -329,7 +363,7 @@ bool ItemTreeBase::addItemTreeChild(QTreeWidgetItem *node)
         auto *child = new QTreeWidgetItem;
         ItemTreeNode::setItemData(child, children->getRecord(row));
         node->addChild(child);
-        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+        if (!yieldWhenDue(row))
             return false;
     }
     ItemTreeNode::setLoaded(node, true);

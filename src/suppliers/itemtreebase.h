@@ -3,6 +3,7 @@
 
 #include "dealsglobal.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QSet>
 #include <QWidget>
@@ -108,6 +109,8 @@ protected:
     // Lets the event loop run; false when the load in progress must stop
     // because the tree was rebuilt or the widget is going away meanwhile.
     bool yieldToEventLoop();
+    // The same inside a loop over rows, when a turn is due.
+    bool yieldWhenDue(int row);
     // The children of node in the tree, or the top-level node, with this id in role.
     QTreeWidgetItem *childWithId(QTreeWidgetItem *node, int role, qint64 id) const;
 
@@ -125,6 +128,7 @@ private:
     };
 
     bool isSearchActive() const { return !m_matchedTypes.isEmpty(); }
+    bool emptyTable(QDataTable *table);
     bool hasChildTypesOrFamilies(qint64 typeId);
     bool loadBranch(QTreeWidgetItem *node);
     bool expandAll(QTreeWidgetItem *node, bool expand);
@@ -158,6 +162,7 @@ private:
     // Nodes whose children are being loaded right now: a second expansion
     // of one while it loads must not load it twice.
     QSet<QTreeWidgetItem *> m_loading;
+    QElapsedTimer m_sinceYield;
     quint64 m_generation = 0; // moves on whenever the tree is cleared
     bool m_building = false;
     bool m_rebuildPending = false;
