@@ -1,11 +1,9 @@
 #include "itemtreebase.h"
 
-#include "datatabletypes.h"
+#include "itemtreematches.h"
 #include "itemtreenode.h"
-#include "qdataset.h"
 #include "qdatatable.h"
 #include "qwaitdialog.h"
-#include "workplacelogging.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,7 +12,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
-#include <QScopedValueRollback>
 #include <QSqlRecord>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -22,7 +19,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -39,7 +35,6 @@ constexpr int rowsPerRelease = 4000;
 constexpr int maxRevealedFamilies = 10;
 
 const QString idField = QStringLiteral("id");
-const QString nameField = QStringLiteral("c_name");
 const QString parentField = QStringLiteral("id_parent");
 const QString typeField = QStringLiteral("id_type");
 const QString familyField = QStringLiteral("id_item_family");
@@ -87,10 +82,7 @@ ItemTreeBase::ItemTreeBase(QWidget *parent)
 {
 }
 
-ItemTreeBase::~ItemTreeBase()
-{
-    m_destroying = true;
-}
+ItemTreeBase::~ItemTreeBase() = default;
 
 void ItemTreeBase::attachForm(QTreeWidget *tree, QProgressBar *progress, QLineEdit *find, QToolButton *refresh)
 {
@@ -142,7 +134,7 @@ bool ItemTreeBase::yieldToEventLoop()
     const quint64 generation = m_generation;
     QPointer<ItemTreeBase> self(this);
     QCoreApplication::processEvents();
-    if (!self || self->m_destroying || self->m_generation != generation)
+    if (!self || m_generation != generation)
         return false;
     m_sinceYield.start();
     return true;
@@ -522,17 +514,7 @@ void ItemTreeBase::on_edFind_returnPressed()
 
 void ItemTreeBase::fillTypeHierahcy(long long typeId, QList<long long> *types)
 {
-    if (!types || !m_types)
-        return;
-    // The schema forbids a type being its own parent; the bound also stops longer cycles.
-    for (int steps = 0; typeId != 0 && steps <= m_types->rowCount(); ++steps) {
-        const int row = m_types->locate(idField, typeId);
-        if (row < 0)
-            return;
-        if (!types->contains(typeId))
-            types->append(typeId);
-        typeId = m_types->getRecord(row).value(parentField).toLongLong();
-    }
+    ItemTreeMatches::addTypeWithAncestors(m_types, typeId, types);
 }
 
 void ItemTreeBase::search()
@@ -542,11 +524,7 @@ void ItemTreeBase::search()
         return;
     const QString text = m_find->text().trimmed();
     if (text.isEmpty()) {
-        m_matchedTypes.clear();
-        m_matchedFamilies.clear();
-        m_matchedItems.clear();
-        m_typesByName.clear();
-        m_familiesByName.clear();
+        m_matches = ItemTreeMatches();
         for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
             setFilter(m_tree->topLevelItem(i));
         return;
@@ -555,95 +533,17 @@ void ItemTreeBase::search()
         return;
 
     WaitGuard wait(this, QStringLiteral("Выполняется поиск"));
-    Matches found = findMatches(text);
-    if (found.types.isEmpty()) {
+    const ItemTreeMatches found = ItemTreeMatches::find(m_types, m_families, m_items, text);
+    if (found.isEmpty()) {
         // The tree and the last search's filter stay as they were.
         wait.close();
         QMessageBox::information(this, QStringLiteral("Поиск"), QStringLiteral("По вашему запросу ничего не найдено"));
         return;
     }
-    m_matchedTypes = found.types;
-    m_matchedFamilies = found.families;
-    m_matchedItems = found.items;
-    m_typesByName = found.typesByName;
-    m_familiesByName = found.familiesByName;
+    m_matches = found;
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
         setFilter(m_tree->topLevelItem(i));
     revealMatches();
-}
-
-ItemTreeBase::Matches ItemTreeBase::findMatches(const QString &text)
-{
-    Matches found;
-    // Scans the names as the model holds them: no record is built per row.
-    auto scan = [&text](QDataTable *table, const std::function<void(int row)> &hit) {
-        const QStandardItemModel *model = table->getModel();
-        const int nameColumn = table->columnIndex(nameField);
-        if (nameColumn < 0)
-            return;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            const QStandardItem *cell = model->item(row, nameColumn);
-            if (!cell || !cell->data(ValueRole).toString().contains(text, Qt::CaseInsensitive))
-                continue;
-            if (table->getRowState(row) != rsDeleted)
-                hit(row);
-        }
-    };
-    auto valueAt = [](QDataTable *table, int row, const QString &field) {
-        const QStandardItem *cell = table->getModel()->item(row, table->columnIndex(field));
-        return cell ? cell->data(ValueRole).toLongLong() : 0;
-    };
-
-    scan(m_types, [&](int row) {
-        const qint64 id = valueAt(m_types, row, idField);
-        found.typesByName.insert(id);
-        fillTypeHierahcy(id, &found.types);
-    });
-    scan(m_families, [&](int row) {
-        const qint64 id = valueAt(m_families, row, idField);
-        found.familiesByName.insert(id);
-        found.families.insert(id);
-    });
-    scan(m_items, [&](int row) {
-        found.items.insert(valueAt(m_items, row, idField));
-        found.families.insert(valueAt(m_items, row, familyField));
-    });
-    for (qint64 familyId : qAsConst(found.families)) {
-        const int row = m_families->locate(idField, familyId);
-        if (row >= 0)
-            fillTypeHierahcy(valueAt(m_families, row, typeField), &found.types);
-    }
-    return found;
-}
-
-bool ItemTreeBase::nodeMatches(const QTreeWidgetItem *node) const
-{
-    switch (ItemTreeNode::kind(node)) {
-    case ItemTreeNode::Type:
-        return m_matchedTypes.contains(ItemTreeNode::typeId(node));
-    case ItemTreeNode::Family:
-        return m_matchedFamilies.contains(ItemTreeNode::familyId(node));
-    case ItemTreeNode::Item:
-        return m_matchedItems.contains(ItemTreeNode::itemId(node));
-    case ItemTreeNode::None:
-        break;
-    }
-    return false;
-}
-
-bool ItemTreeBase::matchesByName(const QTreeWidgetItem *node) const
-{
-    switch (ItemTreeNode::kind(node)) {
-    case ItemTreeNode::Type:
-        return m_typesByName.contains(ItemTreeNode::typeId(node));
-    case ItemTreeNode::Family:
-        return m_familiesByName.contains(ItemTreeNode::familyId(node));
-    case ItemTreeNode::Item:
-        return m_matchedItems.contains(ItemTreeNode::itemId(node));
-    case ItemTreeNode::None:
-        break;
-    }
-    return false;
 }
 
 bool ItemTreeBase::hasVisibleChild(QTreeWidgetItem *node) const
@@ -663,7 +563,7 @@ void ItemTreeBase::setFilter(QTreeWidgetItem *node)
         return;
     bool underNameMatch = false;
     for (const QTreeWidgetItem *up = node->parent(); up && !underNameMatch; up = up->parent())
-        underNameMatch = matchesByName(up);
+        underNameMatch = m_matches.containsByName(up);
     applyFilter(node, underNameMatch);
 }
 
@@ -672,7 +572,7 @@ void ItemTreeBase::setFilter(QTreeWidgetItem *node)
 // be browsed in full.
 void ItemTreeBase::applyFilter(QTreeWidgetItem *node, bool underNameMatch)
 {
-    const bool byName = matchesByName(node);
+    const bool byName = m_matches.containsByName(node);
     for (int i = 0; i < node->childCount(); ++i)
         applyFilter(node->child(i), underNameMatch || byName);
 
@@ -680,7 +580,7 @@ void ItemTreeBase::applyFilter(QTreeWidgetItem *node, bool underNameMatch)
         node->setHidden(false);
         return;
     }
-    if (nodeMatches(node)) {
+    if (m_matches.contains(node)) {
         node->setHidden(false);
         if (!hasVisibleChild(node) && ItemTreeNode::kind(node) != ItemTreeNode::Item)
             ensureOpenable(node);
@@ -705,8 +605,8 @@ void ItemTreeBase::ensureOpenable(QTreeWidgetItem *node)
 
 void ItemTreeBase::revealMatches()
 {
-    if (m_matchedFamilies.size() <= maxRevealedFamilies) {
-        QList<qint64> families = m_matchedFamilies.values();
+    if (m_matches.families().size() <= maxRevealedFamilies) {
+        QList<qint64> families = m_matches.families().values();
         std::sort(families.begin(), families.end());
         const quint64 generation = m_generation;
         for (qint64 familyId : qAsConst(families)) {
@@ -717,7 +617,7 @@ void ItemTreeBase::revealMatches()
     }
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem *top = m_tree->topLevelItem(i);
-        if (!top->isHidden() && nodeMatches(top) && revealFirstMatch(top))
+        if (!top->isHidden() && m_matches.contains(top) && revealFirstMatch(top))
             return;
     }
 }
@@ -734,10 +634,10 @@ bool ItemTreeBase::revealFirstMatch(QTreeWidgetItem *node)
             return true; // rebuilt meanwhile: nothing left to reveal
         for (int i = 0; i < node->childCount(); ++i) {
             QTreeWidgetItem *child = node->child(i);
-            if (!child->isHidden() && nodeMatches(child) && revealFirstMatch(child))
+            if (!child->isHidden() && m_matches.contains(child) && revealFirstMatch(child))
                 return true;
         }
-        if (!matchesByName(node))
+        if (!m_matches.containsByName(node))
             return false;
     }
     m_tree->setCurrentItem(node);

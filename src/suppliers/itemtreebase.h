@@ -2,6 +2,7 @@
 #define ITEMTREEBASE_H
 
 #include "dealsglobal.h"
+#include "itemtreematches.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -45,9 +46,9 @@ public:
     bool isBuilding() const { return m_building; }
 
     // The hits of the last search.
-    const QList<qint64> &matchedTypes() const { return m_matchedTypes; }
-    const QSet<qint64> &matchedFamilies() const { return m_matchedFamilies; }
-    const QSet<qint64> &matchedItems() const { return m_matchedItems; }
+    const QList<qint64> &matchedTypes() const { return m_matches.types(); }
+    const QSet<qint64> &matchedFamilies() const { return m_matches.families(); }
+    const QSet<qint64> &matchedItems() const { return m_matches.items(); }
 
     void search();
     void setFilter(QTreeWidgetItem *node);
@@ -118,24 +119,12 @@ private:
     class WaitGuard;
     friend class WaitGuard;
 
-    struct Matches
-    {
-        QList<qint64> types; // hits and every type above a hit
-        QSet<qint64> families; // hits and the families of item hits
-        QSet<qint64> items;
-        QSet<qint64> typesByName; // the types and families whose own name matched
-        QSet<qint64> familiesByName;
-    };
-
-    bool isSearchActive() const { return !m_matchedTypes.isEmpty(); }
+    bool isSearchActive() const { return !m_matches.isEmpty(); }
     bool emptyTable(QDataTable *table);
     bool hasChildTypesOrFamilies(qint64 typeId);
     bool loadBranch(QTreeWidgetItem *node);
     bool expandAll(QTreeWidgetItem *node, bool expand);
     bool buildSubtree(QTreeWidgetItem *node);
-    Matches findMatches(const QString &text);
-    bool nodeMatches(const QTreeWidgetItem *node) const;
-    bool matchesByName(const QTreeWidgetItem *node) const;
     void applyFilter(QTreeWidgetItem *node, bool underNameMatch);
     void ensureOpenable(QTreeWidgetItem *node);
     void revealMatches();
@@ -153,11 +142,7 @@ private:
     QDataTable *m_families = nullptr;
     QDataTable *m_items = nullptr;
 
-    QList<qint64> m_matchedTypes;
-    QSet<qint64> m_matchedFamilies;
-    QSet<qint64> m_matchedItems;
-    QSet<qint64> m_typesByName;
-    QSet<qint64> m_familiesByName;
+    ItemTreeMatches m_matches;
 
     // Nodes whose children are being loaded right now: a second expansion
     // of one while it loads must not load it twice.
@@ -166,7 +151,6 @@ private:
     quint64 m_generation = 0; // moves on whenever the tree is cleared
     bool m_building = false;
     bool m_rebuildPending = false;
-    bool m_destroying = false;
 };
 
 #endif // ITEMTREEBASE_H
