@@ -234,9 +234,18 @@ void tst_ItemTree::lazyBranches()
     QCOMPARE(childNames(node), placeholder ? QStringList{ItemTreeNode::placeholderText()} : QStringList());
     QVERIFY(!ItemTreeNode::isLoaded(node));
 
+    QSignalSpy progress(tree, &ItemTreeBase::setStatusMess);
     node->setExpanded(true);
     QCOMPARE(childNames(node), children);
     QVERIFY(ItemTreeNode::isLoaded(node));
+    // Families loaded report the progress of the whole list.
+    const QRegularExpression progressText(QStringLiteral("^Загрузка списка: {1,5}\\d{1,3}\\.\\d\\d%$"));
+    bool familiesBelow = false;
+    for (int i = 0; i < node->childCount(); ++i)
+        familiesBelow = familiesBelow || ItemTreeNode::kind(node->child(i)) == ItemTreeNode::Family;
+    QCOMPARE(progress.isEmpty(), !familiesBelow);
+    for (const QList<QVariant> &message : qAsConst(progress))
+        QVERIFY2(progressText.match(message.first().toString()).hasMatch(), qPrintable(message.first().toString()));
 
     // Opened again: nothing is loaded twice.
     QList<QTreeWidgetItem *> before;
