@@ -200,7 +200,7 @@ void ItemTree::addItem(QTreeWidgetItem *node, QString name)
 
     // The row now holds what the server stored, its new id included.
     const QSqlRecord stored = items->getRecord(items->locate(QStringLiteral("c_name"), name));
-    auto *child = new QTreeWidgetItem;
+    auto *child = new ItemTreeNode;
     ItemTreeNode::setItemData(child, stored);
     child->setIcon(0, QIcon(QStringLiteral(":/ItemTreeIcons/res/question.png")));
     node->addChild(child);
@@ -241,7 +241,7 @@ void ItemTree::on_btAddFamily_clicked()
         return;
 
     const QSqlRecord stored = families->getRecord(families->locate(QStringLiteral("c_name"), name));
-    auto *child = new QTreeWidgetItem;
+    auto *child = new ItemTreeNode;
     ItemTreeNode::setFamilyData(child, stored);
     ItemTreeNode::setLoaded(child, true); // nothing to load: it is new
     node->addChild(child);

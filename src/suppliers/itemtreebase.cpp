@@ -221,7 +221,7 @@ void ItemTreeBase::buildTree()
     updateLoadProgress(rootCount, 0);
     for (int row = 0; row < rootCount; ++row) {
         const QSqlRecord record = roots->getRecord(row);
-        auto *node = new QTreeWidgetItem;
+        auto *node = new ItemTreeNode;
         ItemTreeNode::setTypeData(node, record);
         if (hasChildTypesOrFamilies(ItemTreeNode::typeId(node)))
             ItemTreeNode::addPlaceholder(node);
@@ -308,7 +308,7 @@ bool ItemTreeBase::addTypeTreeChild(QTreeWidgetItem *node)
         return true;
     std::unique_ptr<QDataTable> children(temporaryCopy(m_types, parentField, ItemTreeNode::typeId(node)));
     for (int row = 0; row < children->rowCount(); ++row) {
-        auto *child = new QTreeWidgetItem;
+        auto *child = new ItemTreeNode;
         ItemTreeNode::setTypeData(child, children->getRecord(row));
         if (hasChildTypesOrFamilies(ItemTreeNode::typeId(child)))
             ItemTreeNode::addPlaceholder(child);
@@ -326,7 +326,7 @@ bool ItemTreeBase::addFamilyTreeChild(QTreeWidgetItem *node)
         return true;
     std::unique_ptr<QDataTable> children(temporaryCopy(m_families, typeField, ItemTreeNode::typeId(node)));
     for (int row = 0; row < children->rowCount(); ++row) {
-        auto *child = new QTreeWidgetItem;
+        auto *child = new ItemTreeNode;
         ItemTreeNode::setFamilyData(child, children->getRecord(row));
         addItemTreeChild(child); // a fresh family only gets its placeholder
         node->addChild(child);
@@ -352,7 +352,7 @@ bool ItemTreeBase::addItemTreeChild(QTreeWidgetItem *node)
     qDeleteAll(node->takeChildren());
     std::unique_ptr<QDataTable> children(temporaryCopy(m_items, familyField, ItemTreeNode::familyId(node)));
     for (int row = 0; row < children->rowCount(); ++row) {
-        auto *child = new QTreeWidgetItem;
+        auto *child = new ItemTreeNode;
         ItemTreeNode::setItemData(child, children->getRecord(row));
         node->addChild(child);
         if (!yieldWhenDue(row))

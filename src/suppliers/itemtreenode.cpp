@@ -1,9 +1,10 @@
 #include "itemtreenode.h"
 
+#include <QCollator>
 #include <QHash>
 #include <QIcon>
+#include <QLocale>
 #include <QSqlRecord>
-#include <QTreeWidgetItem>
 
 namespace {
 
@@ -23,7 +24,29 @@ qint64 idOf(const QTreeWidgetItem *node, int role)
     return node ? node->data(0, role).toLongLong() : 0;
 }
 
+const QCollator &nameOrder()
+{
+    static const QCollator collator = [] {
+        QCollator russian(QLocale(QLocale::Russian, QLocale::Russia));
+        russian.setCaseSensitivity(Qt::CaseInsensitive);
+        russian.setNumericMode(true);
+        return russian;
+    }();
+    return collator;
+}
+
 } // namespace
+
+ItemTreeNode::ItemTreeNode(const QString &name)
+    : QTreeWidgetItem(QStringList(name))
+{
+}
+
+bool ItemTreeNode::operator<(const QTreeWidgetItem &other) const
+{
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    return nameOrder().compare(text(column), other.text(column)) < 0;
+}
 
 ItemTreeNode::Kind ItemTreeNode::kind(const QTreeWidgetItem *node)
 {
@@ -75,7 +98,7 @@ bool ItemTreeNode::isPlaceholder(const QTreeWidgetItem *node)
 void ItemTreeNode::addPlaceholder(QTreeWidgetItem *node)
 {
     if (node)
-        node->addChild(new QTreeWidgetItem(QStringList(placeholderText())));
+        node->addChild(new ItemTreeNode(placeholderText()));
 }
 
 void ItemTreeNode::setTypeData(QTreeWidgetItem *node, const QSqlRecord &record)
