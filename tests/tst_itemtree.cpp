@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -116,6 +117,8 @@ private slots:
 
     void lazyBranches_data();
     void lazyBranches();
+    void rebuildWhileLoading_data();
+    void rebuildWhileLoading();
     void search_data();
     void search();
     void newFamilyAndItemInPlace();
@@ -263,6 +266,42 @@ void tst_ItemTree::lazyBranches()
         if (ItemTreeNode::kind(node->child(i)) == ItemTreeNode::Family)
             QCOMPARE(childNames(node->child(i)), QStringList{ItemTreeNode::placeholderText()});
     }
+}
+
+void tst_ItemTree::rebuildWhileLoading_data()
+{
+    QTest::addColumn<bool>("visible");
+    // On screen the wait window comes first, and showing it may run the rebuild;
+    // hidden, the rebuild comes in the middle of the branch's rows.
+    QTest::newRow("on screen") << true;
+    QTest::newRow("hidden") << false;
+}
+
+void tst_ItemTree::rebuildWhileLoading()
+{
+    QFETCH(bool, visible);
+    ItemTree *tree = makeTree<ItemTree>();
+    tree->setVisible(visible);
+    QTreeWidget *view = tree->treeWidget();
+    const QStringList roots = topLevelNames(view);
+    QTreeWidgetItem *node = childNamed(view, nullptr, QStringLiteral("Электронные компоненты"));
+    QVERIFY(node);
+
+    // The refresh comes while the branch yields to the event loop in the middle of its load.
+    QTest::qWait(30);
+    QSignalSpy built(tree, &ItemTreeBase::signalBuildTree);
+    QTimer::singleShot(0, tree, &ItemTreeBase::on_btRefresh_clicked);
+    node->setExpanded(true);
+    QCOMPARE(built.count(), 2);
+    QVERIFY(!tree->isBuilding());
+    QCOMPARE(topLevelNames(view), roots);
+
+    // The new nodes load as usual.
+    node = childNamed(view, nullptr, QStringLiteral("Электронные компоненты"));
+    QCOMPARE(childNames(node), QStringList{ItemTreeNode::placeholderText()});
+    node->setExpanded(true);
+    QCOMPARE(childNames(node), QStringList({QStringLiteral("Пассивные компоненты"),
+                                            QStringLiteral("Полупроводниковые приборы"), QStringLiteral("Соединители")}));
 }
 
 void tst_ItemTree::search_data()

@@ -48,6 +48,8 @@ class ItemTreeBase::WaitGuard
 public:
     WaitGuard(ItemTreeBase *tree, const QString &text)
         : m_shown(tree->sharedWaitShown())
+        , m_tree(tree)
+        , m_generation(tree->m_generation)
     {
         if (m_shown || !tree->isVisible())
             return;
@@ -62,6 +64,10 @@ public:
 
     ~WaitGuard() { close(); }
 
+    // Showing a window can let queued events run, a rebuild among them: the
+    // nodes the caller holds are only good while this is true.
+    bool treeIntact() const { return m_tree && !m_tree->m_building && m_tree->m_generation == m_generation; }
+
     void close()
     {
         if (!m_owner)
@@ -73,6 +79,8 @@ public:
 
 private:
     bool &m_shown; // the class-wide flag outlives any one tree
+    QPointer<ItemTreeBase> m_tree;
+    quint64 m_generation;
     bool m_owner = false;
     QPointer<QWaitDialog> m_dialog;
 };
@@ -149,7 +157,8 @@ bool ItemTreeBase::yieldWhenDue(int row)
 
 QDataTable *ItemTreeBase::temporaryCopy(QDataTable *source, const QString &field, const QVariant &value)
 {
-    auto *copy = new QDataTable(source->objectName() + QStringLiteral("_part"), nullptr, this);
+    // Without a parent: the caller's unique_ptr is its only owner.
+    auto *copy = new QDataTable(source->objectName() + QStringLiteral("_part"));
     source->getRows(copy, field, value);
     return copy;
 }
@@ -268,7 +277,8 @@ void ItemTreeBase::on_twItems_itemExpanded(QTreeWidgetItem *node)
     if (!node || ItemTreeNode::isLoaded(node) || m_loading.contains(node))
         return;
     WaitGuard wait(this, QStringLiteral("Загрузка данных"));
-    loadBranch(node);
+    if (wait.treeIntact())
+        loadBranch(node);
 }
 
 // Loads the children of one type or family; false when the load was cut
@@ -367,7 +377,8 @@ void ItemTreeBase::buildBranch(QTreeWidgetItem *node)
     if (!node)
         return;
     WaitGuard wait(this, QStringLiteral("Загрузка данных"));
-    buildSubtree(node);
+    if (wait.treeIntact())
+        buildSubtree(node);
 }
 
 bool ItemTreeBase::buildSubtree(QTreeWidgetItem *node)
@@ -388,7 +399,8 @@ void ItemTreeBase::expandBranch(QTreeWidgetItem *node, bool expand)
     if (!node)
         return;
     WaitGuard wait(this, QStringLiteral("Загрузка данных"));
-    expandAll(node, expand);
+    if (wait.treeIntact())
+        expandAll(node, expand);
 }
 
 bool ItemTreeBase::expandAll(QTreeWidgetItem *node, bool expand)
@@ -457,6 +469,19 @@ QList<qint64> ItemTreeBase::typePath(qint64 typeId)
     return path;
 }
 
+bool ItemTreeBase::openNode(QTreeWidgetItem *node)
+{
+    const quint64 generation = m_generation;
+    QPointer<ItemTreeBase> self(this);
+    node->setExpanded(true);
+    if (!self || m_generation != generation)
+        return false;
+    // Expanded already but never loaded (expanded while the tree was built, say).
+    if (!ItemTreeNode::isLoaded(node) && !m_loading.contains(node))
+        return loadBranch(node);
+    return true;
+}
+
 QTreeWidgetItem *ItemTreeBase::revealFamily(qint64 familyId)
 {
     if (!m_families || !m_types || m_building)
@@ -465,25 +490,14 @@ QTreeWidgetItem *ItemTreeBase::revealFamily(qint64 familyId)
     if (row < 0)
         return nullptr;
     const QList<qint64> path = typePath(m_families->getRecord(row).value(typeField).toLongLong());
-    const quint64 generation = m_generation;
-    QPointer<ItemTreeBase> self(this);
-    auto open = [&](QTreeWidgetItem *node) {
-        node->setExpanded(true);
-        if (!self || m_generation != generation)
-            return false;
-        // Already expanded but never loaded (expanded while the tree was built, say).
-        if (!ItemTreeNode::isLoaded(node) && !m_loading.contains(node))
-            return loadBranch(node);
-        return true;
-    };
     QTreeWidgetItem *node = nullptr;
     for (qint64 typeId : path) {
         node = childWithId(node, ItemTreeNode::TypeIdRole, typeId);
-        if (!node || !open(node))
+        if (!node || !openNode(node))
             return nullptr;
     }
     QTreeWidgetItem *family = node ? childWithId(node, ItemTreeNode::FamilyIdRole, familyId) : nullptr;
-    if (!family || !open(family))
+    if (!family || !openNode(family))
         return nullptr;
     return family;
 }
@@ -533,6 +547,8 @@ void ItemTreeBase::search()
         return;
 
     WaitGuard wait(this, QStringLiteral("Выполняется поиск"));
+    if (!wait.treeIntact())
+        return; // rebuilt meanwhile; a build ends with a search of its own
     const ItemTreeMatches found = ItemTreeMatches::find(m_types, m_families, m_items, text);
     if (found.isEmpty()) {
         // The tree and the last search's filter stay as they were.

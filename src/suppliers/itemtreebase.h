@@ -112,6 +112,12 @@ protected:
     bool yieldToEventLoop();
     // The same inside a loop over rows, when a turn is due.
     bool yieldWhenDue(int row);
+    // Expands node, loading its children; false when the tree was rebuilt
+    // meanwhile and node is gone.
+    bool openNode(QTreeWidgetItem *node);
+    // Moves on whenever the tree is cleared: a node held across a call that
+    // lets the event loop run is only valid while this stays the same.
+    quint64 buildGeneration() const { return m_generation; }
     // The children of node in the tree, or the top-level node, with this id in role.
     QTreeWidgetItem *childWithId(QTreeWidgetItem *node, int role, qint64 id) const;
 
