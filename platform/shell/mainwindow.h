@@ -18,7 +18,12 @@ public:
     QToolBar *toolBar() const { return m_toolBar; }
     QTabWidget *moduleArea() const { return m_moduleArea; }
 
+private Q_SLOTS:
+    void changePassword();
+
 private:
+    void openContractors();
+
     QToolBar *m_toolBar;
     QTabWidget *m_moduleArea;
 };

@@ -5,6 +5,9 @@ const WindowCatalog::Entries &WindowCatalog::entries()
     static const Entries all = [] {
         Entries list;
         addShellWindows(&list);
+        addSecurityWindows(&list);
+        addFilesWindows(&list);
+        addSuppliersWindows(&list);
         addItemsWindows(&list);
         return list;
     }();

@@ -37,6 +37,9 @@ public:
 
 // One per subsystem, each in its own source file.
 void addShellWindows(WindowCatalog::Entries *entries);
+void addSecurityWindows(WindowCatalog::Entries *entries);
+void addFilesWindows(WindowCatalog::Entries *entries);
+void addSuppliersWindows(WindowCatalog::Entries *entries);
 void addItemsWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H
