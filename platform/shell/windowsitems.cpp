@@ -120,7 +120,7 @@ QWidget *makeSupplierItems(QWidget *mainWindow, const QString &argument, QString
         return nullptr;
     }
     dialog->setWindowTitle(chosen.value(QStringLiteral("c_name")).toString());
-    dialog->resize(1100, 640);
+    dialog->resize(1280, 680);
     dialog->setData(chosen);
     SupplierDirectoryEditor *editor = dialog->editor();
     editor->tabWidget->setCurrentWidget(editor->tabItem);

@@ -47,9 +47,9 @@ void TabItemEditor::initItemTree()
     SupplierDirectoryEditor *editor = this->editor();
     m_tree = new ItemTree(editor);
     editor->horizontalLayoutItem->addWidget(m_tree);
-    // The list and the catalogue share the tab evenly.
-    editor->horizontalLayoutItem->setStretch(0, 1);
-    editor->horizontalLayoutItem->setStretch(1, 1);
+    // The list has three columns of names, the tree one.
+    editor->horizontalLayoutItem->setStretch(0, 3);
+    editor->horizontalLayoutItem->setStretch(1, 2);
     connect(m_tree, &ItemTreeBase::signalBuildTree, editor, &SupplierDirectoryEditor::showStatus);
     connect(m_tree, &ItemTreeBase::setStatusMess, editor, &SupplierDirectoryEditor::setStatusMess);
     connect(m_tree, &ItemTreeBase::itemChanged, this, &TabItemEditor::updateButtons);
