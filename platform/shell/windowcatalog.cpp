@@ -9,6 +9,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addFilesWindows(&list);
         addSuppliersWindows(&list);
         addReportWindows(&list);
+        addItemsWindows(&list);
         return list;
     }();
     return all;

@@ -41,5 +41,6 @@ void addSecurityWindows(WindowCatalog::Entries *entries);
 void addFilesWindows(WindowCatalog::Entries *entries);
 void addSuppliersWindows(WindowCatalog::Entries *entries);
 void addReportWindows(WindowCatalog::Entries *entries);
+void addItemsWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H
