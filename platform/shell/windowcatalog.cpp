@@ -10,6 +10,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addSuppliersWindows(&list);
         addReportWindows(&list);
         addItemsWindows(&list);
+        addDealsWindows(&list);
         return list;
     }();
     return all;

@@ -42,5 +42,6 @@ void addFilesWindows(WindowCatalog::Entries *entries);
 void addSuppliersWindows(WindowCatalog::Entries *entries);
 void addReportWindows(WindowCatalog::Entries *entries);
 void addItemsWindows(WindowCatalog::Entries *entries);
+void addDealsWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H
