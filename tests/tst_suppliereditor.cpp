@@ -97,6 +97,7 @@ private slots:
     void newContractorOnEveryTab();
     void saveWithoutChanges_data();
     void saveWithoutChanges();
+    void concurrentChangeIsNotOverwritten();
     void requiredFields_data();
     void requiredFields();
     void types_data();
@@ -314,6 +315,25 @@ void TestSupplierEditor::saveWithoutChanges()
     QCOMPARE(count(QStringLiteral("select id_request_doc from jur.t_contractor where id = 1")), 1LL);
 }
 
+void TestSupplierEditor::concurrentChangeIsNotOverwritten()
+{
+    SupplierDirectoryEditor *editor = openEditor(1);
+    editor->leName->setText(QStringLiteral("ООО «Альфа-Групп»"));
+    QSqlQuery query(m_connection.database());
+    QVERIFY(query.exec(QStringLiteral("update jur.t_contractor set c_comment = 'Сменили адрес' where id = 1")));
+
+    ModalAnswerer answerer;
+    answerer.pressButton(QMessageBox::Ok);
+    QVERIFY(!editor->commit());
+    QCOMPARE(answerer.titles, QStringList{QStringLiteral("Ошибка")});
+    QVERIFY2(answerer.texts.value(0).contains(QStringLiteral("другой пользователь")), qPrintable(answerer.texts.value(0)));
+    // Theirs stays, ours waits in the editor.
+    QCOMPARE(value(QStringLiteral("select c_name || '/' || c_comment from jur.t_contractor where id = 1")).toString(),
+             QStringLiteral("ООО «Альфа»/Сменили адрес"));
+    QCOMPARE(editor->leName->text(), QStringLiteral("ООО «Альфа-Групп»"));
+    QVERIFY(editor->dataSet()->isModified());
+}
+
 void TestSupplierEditor::requiredFields_data()
 {
     QTest::addColumn<QString>("name");
@@ -527,14 +547,29 @@ void TestSupplierEditor::contactTypesSavedAtOnce()
     answerer.pressButton(QMessageBox::Ok);
     dialog.buttonDel->click();
     QCOMPARE(answerer.titles.last(), QStringLiteral("Ошибка"));
+    QVERIFY2(answerer.texts.last().endsWith(
+                     QStringLiteral("Тип контакта \"Рабочий телефон\" используется в контактах и не может быть удалён")),
+             qPrintable(answerer.texts.last()));
     QCOMPARE(count(stored.arg(QStringLiteral("Рабочий телефон"))), 1LL);
     QCOMPARE(types->getRowState(rowOf(QStringLiteral("Рабочий телефон"))), int(rsUnchanged));
     QVERIFY(!types->hasPendingRows());
 
+    // Renamed by somebody else meanwhile: the rename is refused, not written
+    // over theirs, and the list shows their name.
+    QSqlQuery query(m_connection.database());
+    QVERIFY(query.exec(QStringLiteral("update jur.t_contact_type set c_name = 'Телеграм-чат' where c_name = 'Телеграм-канал'")));
     dialog.tvContent->setCurrentIndex(types->getModel()->index(rowOf(QStringLiteral("Телеграм-канал")), 0));
+    answerText(&answerer, QStringLiteral("Телега"));
+    answerer.pressButton(QMessageBox::Ok);
+    dialog.buttonEdit->click();
+    QVERIFY(answerer.texts.last().contains(QStringLiteral("другой пользователь")));
+    QCOMPARE(count(stored.arg(QStringLiteral("Телеграм-чат"))), 1LL);
+    QVERIFY(rowOf(QStringLiteral("Телеграм-чат")) >= 0);
+
+    dialog.tvContent->setCurrentIndex(types->getModel()->index(rowOf(QStringLiteral("Телеграм-чат")), 0));
     answerer.pressButton(QMessageBox::Yes);
     dialog.buttonDel->click();
-    QCOMPARE(count(stored.arg(QStringLiteral("Телеграм-канал"))), 0LL);
+    QCOMPARE(count(stored.arg(QStringLiteral("Телеграм-чат"))), 0LL);
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.unexpected, 0);
 }

@@ -8,6 +8,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addSecurityWindows(&list);
         addFilesWindows(&list);
         addSuppliersWindows(&list);
+        addReportWindows(&list);
         addItemsWindows(&list);
         return list;
     }();

@@ -21,6 +21,12 @@ CriterionDialog::CriterionDialog(QDataTable *criteria, QWidget *parent)
         m_criteria->close();
         m_criteria->open();
         m_criteria->setView(tvContent);
+        // Names and weights are short, the header of the weight is not, and
+        // descriptions are sentences: fit the first two, wrap the last.
+        tvContent->resizeColumnToContents(0);
+        tvContent->resizeColumnToContents(1);
+        tvContent->setWordWrap(true);
+        tvContent->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
         connect(tvContent->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 &CriterionDialog::updateButtons);
     }

@@ -35,6 +35,11 @@ RequisiteDialog::RequisiteDialog(QWidget *parent)
     m_requisites->setView(tvContent);
     connect(m_requisites, &QDataTable::getDispInfo, this, &RequisiteDialog::onGetDispInfo);
     m_requisites->open();
+    // Kind names such as "Фактический адрес организации" are longer than the
+    // column is wide, and descriptions are sentences: fit the one, wrap the other.
+    tvContent->resizeColumnToContents(0);
+    tvContent->setWordWrap(true);
+    tvContent->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(tvContent->selectionModel(), &QItemSelectionModel::currentChanged, this, &RequisiteDialog::updateButtons);
     connect(buttonAccept, &QPushButton::clicked, this, &RequisiteDialog::accept);
     // The button says what it does; only Escape and closing the window ask first.
@@ -126,8 +131,9 @@ void RequisiteDialog::accept()
 {
     if (m_requisites->hasPendingRows() && !m_batch->commit(AppContext::connection())) {
         QMessageBox::warning(this, QStringLiteral("Ошибка"),
-                             QStringLiteral("База данных не приняла изменения справочника.\n"
-                                            "Они не сохранены и остались в списке."));
+                             QStringLiteral("База данных не приняла изменения справочника.\n%1\n"
+                                            "Они не сохранены и остались в списке.")
+                                     .arg(SupplierSupport::reason(m_batch->lastError())));
         return;
     }
     QDialog::accept();

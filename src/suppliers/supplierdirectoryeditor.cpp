@@ -4,6 +4,7 @@
 #include "filewidget.h"
 #include "qdataset.h"
 #include "qdatatable.h"
+#include "suppliersupport.h"
 #include "tabauditeditor.h"
 #include "tabcommenteditor.h"
 #include "tabcontactinfoeditor.h"
@@ -35,8 +36,11 @@ SupplierDirectoryEditor::SupplierDirectoryEditor(QDataSet *dataSet, QWidget *par
     tabWidget->setUsesScrollButtons(false);
     for (QTableView *view : {tvItem, tvRequisites, tvRating, tvPerson, tvContact, tvComment, tvAudit})
         view->horizontalHeader()->setStretchLastSection(true);
-    splitterContact->setStretchFactor(0, 3);
-    splitterContact->setStretchFactor(1, 2);
+    // Contact data (e-mail addresses, phones with extensions) need as much
+    // room as the persons' names and posts.
+    splitterContact->setStretchFactor(0, 1);
+    splitterContact->setStretchFactor(1, 1);
+    splitterContact->setSizes({500, 500});
     m_contractorTab = new TabContractorEditor(this);
     m_itemTab = new TabItemEditor(this);
     m_requisiteTab = new TabRequisiteEditor(this);
@@ -84,10 +88,11 @@ bool SupplierDirectoryEditor::commit()
     m_fileWidget->saveFiles();
     m_auditTab->saveFiles();
     if (!m_dataSet->commit(AppContext::connection())) {
-        qCWarning(lcSuppliers) << "contractor" << m_id << "not saved";
+        const QString why = SupplierSupport::reason(m_dataSet->lastError());
+        qCWarning(lcSuppliers) << "contractor" << m_id << "not saved:" << why;
         QMessageBox::warning(this, QStringLiteral("Ошибка"),
-                             QStringLiteral("Контрагент не сохранён: база данных не приняла изменения.\n"
-                                            "Все изменения остались в редакторе."));
+                             QStringLiteral("Контрагент не сохранён: база данных не приняла изменения.\n%1\n"
+                                            "Все изменения остались в редакторе.").arg(why));
         return false;
     }
     m_fileWidget->deleteFiles();

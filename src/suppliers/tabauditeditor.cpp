@@ -54,7 +54,7 @@ TabAuditEditor::TabAuditEditor(SupplierDirectoryEditor *editor)
     editor->splitterAudit->addWidget(m_files);
     editor->splitterAudit->setStretchFactor(0, 3);
     editor->splitterAudit->setStretchFactor(1, 2);
-    editor->splitterAudit->setSizes({600, 400});
+    editor->splitterAudit->setSizes({640, 360});
     connect(m_files, &FileWidget::dataChanged, this, &TabAuditEditor::dataChanged);
     updateButtons();
 }
@@ -68,6 +68,9 @@ void TabAuditEditor::setReadOnly(bool readOnly)
 void TabAuditEditor::refresh()
 {
     SupplierSupport::reload(m_audits, QStringLiteral("id_contractor"), contractorId());
+    // Dates and states are short: the width they leave goes to the comment.
+    editor()->tvAudit->resizeColumnToContents(1);
+    editor()->tvAudit->resizeColumnToContents(2);
     // Another contractor: whatever the panel held belongs to the one before.
     if (m_audits && m_audits->rowCount() > 0)
         SupplierSupport::makeCurrent(m_audits, 0);
