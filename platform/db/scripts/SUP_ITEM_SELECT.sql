@@ -7,4 +7,5 @@ select si.id, si.id_supplier, si.id_item,
   join dirs.t_item_family f on f.id = i.id_item_family
   join dirs.t_item_type t on t.id = f.id_type
  where si.id_supplier = :id_supplier
- order by t.c_name, f.c_name, i.c_name, si.id
+ order by t.c_name collate dirs.ru_natural, f.c_name collate dirs.ru_natural,
+          i.c_name collate dirs.ru_natural, si.id
