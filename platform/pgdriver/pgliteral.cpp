@@ -1,10 +1,10 @@
 #include "pgliteral.h"
 
+#include "driverlogging.h"
 #include "sqllexer.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QDebug>
 #include <QTime>
 #include <QUuid>
 
@@ -135,7 +135,9 @@ bool write(const QVariant &value, QString *literal, QString *error)
         *literal = dateTimeLiteral(value.toDateTime());
         return true;
     case QMetaType::QByteArray:
-        *literal = QStringLiteral("decode('%1', 'hex')").arg(QString::fromLatin1(value.toByteArray().toHex()));
+        // Typed, so that bytes meant for a text column are a type error there
+        // (the schema allows bytea into text columns only by an explicit cast).
+        *literal = QStringLiteral("'\\x%1'::bytea").arg(QString::fromLatin1(value.toByteArray().toHex()));
         return true;
     case QMetaType::QUuid:
         *literal = quoteText(value.toUuid().toString(QUuid::WithoutBraces));
@@ -175,7 +177,7 @@ QString bind(const QString &script, const QString &name, const QVariant &value)
             QString shownName = name;
             shownName.remove(QLatin1Char('$'));
             const QString message = QStringLiteral("Parameter :%1 cannot be bound: %2").arg(shownName, error);
-            qWarning().noquote() << message;
+            qCWarning(lcPgDriver).noquote() << message;
             // Run nothing of the original statement, and let the caller see why.
             return QStringLiteral("DO $bind_error$ BEGIN RAISE EXCEPTION '%', %1; END $bind_error$")
                     .arg(quoteText(message));

@@ -5,10 +5,12 @@ const WindowCatalog::Entries &WindowCatalog::entries()
     static const Entries all = [] {
         Entries list;
         addShellWindows(&list);
-        addItemsWindows(&list);
-        addDealsWindows(&list);
+        addSecurityWindows(&list);
+        addFilesWindows(&list);
         addSuppliersWindows(&list);
         addReportWindows(&list);
+        addItemsWindows(&list);
+        addDealsWindows(&list);
         addDocsWindows(&list);
         return list;
     }();

@@ -1,9 +1,9 @@
 #include "qsqlconnection.h"
 
+#include "appcontext.h"
 #include "objvar.h"
+#include "workplacelogging.h"
 
-#include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
@@ -22,17 +22,10 @@ Fn resolveEntry(QLibrary *lib, const char *name)
     return reinterpret_cast<Fn>(lib->resolve(name));
 }
 
-bool appFlag(const char *name)
-{
-    return QCoreApplication::instance() && qApp->property(name).toBool();
-}
-
 // Appends an executed text to the SQL trace file named by the application.
 void traceStatement(const QString &text)
 {
-    if (!QCoreApplication::instance())
-        return;
-    const QString path = qApp->property("SQLTraceFile").toString();
+    const QString path = AppContext::sqlTraceFile();
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -97,10 +90,12 @@ void QSqlConnection::init(QLibrary *lib)
     if (!lib)
         return;
     if (!lib->isLoaded() && !lib->load())
-        qWarning().noquote() << lib->errorString();
+        qCWarning(lcDriver).noquote() << lib->errorString();
     m_database.close();
     m_loginError = false;
     m_connected = false;
+    m_lost = false;
+    m_inTransaction = false;
     resetEntryPoints();
 
     using namespace DriverApi;
@@ -123,20 +118,26 @@ void QSqlConnection::clear()
     m_database.close();
     m_loginError = false;
     m_connected = false;
+    m_lost = false;
+    m_inTransaction = false;
     resetEntryPoints();
 }
 
 bool QSqlConnection::Connect(QString name, bool noGui)
 {
     if (!m_connect) {
-        qWarning("The driver library has no \"Connect\" entry point.");
+        qCWarning(lcDriver, "The driver library has no \"Connect\" entry point.");
         return false;
     }
     const QString status = m_connect(name, noGui).toString();
     m_database = QSqlDatabase::database(name, true);
+    m_connectionName = name;
+    m_inTransaction = false;
+    m_lost = false;
 
     if (status == QLatin1String("Ok")) {
         m_connected = true;
+        m_lost = false;
         return true;
     }
     if (status == QLatin1String("LOGIN ERROR")) {
@@ -194,7 +195,7 @@ bool QSqlConnection::reportStartupFailure(int number, bool noGui)
 {
     const QString numberPiece = QStringLiteral("#%1. ").arg(number);
     if (noGui) {
-        qDebug().noquote() << QStringLiteral("Internal error %1System can not startup.").arg(numberPiece);
+        qCDebug(lcSql).noquote() << QStringLiteral("Internal error %1System can not startup.").arg(numberPiece);
     } else {
         QMessageBox::critical(nullptr, QStringLiteral("ERROR"),
                               tr("Internal error ") + numberPiece + tr("System can not startup,"));
@@ -223,20 +224,49 @@ bool QSqlConnection::login(QString user, QString password)
                                     QStringLiteral("login"), user);
     // Without a driver that binds, the name cannot be written safely: treat it as a failed query.
     const bool executed = m_bindQueryParam && query.exec(text);
-    if (executed) {
-        qApp->setProperty("LogedIn", query.first() ? query.value(0).toString() : QString());
-    } else {
-        qApp->setProperty("LogedIn", user.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString() : user);
-    }
+    QString name;
+    if (executed)
+        name = query.first() ? query.value(0).toString() : QString();
+    else
+        name = user.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString() : user;
     query.finish();
-    qApp->setProperty("LogedUser", user);
-    qApp->setProperty("LogedPass", password);
+    AppContext::setLogin(name, user, password);
+    return true;
+}
+
+bool QSqlConnection::changePassword(const QString &user, const QString &currentPassword, const QString &newPassword,
+                                    QString *error)
+{
+    const auto change = m_library ? resolveEntry<DriverApi::ChangePasswordFn>(m_library, "changePassword") : nullptr;
+    QString message;
+    if (!change)
+        message = QStringLiteral("Драйвер базы данных не умеет менять пароли.");
+    else if (!readyToRun())
+        message = m_lastError.text().trimmed();
+    else
+        message = change(user, currentPassword, newPassword);
+    if (error)
+        *error = message;
+    if (!message.isEmpty())
+        return false;
+    // Whoever reads the logged-in user's password reads the new one.
+    if (user == AppContext::loggedUser())
+        AppContext::setLogin(AppContext::loggedInName(), user, newPassword);
     return true;
 }
 
 QString QSqlConnection::getScript(QString scriptName)
 {
-    return m_getScript ? m_getScript(scriptName) : QString();
+    if (!m_getScript || (m_lost && !readyToRun()))
+        return QString();
+    const QString text = m_getScript(scriptName);
+    if (!handleIsDead())
+        return text;
+    // Reading a script changes nothing, so it may be read again once the
+    // connection is back; inside a transaction it stays lost, and callers
+    // that commit see connectionLost() rather than a missing script.
+    noticeLostConnection();
+    return m_lost || !m_getScript ? QString() : m_getScript(scriptName);
 }
 
 bool QSqlConnection::canDo(QString action)
@@ -276,16 +306,25 @@ QSqlRecord QSqlConnection::convert(QSqlRecord source, infoList &columns)
 
 bool QSqlConnection::GetList(QPanelList &list)
 {
-    qDebug() << "bool QSqlConnection::GetList(QPanelList&)" << reinterpret_cast<void *>(m_getPanels);
+    qCDebug(lcSql) << "bool QSqlConnection::GetList(QPanelList&)" << reinterpret_cast<void *>(m_getPanels);
     if (!m_getPanels)
         return false;
-    qDebug() << "Loading plugin list";
+    qCDebug(lcSql) << "Loading plugin list";
     return m_getPanels(list);
 }
 
 bool QSqlConnection::batchExec(QString script, QPlainTextEdit *log, QList<QSqlQuery> *results)
 {
-    return m_batchExec ? m_batchExec(script, log, results) : false;
+    if (!m_batchExec)
+        return false;
+    if (m_lost && !readyToRun())
+        return false;
+    const bool done = m_batchExec(script, log, results);
+    if (!done && handleIsDead()) {
+        m_lastError = lostConnectionError();
+        noticeLostConnection();
+    }
+    return done;
 }
 
 QStringList QSqlConnection::parameterTokens(const QString &script)
@@ -324,7 +363,7 @@ QString QSqlConnection::parseQuery(QString script, QSqlRecord *record)
 
 void QSqlConnection::execScript(QString script, QSqlQuery *query, QList<QVariant> params)
 {
-    if (!m_connected || !query)
+    if (!query || !readyToRun(query))
         return;
     QString text = parseQuery(script, QStringLiteral("NULL"), QStringLiteral("NULL"));
     const QStringList tokens = parameterTokens(text);
@@ -337,7 +376,7 @@ void QSqlConnection::execScript(QString script, QSqlQuery *query, QList<QVariant
 
 void QSqlConnection::execScript(QString script, QSqlQuery *query, QSqlRecord record, bool printQuery)
 {
-    if (!m_connected)
+    if (!readyToRun(query))
         return;
     const QString text = parseQuery(script, &record);
     if (!query)
@@ -361,27 +400,219 @@ QSqlQuery QSqlConnection::execScript(QString script, QSqlRecord record)
 
 QVariant QSqlConnection::execScript(QString script)
 {
-    return m_resultExecSql ? m_resultExecSql(script, QString()) : QVariant();
+    if (!m_resultExecSql || (m_lost && !readyToRun()))
+        return QVariant();
+    const QVariant result = m_resultExecSql(script, QString());
+    if (handleIsDead()) {
+        // The driver has reported the statement; what is left is to come back.
+        m_lastError = lostConnectionError();
+        noticeLostConnection();
+    }
+    return result;
 }
 
 void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordForm, bool printQuery)
 {
     traceStatement(text);
     if (printQuery)
-        qDebug().noquote() << text;
+        qCDebug(lcSql).noquote() << text;
+    m_lastError = QSqlError();
     if (query->exec(text)) {
         query->first();
         return;
     }
-    const QString error = query->lastError().text().trimmed();
-    if (error.isEmpty())
-        return;
-    if (recordForm)
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + text + QLatin1Char('\n') + error;
+    QSqlError error = query->lastError();
+    const bool lost = handleIsDead() || endsSession(error);
+    if (lost)
+        error = asConnectionError(error);
+    if (!error.text().trimmed().isEmpty())
+        reportFailure(recordForm ? text : QString(), error);
+    if (lost)
+        noticeLostConnection();
+}
+
+void QSqlConnection::reportFailure(const QString &statement, const QSqlError &error)
+{
+    m_lastError = error;
+    const QString text = error.text().trimmed();
+    if (statement.isEmpty())
+        qCWarning(lcSql).noquote() << QStringLiteral("Error executing query: ") + text;
     else
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + error;
-    if (appFlag("bDebugDB") && !appFlag("bNoGUI"))
-        QMessageBox::critical(nullptr, QStringLiteral("Database error"), error, QMessageBox::Ok);
+        qCWarning(lcSql).noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + text;
+    if (AppContext::debugDb() && !AppContext::noGui())
+        QMessageBox::critical(nullptr, QStringLiteral("Database error"), text, QMessageBox::Ok);
+}
+
+bool QSqlConnection::handleIsDead() const
+{
+    // Only a handle that the driver opened can die; a driver that keeps none is left alone.
+    return m_connected && !m_connectionName.isEmpty() && m_database.isValid() && !m_database.isOpen();
+}
+
+bool QSqlConnection::endsSession(const QSqlError &error)
+{
+    // The server ended the session (shutdown, a terminated backend, a crash)
+    // or the connection itself failed; the client library may notice only
+    // on its next read, so the error's code decides.
+    const QString code = error.nativeErrorCode();
+    return code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01")
+            || code == QLatin1String("57P02") || code == QLatin1String("57P03");
+}
+
+QSqlError QSqlConnection::lostConnectionError() const
+{
+    return QSqlError(QString(), QStringLiteral("Соединение с сервером базы данных потеряно."),
+                     QSqlError::ConnectionError);
+}
+
+QSqlError QSqlConnection::asConnectionError(const QSqlError &error) const
+{
+    // The toolkit refuses a query on a closed handle without saying why.
+    if (error.text().trimmed().isEmpty())
+        return lostConnectionError();
+    return QSqlError(error.driverText(), error.databaseText(), QSqlError::ConnectionError, error.nativeErrorCode());
+}
+
+void QSqlConnection::noticeLostConnection()
+{
+    m_lost = true;
+    if (m_inTransaction) {
+        qCWarning(lcSql) << "The database connection was lost inside a transaction;"
+                            " it is re-made when the transaction is ended.";
+        return;
+    }
+    qCWarning(lcSql) << "The database connection was lost; re-making it.";
+    reconnect();
+}
+
+bool QSqlConnection::ensureConnected()
+{
+    return readyToRun();
+}
+
+bool QSqlConnection::readyToRun(QSqlQuery *query)
+{
+    if (!m_lost && !handleIsDead())
+        return m_connected;
+    if (m_inTransaction) {
+        // Whatever ran before belonged to a transaction the server has dropped;
+        // running this on a new connection would write it on its own.
+        reportFailure(QString(), QSqlError(QString(),
+                                           QStringLiteral("Соединение с сервером базы данных потеряно во время "
+                                                          "транзакции; транзакция отменена."),
+                                           QSqlError::ConnectionError));
+        m_lost = true;
+        return false;
+    }
+    if (!reconnect()) {
+        reportFailure(QString(), m_lastError);
+        return false;
+    }
+    // A query made on the handle before it was re-made belongs to the old session.
+    if (query) {
+        const bool forwardOnly = query->isForwardOnly();
+        const QSql::NumericalPrecisionPolicy precision = query->numericalPrecisionPolicy();
+        *query = QSqlQuery(m_database);
+        query->setForwardOnly(forwardOnly);
+        query->setNumericalPrecisionPolicy(precision);
+    }
+    return true;
+}
+
+bool QSqlConnection::reconnect()
+{
+    if (!m_library || m_connectionName.isEmpty())
+        return false;
+    const QString name = m_connectionName;
+    init(m_library);
+    m_inTransaction = false;
+    if (!m_connect) {
+        m_lost = true;
+        return false;
+    }
+    const QString status = m_connect(name, true).toString();
+    m_database = QSqlDatabase::database(name, false);
+    m_connectionName = name;
+    m_connected = status == QLatin1String("Ok");
+    m_lost = !m_connected;
+    if (!m_connected) {
+        m_lastError = QSqlError(QString(), QStringLiteral("Нет соединения с сервером базы данных: %1").arg(status),
+                                QSqlError::ConnectionError);
+        qCWarning(lcSql) << "Reconnecting to the database failed.";
+        return false;
+    }
+    qCInfo(lcSql) << "Reconnected to the database.";
+    return true;
+}
+
+bool QSqlConnection::beginTransaction()
+{
+    if (!readyToRun())
+        return false;
+    m_lastError = QSqlError();
+    if (m_database.transaction()) {
+        m_inTransaction = true;
+        return true;
+    }
+    QSqlError error = m_database.lastError();
+    const bool lost = handleIsDead() || endsSession(error);
+    if (lost)
+        error = asConnectionError(error);
+    // A driver without transactions refuses without an error: nothing to report.
+    if (error.isValid() && !error.text().trimmed().isEmpty())
+        reportFailure(QStringLiteral("BEGIN"), error);
+    if (lost)
+        noticeLostConnection();
+    return false;
+}
+
+bool QSqlConnection::commitTransaction()
+{
+    m_lastError = QSqlError();
+    if (!m_inTransaction) {
+        reportFailure(QStringLiteral("COMMIT"), QSqlError(QString(), QStringLiteral("Нет открытой транзакции."),
+                                                          QSqlError::TransactionError));
+        return false;
+    }
+    const bool lostBefore = m_lost || handleIsDead();
+    const bool committed = !lostBefore && m_database.commit();
+    m_inTransaction = false;
+    if (committed)
+        return true;
+    QSqlError error = m_database.lastError();
+    const bool lost = lostBefore || handleIsDead() || endsSession(error);
+    if (lost)
+        error = lostBefore ? lostConnectionError() : asConnectionError(error);
+    else if (!error.isValid() || error.text().trimmed().isEmpty())
+        error = QSqlError(QString(), QStringLiteral("Транзакция не завершена."),
+                          QSqlError::TransactionError);
+    reportFailure(QStringLiteral("COMMIT"), error);
+    if (lost)
+        noticeLostConnection();
+    return false;
+}
+
+bool QSqlConnection::rollbackTransaction()
+{
+    const bool wasInTransaction = m_inTransaction;
+    m_inTransaction = false;
+    // A transaction that went down with its connection is rolled back by the
+    // server already; its failure has been reported.
+    if (m_lost) {
+        reconnect();
+        return true;
+    }
+    if (handleIsDead()) {
+        noticeLostConnection();
+        return true;
+    }
+    if (!wasInTransaction || m_database.rollback())
+        return true;
+    const QSqlError error = m_database.lastError();
+    reportFailure(QStringLiteral("ROLLBACK"), error);
+    if (handleIsDead())
+        noticeLostConnection();
+    return false;
 }
 
 void QSqlConnection::scopeIdentity(QString name, QSqlQuery *query)
@@ -397,7 +628,7 @@ QList<drvInfo> scanForDrivers(QString folder)
     QList<drvInfo> drivers;
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists()) {
-        qWarning().noquote() << QStringLiteral("Folder ") + folder + QStringLiteral(" not found.");
+        qCWarning(lcDriver).noquote() << QStringLiteral("Folder ") + folder + QStringLiteral(" not found.");
         return drivers;
     }
     const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Unsorted);
@@ -406,7 +637,7 @@ QList<drvInfo> scanForDrivers(QString folder)
             continue;
         QLibrary library(entry.absoluteFilePath());
         if (!library.load()) {
-            qWarning().noquote() << library.errorString();
+            qCWarning(lcDriver).noquote() << library.errorString();
             continue;
         }
         if (const auto fullName = resolveEntry<DriverApi::FullNameFn>(&library, "fullName")) {
@@ -421,9 +652,7 @@ QList<drvInfo> scanForDrivers(QString folder)
 
 QSqlConnection *currentConnection()
 {
-    if (!QCoreApplication::instance())
-        return nullptr;
-    return static_cast<QSqlConnection *>(varToObj(qApp->property("Connection")));
+    return AppContext::connection();
 }
 
 void runScript(QString scriptName, QSqlQuery *query, QList<QVariant> params)

@@ -4,33 +4,35 @@
 #include "dealsglobal.h"
 
 #include <QSizeF>
+#include <QString>
 
 class QPrinter;
 class QTextDocument;
 
-// Prints a report document page by page with page numbers, laying it out
-// for the printer's page only when the page geometry changed. Printing a
-// document the stock way lays a copy of it out again on every call, which for
-// a long report costs more than everything else the preview does.
+// Keeps a report document laid out for a printer's pages and prints it page
+// by page with page numbers. A long report is costly to lay out, so this
+// happens once per content and page geometry, in one pass: the stock
+// QTextDocument::print lays a copy out again on every preview refresh, and a
+// document given its page size after its HTML is laid out twice over.
 class DEALS_EXPORT ReportPageLayout
 {
 public:
-    explicit ReportPageLayout(QTextDocument *document);
+    ReportPageLayout(QTextDocument *document, QPrinter *home);
 
-    // Forget the layout (new content); the next print lays the document out anew.
-    void invalidate();
-    // Lays the document out for pages of home, the printer it normally prints on.
-    void setHomePrinter(QPrinter *home) { m_home = home; }
+    // Replaces the document's content (HTML) and lays it out for the pages of
+    // home, the printer the document is normally shown and printed on.
+    void setContent(const QString &html);
 
     // False when the printer could not be opened (an unwritable file, say).
     bool print(QPrinter *printer);
-    int pageCount() const;
 
 private:
+    QSizeF pageSizeFor(const QPrinter *printer) const;
     void layOutFor(QPrinter *printer);
 
     QTextDocument *m_document;
-    QPrinter *m_home = nullptr;
+    QPrinter *m_home;
+    QString m_html;
     QPrinter *m_laidOutFor = nullptr;
     QSizeF m_pageSize;
     int m_resolution = 0;

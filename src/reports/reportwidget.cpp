@@ -58,10 +58,9 @@ reportWidget::reportWidget(QWidget *parent)
 {
     document = new QTextDocument(this);
     document->setObjectName(QStringLiteral("report"));
-    pages = std::make_unique<ReportPageLayout>(document);
-    pages->setHomePrinter(printer.get());
-    pages->invalidate();
+    pageLayout = std::make_unique<ReportPageLayout>(document, printer.get());
 
+    printer->setPageSize(QPageSize(QPageSize::A4));
     printer->setPageOrientation(QPageLayout::Landscape);
     printer->setPageMargins(QMarginsF(15, 15, 15, 10), QPageLayout::Millimeter);
 
@@ -244,9 +243,7 @@ void reportWidget::setHTMLContent(QByteArray html)
     const int end = html.indexOf('\0');
     if (end >= 0)
         html.truncate(end);
-    pages->invalidate();
-    document->clear();
-    document->setHtml(QString::fromUtf8(html));
+    pageLayout->setContent(QString::fromUtf8(html));
     preview->updatePreview();
     handleFitControls();
 }
@@ -272,7 +269,7 @@ void reportWidget::setFitMode(QPrintPreviewWidget::ZoomMode mode)
 
 void reportWidget::onPaintRequest(QPrinter *target)
 {
-    lastPrintSucceeded = pages->print(target);
+    lastPrintSucceeded = pageLayout->print(target);
     if (!lastPrintSucceeded)
         qCWarning(lcReports) << "Cannot print the report to" << target->outputFileName();
     Q_EMIT paintComplette();

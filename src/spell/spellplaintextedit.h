@@ -24,7 +24,8 @@ public:
     Highlighter *highlighter() const { return m_highlighter; }
 
     // The context menu for a position in the viewport: the standard one plus
-    // the spelling entries for the word there. The caller owns it.
+    // the spelling entries for the word there. The menu is a child of the
+    // editor; the caller deletes it when done.
     QMenu *createSpellContextMenu(const QPoint &position);
 
 public Q_SLOTS:
