@@ -41,7 +41,7 @@ private:
     QWidget *m_owner = nullptr;
 };
 
-enum class Form { SupplierComment, AuditNote, CommentDialog };
+enum class Form { SupplierComment, AuditNote, CommentDialog, ViewedComment };
 Q_DECLARE_METATYPE(Form)
 
 namespace {
@@ -112,18 +112,23 @@ void tst_SpellFields::correctedInForm_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("misspelled");
     QTest::addColumn<QString>("correction");
+    QTest::addColumn<bool>("editable");
 
     QTest::newRow("supplier comment") << Form::SupplierComment
                                       << QStringLiteral("Надёжный поставщик литья, сроки соблюдает.\n"
                                                         "Оплата после приёмки, скитка пять процентов.")
-                                      << QStringLiteral("скитка") << QStringLiteral("скидка");
+                                      << QStringLiteral("скитка") << QStringLiteral("скидка") << true;
     QTest::newRow("audit note") << Form::AuditNote
                                 << QStringLiteral("Проверили литейный участок: паспорт плавки с ашибкой, "
                                                   "остальное в порядке.")
-                                << QStringLiteral("ашибкой") << QStringLiteral("ошибкой");
+                                << QStringLiteral("ашибкой") << QStringLiteral("ошибкой") << true;
     QTest::newRow("comment") << Form::CommentDialog
                              << QStringLiteral("Сменили банк, новые реквизиты прислали пачтой.")
-                             << QStringLiteral("пачтой") << QStringLiteral("почтой");
+                             << QStringLiteral("пачтой") << QStringLiteral("почтой") << true;
+    // A comment opened for viewing shows the mistake but offers nothing that would change it.
+    QTest::newRow("viewed comment") << Form::ViewedComment
+                                    << QStringLiteral("Сменили банк, новые реквизиты прислали пачтой.")
+                                    << QStringLiteral("пачтой") << QStringLiteral("почтой") << false;
 }
 
 void tst_SpellFields::correctedInForm()
@@ -132,6 +137,7 @@ void tst_SpellFields::correctedInForm()
     QFETCH(QString, typed);
     QFETCH(QString, misspelled);
     QFETCH(QString, correction);
+    QFETCH(bool, editable);
 
     SupplierDirectoryEditor *supplier = nullptr;
     QWidget *editor = nullptr;
@@ -157,6 +163,9 @@ void tst_SpellFields::correctedInForm()
         accept = dialog->buttonBox->button(QDialogButtonBox::Ok);
         break;
     }
+    case Form::ViewedComment:
+        editor = (new QCommentDialog(typed, true, m_owner))->teComment;
+        break;
     }
     QVERIFY(editor);
     // Shown, as a person sees it: the menu finds the word by its place on the screen.
@@ -165,10 +174,12 @@ void tst_SpellFields::correctedInForm()
     if (supplier)
         supplier->tabWidget->setCurrentIndex(0);
 
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(editor))
-        plain->setPlainText(typed);
-    else
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(editor)) {
+        if (!plain->isReadOnly())
+            plain->setPlainText(typed);
+    } else {
         qobject_cast<QTextEdit *>(editor)->setPlainText(typed);
+    }
     QCOMPARE(underlined(editor), QStringList{misspelled});
 
     // The correction is an edit of the form like any other.
@@ -183,6 +194,11 @@ void tst_SpellFields::correctedInForm()
         offered.append(action->text());
         if (action->isVisible() && action->text() == correction)
             fix = action;
+    }
+    if (!editable) {
+        QVERIFY2(!fix, qPrintable(offered.join(QLatin1Char('|'))));
+        QCOMPARE(plainText(editor), typed);
+        return;
     }
     QVERIFY2(fix, qPrintable(offered.join(QLatin1Char('|'))));
     fix->trigger();

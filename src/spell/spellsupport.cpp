@@ -77,6 +77,9 @@ void SpellSupport::extendMenu(QMenu *menu, const QString &word)
             this, &SpellSupport::ignoreRequested);
     connect(menu->addAction(QStringLiteral("Добавить в словарь")), &QAction::triggered,
             this, &SpellSupport::addRequested);
+    // A correction is an edit: a read-only text is only pointed out, never changed.
+    if (parent() && parent()->property("readOnly").toBool())
+        return;
     for (int i = 0; i < suggestions.size() && i < maxSuggestions; ++i) {
         QAction *action = m_suggestionActions.at(i);
         const QString suggestion = suggestions.at(i).trimmed();
