@@ -1,15 +1,25 @@
-// The deals module's windows: the list in the main window and the editor of
-// a deal on each of its tabs.
+// The deals module's windows: the list in the main window, the editor of a
+// deal on each of its tabs, the line dialog for a position and for a
+// development-work request, and the concurrent-edit dialog.
 
 #include "windowcatalog.h"
 
+#include "dealconflictdialog.h"
 #include "dealsentrypoints.h"
 #include "qdataeditor.h"
+#include "qdataset.h"
+#include "qdatatable.h"
 #include "qdeals.h"
 #include "qdealeditor.h"
+#include "qdealposdialog.h"
 #include "qdealsview.h"
+#include "rowconflict.h"
+#include "suppliers/itemproducttree.h"
 
+#include <QEventLoop>
 #include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
 
 namespace {
 
@@ -45,6 +55,120 @@ QWidget *openDeals(QWidget *mainWindow, const QString &argument, QString *error)
     return mainWindow;
 }
 
+QDeals *dealsModule(QWidget *mainWindow, QString *error)
+{
+    auto *deals = qobject_cast<QDeals *>(getInterface(mainWindow));
+    if (!deals)
+        *error = QStringLiteral("Модуль сделок не загружен.");
+    return deals;
+}
+
+// A new deal from the list, as "Новая сделка" makes it.
+QWidget *openNewDeal(QWidget *mainWindow, const QString &, QString *error)
+{
+    QDeals *deals = dealsModule(mainWindow, error);
+    if (!deals)
+        return nullptr;
+    if (auto *tabs = mainWindow->findChild<QTabWidget *>(QStringLiteral("twModules")))
+        tabs->setCurrentWidget(deals);
+    deals->view()->acNew->trigger();
+    return mainWindow;
+}
+
+// A line of a deal: the one with the id given, or the first demo line of its kind.
+QSqlRecord findLine(QDataSet *document, bool positions, const QString &argument, QString *error)
+{
+    QDataTable *lines = document->getTable(positions ? QStringLiteral("t_deal_details")
+                                                     : QStringLiteral("t_deal_details_okr"));
+    QDataTable *deals = document->getTable(QStringLiteral("t_deals"));
+    bool numeric = false;
+    const qlonglong wanted = argument.toLongLong(&numeric);
+    for (int row = 0; lines && deals && row < deals->rowCount(); ++row) {
+        const QSqlRecord deal = deals->getRecord(row);
+        lines->close();
+        lines->setSelectParam(QStringLiteral("id_deal"), deal.value(QStringLiteral("id")));
+        lines->setSelectParam(QStringLiteral("b_okr"), !positions);
+        lines->open(false, false);
+        for (int line = 0; line < lines->rowCount(); ++line) {
+            const QSqlRecord record = lines->getRecord(line);
+            if (!numeric || record.value(QStringLiteral("id")).toLongLong() == wanted)
+                return record;
+        }
+    }
+    *error = argument.isEmpty() ? QStringLiteral("В сделках нет таких строк.")
+                                : QStringLiteral("Нет строки сделки \"%1\".").arg(argument);
+    return QSqlRecord();
+}
+
+// A tree is worth showing once it has read its tables.
+void waitForTree(ItemProductTree *tree)
+{
+    if (!tree->isBuilding() && tree->treeWidget()->topLevelItemCount() > 0)
+        return;
+    QEventLoop loop;
+    QObject::connect(tree, &ItemTreeBase::signalBuildTree, &loop, [&loop](bool running) {
+        if (!running)
+            loop.quit();
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QWidget *openLine(QWidget *mainWindow, const QString &argument, QString *error, bool positions)
+{
+    QDeals *deals = dealsModule(mainWindow, error);
+    if (!deals)
+        return nullptr;
+    deals->refresh();
+    const QSqlRecord line = findLine(deals->document(), positions, argument, error);
+    if (line.isEmpty())
+        return nullptr;
+    auto *dialog = new QDealPosDialog(deals->document());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setType(positions ? QDealPosDialog::Position : QDealPosDialog::DevelopmentWork);
+    dialog->setCurrency(QStringLiteral("руб."));
+    dialog->setData(line);
+    dialog->resize(1000, 640);
+    dialog->show();
+    if (positions) {
+        waitForTree(dialog->itemTree());
+        dialog->itemTree()->revealItem(line.value(QStringLiteral("id_item")).toLongLong());
+    }
+    return dialog;
+}
+
+// What the dialog shows when a colleague saved the deal meanwhile: the
+// deal's own row, with a colleague's changes made up in memory.
+QWidget *openConflict(QWidget *mainWindow, const QString &argument, QString *error)
+{
+    QDeals *deals = dealsModule(mainWindow, error);
+    if (!deals)
+        return nullptr;
+    deals->refresh();
+    QDataTable *table = deals->view()->table();
+    const int row = argument.isEmpty() ? 0 : table->locate(QStringLiteral("id"), argument.toLongLong());
+    if (row < 0 || row >= table->rowCount()) {
+        *error = QStringLiteral("Нет сделки \"%1\".").arg(argument);
+        return nullptr;
+    }
+    const QSqlRecord original = table->getRecord(row);
+    QSqlRecord mine = original;
+    mine.setValue(QStringLiteral("c_comment"), QStringLiteral("Покупатель просит отгрузить до 25-го числа"));
+    mine.setValue(QStringLiteral("c_phone"), QStringLiteral("+7 (831) 412-55-10"));
+    QSqlRecord stored = original;
+    stored.setValue(QStringLiteral("c_comment"), QStringLiteral("Отгрузка двумя партиями, вторая после оплаты"));
+    stored.setValue(QStringLiteral("c_base"), QStringLiteral("Договор поставки, спецификация № 2 (новая редакция)"));
+    stored.setValue(QStringLiteral("c_sending_number"), QStringLiteral("0004512873"));
+
+    auto *dialog = new DealConflictDialog(deals->document());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setConflict(RowConflict(QStringLiteral("t_deals"), RowConflict::Update, QStringLiteral("id"), mine,
+                                    original),
+                        stored);
+    dialog->show();
+    return dialog;
+}
+
 } // namespace
 
 void addDealsWindows(WindowCatalog::Entries *entries)
@@ -52,4 +176,17 @@ void addDealsWindows(WindowCatalog::Entries *entries)
     entries->append({QStringLiteral("deals"),
                      QStringLiteral("сделки; deals:ID открывает сделку, deals:ID/tabDetail - вкладку редактора"),
                      openDeals});
+    entries->append({QStringLiteral("deal-new"), QStringLiteral("новая сделка в редакторе"), openNewDeal});
+    entries->append({QStringLiteral("deal-position"),
+                     QStringLiteral("позиция сделки в диалоге (аргумент: id позиции)"),
+                     [](QWidget *mainWindow, const QString &argument, QString *error) {
+                         return openLine(mainWindow, argument, error, true);
+                     }});
+    entries->append({QStringLiteral("deal-request"),
+                     QStringLiteral("заявка на разработку в диалоге (аргумент: id заявки)"),
+                     [](QWidget *mainWindow, const QString &argument, QString *error) {
+                         return openLine(mainWindow, argument, error, false);
+                     }});
+    entries->append({QStringLiteral("deal-conflict"),
+                     QStringLiteral("сделку сохранил другой пользователь (аргумент: id сделки)"), openConflict});
 }
