@@ -13,10 +13,15 @@
 #include "qdealeditor.h"
 #include "qdealposdialog.h"
 #include "qdealsview.h"
+#include "appcontext.h"
+#include "qsqlconnection.h"
+#include "qpopupcontainer.h"
+#include "quserinterface.h"
 #include "rowconflict.h"
 #include "suppliers/itemproducttree.h"
 
 #include <QEventLoop>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -75,6 +80,66 @@ QWidget *openNewDeal(QWidget *mainWindow, const QString &, QString *error)
     return mainWindow;
 }
 
+// The demo deal that shows a tab of the editor at its fullest: a shipped
+// deal with all its contractors, the most lines with a request among them,
+// attached files, linked shipping sheets.
+long long demoDealFor(const QString &tab)
+{
+    QSqlConnection *connection = AppContext::connection();
+    if (!connection)
+        return -1;
+    QString statement;
+    QList<QVariant> params;
+    if (tab == QLatin1String("tabDeal")) {
+        statement = QStringLiteral(
+            "SELECT d.id FROM jur.t_deals d JOIN jur.t_deal_state s ON s.id = d.id_state "
+            "WHERE s.c_name = :state AND d.id_provider IS NOT NULL AND d.id_transport_company IS NOT NULL "
+            "ORDER BY d.id DESC LIMIT 1 ;");
+        params << QStringLiteral("Требует отгрузки");
+    } else if (tab == QLatin1String("tabDetail")) {
+        statement = QStringLiteral(
+            "SELECT d.id FROM jur.t_deals d ORDER BY (SELECT count(*) FROM jur.t_deal_details x "
+            "WHERE x.id_deal = d.id AND x.b_okr) DESC, (SELECT count(*) FROM jur.t_deal_details x "
+            "WHERE x.id_deal = d.id) DESC, d.id LIMIT 1 ;");
+    } else if (tab == QLatin1String("tabFile")) {
+        statement = QStringLiteral(
+            "SELECT d.id FROM jur.t_deals d ORDER BY (SELECT count(*) FROM lrg.t_file_owner f "
+            "WHERE f.c_table = :owner AND f.n_key = d.id) DESC, d.id DESC LIMIT 1 ;");
+        params << QStringLiteral("t_deal");
+    } else {
+        statement = QStringLiteral(
+            "SELECT d.id FROM jur.t_deals d ORDER BY (SELECT count(*) FROM jur.t_deal_link l "
+            "WHERE l.id_deal = d.id) DESC, d.id DESC LIMIT 1 ;");
+    }
+    QSqlQuery query = connection->execScript(statement, params);
+    return query.isSelect() && query.isValid() ? query.value(0).toLongLong() : -1;
+}
+
+// The editor in a window of its own, as its pop-out button shows it, on a
+// tab: "TAB" on the demo deal that fills it best, or "ID/TAB".
+QWidget *openEditor(QWidget *mainWindow, const QString &argument, QString *error)
+{
+    QDeals *deals = dealsModule(mainWindow, error);
+    if (!deals)
+        return nullptr;
+    const bool withId = argument.contains(QLatin1Char('/'));
+    QString tab = withId ? argument.section(QLatin1Char('/'), 1) : argument;
+    if (tab.isEmpty())
+        tab = QStringLiteral("tabDeal");
+    const QString id = withId ? argument.section(QLatin1Char('/'), 0, 0) : QString::number(demoDealFor(tab));
+    if (!openDeals(mainWindow, id + QLatin1Char('/') + tab, error))
+        return nullptr;
+    if (!QUserInterface::popupWindow() || QUserInterface::popupWindow()->isHidden())
+        deals->toggleEditorPopup(deals->dataEditor());
+    QWidget *window = QUserInterface::popupWindow();
+    if (!window) {
+        *error = QStringLiteral("Редактор не открылся в отдельном окне.");
+        return nullptr;
+    }
+    window->resize(1200, 760);
+    return window;
+}
+
 // A line of a deal: the one with the id given, or the first demo line of its kind.
 QSqlRecord findLine(QDataSet *document, bool positions, const QString &argument, QString *error)
 {
@@ -128,7 +193,8 @@ QWidget *openLine(QWidget *mainWindow, const QString &argument, QString *error, 
     dialog->setType(positions ? QDealPosDialog::Position : QDealPosDialog::DevelopmentWork);
     dialog->setCurrency(QStringLiteral("руб."));
     dialog->setData(line);
-    dialog->resize(1000, 640);
+    // A request has no product tree beside it.
+    dialog->resize(positions ? 1000 : 640, 640);
     dialog->show();
     if (positions) {
         waitForTree(dialog->itemTree());
@@ -176,6 +242,10 @@ void addDealsWindows(WindowCatalog::Entries *entries)
     entries->append({QStringLiteral("deals"),
                      QStringLiteral("сделки; deals:ID открывает сделку, deals:ID/tabDetail - вкладку редактора"),
                      openDeals});
+    entries->append({QStringLiteral("deal-editor"),
+                     QStringLiteral("редактор сделки в отдельном окне: deal-editor:tabDeal|tabDetail|tabFile|tabDoc "
+                                    "(демонстрационная сделка) или deal-editor:ID/ВКЛАДКА"),
+                     openEditor});
     entries->append({QStringLiteral("deal-new"), QStringLiteral("новая сделка в редакторе"), openNewDeal});
     entries->append({QStringLiteral("deal-position"),
                      QStringLiteral("позиция сделки в диалоге (аргумент: id позиции)"),

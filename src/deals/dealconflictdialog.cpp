@@ -26,10 +26,13 @@ DealConflictDialog::DealConflictDialog(QDataSet *document, QWidget *parent)
     setupUi(this);
     twChanges->setColumnCount(4);
     twChanges->setHorizontalHeaderLabels({QStringLiteral("Поле"), QStringLiteral("Было"),
-                                          QStringLiteral("Сохранил другой пользователь"), QStringLiteral("У вас")});
+                                          QStringLiteral("Другой пользователь"), QStringLiteral("У вас")});
     twChanges->verticalHeader()->hide();
+    twChanges->setWordWrap(true);
     twChanges->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     twChanges->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // Rows as high as their wrapped texts at the widths the columns get once shown.
+    twChanges->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(buttonOverwrite, &QPushButton::clicked, this, [this] { done(Overwrite); });
     connect(buttonReload, &QPushButton::clicked, this, [this] { done(Reload); });
     connect(buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -119,5 +122,4 @@ void DealConflictDialog::fillChanges(const RowConflict &conflict, const QSqlReco
         }
     }
     twChanges->setVisible(!m_fields.isEmpty());
-    twChanges->resizeRowsToContents();
 }

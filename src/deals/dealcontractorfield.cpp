@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -47,6 +48,9 @@ void DealContractorField::showChoice()
         m_combo->setCurrentIndex(m_combo->findData(m_id));
     // The name the deal keeps, also for a contractor the list does not hold.
     m_combo->setEditText(m_name);
+    // A long name shows from its beginning.
+    if (m_combo->lineEdit())
+        m_combo->lineEdit()->setCursorPosition(0);
     m_info->setEnabled(m_id > 0);
 }
 

@@ -165,6 +165,10 @@ void QDealPosDialog::setType(Type type)
     buttonAdd->setVisible(position);
     buttonDel->setVisible(position);
     m_tree->setVisible(position);
+    // Without the tree its column gives its room to the fields.
+    horizontalSpacerTree->changeSize(position ? 20 : 0, 20, position ? QSizePolicy::Expanding : QSizePolicy::Fixed,
+                                     QSizePolicy::Minimum);
+    treeLayout->invalidate();
     checkBoxReadyToShip->setVisible(position);
     frTextDecor->setEnabled(!position && !m_readOnly);
     setWindowTitle(position ? QStringLiteral("Изделие") : QStringLiteral("Заявка на разработку"));
@@ -213,6 +217,9 @@ void QDealPosDialog::setData(QSqlRecord record)
 
     leURL->setText(record.value(field("c_url")).toString());
     leName->setText(record.value(field("c_name")).toString());
+    // Long names and addresses show from their beginning.
+    leURL->setCursorPosition(0);
+    leName->setCursorPosition(0);
     // The unit first: it sets the decimals the quantity is shown with.
     const QVariant unit = record.value(field("id_meas_unit"));
     if (!unit.isNull())
