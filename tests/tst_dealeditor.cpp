@@ -366,10 +366,20 @@ void tst_DealEditor::cancelRollsEverythingBack()
         "and not x.b_okr) >= 2 and (select count(*) from lrg.v_file_owner f where f.c_table = 't_deal' "
         "and f.n_key = d.id) >= 1 order by d.id limit 1")).toLongLong();
     QVERIFY(id > 0);
+    // Two more files, so that the panel must read a list and not just one row.
+    QSqlQuery attach(m_colleague);
+    attach.prepare(QStringLiteral(
+        "insert into lrg.t_file_owner (id_file, c_table, n_key) select f.id, 't_deal', ? from lrg.t_file f "
+        "where not exists (select 1 from lrg.t_file_owner o where o.id_file = f.id and o.c_table = 't_deal' "
+        "and o.n_key = ?) order by f.id limit 2"));
+    attach.addBindValue(id);
+    attach.addBindValue(id);
+    QVERIFY2(attach.exec(), qPrintable(attach.lastError().text()));
     const QString before = value(QStringLiteral(
         "select md5(string_agg(x::text, ',' order by x.id)) from jur.t_deal_details x where x.id_deal = ?"), {id})
                                    .toString();
     const int files = value(QStringLiteral("select count(*) from lrg.v_file_owner where c_table = 't_deal' and n_key = ?"), {id}).toInt();
+    QCOMPARE(files, 3);
     openDeal(id);
     QDealEditor *ed = editor();
     const int positions = ed->tvDetails->model()->rowCount();

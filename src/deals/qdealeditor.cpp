@@ -263,6 +263,11 @@ void QDealEditor::setData(QSqlRecord record)
         lineEditPhone->setText(record.value(field("c_phone")).toString());
         leTransportCompany->setText(record.value(field("c_transport_company")).toString());
         leSendingNumber->setText(record.value(field("c_sending_number")).toString());
+        // The file list names each file's signer from t_user as it loads its
+        // rows: the users are read first, not in the middle of that load.
+        QDataTable *users = table("t_user");
+        if (users && users->getTableState() == -2)
+            users->open();
         m_files->setData(m_id);
         showContractorHints(m_recipient->id());
     }
