@@ -21,6 +21,7 @@
 #include "suppliers/itemproducttree.h"
 
 #include <QEventLoop>
+#include <functional>
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTimer>
@@ -140,14 +141,17 @@ QWidget *openEditor(QWidget *mainWindow, const QString &argument, QString *error
     return window;
 }
 
-// A line of a deal: the one with the id given, or the first demo line of its kind.
-QSqlRecord findLine(QDataSet *document, bool positions, const QString &argument, QString *error)
+// A line of a deal: the one with the id given, or the first demo line of its
+// kind that `fits` (a position whose item the product tree holds, say).
+QSqlRecord findLine(QDataSet *document, bool positions, const QString &argument, QString *error,
+                    const std::function<bool(const QSqlRecord &)> &fits)
 {
     QDataTable *lines = document->getTable(positions ? QStringLiteral("t_deal_details")
                                                      : QStringLiteral("t_deal_details_okr"));
     QDataTable *deals = document->getTable(QStringLiteral("t_deals"));
     bool numeric = false;
     const qlonglong wanted = argument.toLongLong(&numeric);
+    QSqlRecord first;
     for (int row = 0; lines && deals && row < deals->rowCount(); ++row) {
         const QSqlRecord deal = deals->getRecord(row);
         lines->close();
@@ -156,10 +160,19 @@ QSqlRecord findLine(QDataSet *document, bool positions, const QString &argument,
         lines->open(false, false);
         for (int line = 0; line < lines->rowCount(); ++line) {
             const QSqlRecord record = lines->getRecord(line);
-            if (!numeric || record.value(QStringLiteral("id")).toLongLong() == wanted)
+            if (numeric) {
+                if (record.value(QStringLiteral("id")).toLongLong() == wanted)
+                    return record;
+                continue;
+            }
+            if (first.isEmpty())
+                first = record;
+            if (fits(record))
                 return record;
         }
     }
+    if (!first.isEmpty())
+        return first;
     *error = argument.isEmpty() ? QStringLiteral("В сделках нет таких строк.")
                                 : QStringLiteral("Нет строки сделки \"%1\".").arg(argument);
     return QSqlRecord();
@@ -185,7 +198,13 @@ QWidget *openLine(QWidget *mainWindow, const QString &argument, QString *error, 
     if (!deals)
         return nullptr;
     deals->refresh();
-    const QSqlRecord line = findLine(deals->document(), positions, argument, error);
+    // The shared product tree, read once: a demo position is shown at its item.
+    ItemProductTree *tree = ItemProductTree::getItemTree(nullptr);
+    if (positions)
+        waitForTree(tree);
+    const QSqlRecord line = findLine(deals->document(), positions, argument, error, [&](const QSqlRecord &record) {
+        return !positions || tree->revealItem(record.value(QStringLiteral("id_item")).toLongLong()) != nullptr;
+    });
     if (line.isEmpty())
         return nullptr;
     auto *dialog = new QDealPosDialog(deals->document());
@@ -194,7 +213,7 @@ QWidget *openLine(QWidget *mainWindow, const QString &argument, QString *error, 
     dialog->setCurrency(QStringLiteral("руб."));
     dialog->setData(line);
     // A request has no product tree beside it.
-    dialog->resize(positions ? 1000 : 640, 640);
+    dialog->resize(positions ? 1000 : 640, 720);
     dialog->show();
     if (positions) {
         waitForTree(dialog->itemTree());
