@@ -92,6 +92,9 @@ private slots:
     void missingFieldsBubble();
     void badInput();
     void recipientChoice();
+    void transportFollowsTheState_data();
+    void transportFollowsTheState();
+    void totalsAndUnpricedLines();
     void colleagueSavedMeanwhile_data();
     void colleagueSavedMeanwhile();
 
@@ -712,6 +715,83 @@ void tst_DealEditor::recipientChoice()
     ed->provider()->settleText();
     QCOMPARE(ed->cbProvider->currentText(), ed->provider()->name());
     QCOMPARE(ed->provider()->id(), supplier);
+    deals()->dataEditor()->cancelButton()->click();
+}
+
+void tst_DealEditor::transportFollowsTheState_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("transport");
+
+    QTest::newRow("planned") << "Запланирован" << false;
+    QTest::newRow("in work") << "В работе" << false;
+    QTest::newRow("to be shipped") << "Требует отгрузки" << true;
+    QTest::newRow("shipped") << "Отгружен" << true;
+    QTest::newRow("closed") << "Закрыт" << false;
+    QTest::newRow("cancelled") << "Отменён" << false;
+}
+
+// Delivery details are for deals on their way: opened in that state or switched to it.
+void tst_DealEditor::transportFollowsTheState()
+{
+    QFETCH(QString, state);
+    QFETCH(bool, transport);
+
+    const qlonglong id = value(QStringLiteral(
+        "select d.id from jur.t_deals d join jur.t_deal_state s on s.id = d.id_state where s.c_name = ? "
+        "order by d.id limit 1"), {state}).toLongLong();
+    QVERIFY2(id > 0, qPrintable(state));
+    openDeal(id);
+    QDealEditor *ed = editor();
+    QCOMPARE(ed->cbState->currentText(), state);
+    QCOMPARE(ed->gbTransport->isEnabled(), transport);
+
+    // Switched from a state of the other kind.
+    ed->cbState->setCurrentIndex(ed->cbState->findText(transport ? QStringLiteral("Закрыт")
+                                                                  : QStringLiteral("Отгружен")));
+    QCOMPARE(ed->gbTransport->isEnabled(), !transport);
+    ed->cbState->setCurrentIndex(ed->cbState->findText(state));
+    QCOMPARE(ed->gbTransport->isEnabled(), transport);
+    deals()->dataEditor()->cancelButton()->click();
+}
+
+// Totals in six significant digits; a line without a sale price is shown
+// but neither edited nor deleted; a deleted line counts no more.
+void tst_DealEditor::totalsAndUnpricedLines()
+{
+    waitForTree();
+    const qlonglong id = value(QStringLiteral("select min(id) from jur.t_deals")).toLongLong();
+    openDeal(id);
+    deals()->view()->acNew->trigger();
+    QDealEditor *ed = editor();
+    ModalAnswerer answerer;
+    enqueueLine(&answerer, {m_product, QString(), QString(), 1, 1234567.5, 2000000, false});
+    ed->btAddPos->click();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(ed->labelTotalPrice->text(),
+             QStringLiteral("Общая себестоимость: 1.23457e+06 руб. Общая продажная цена: 2e+06 %1")
+                     .arg(ed->record().value(QStringLiteral("c_currency")).toString()));
+
+    QDataTable *details = deals()->document()->getTable(QStringLiteral("t_deal_details"));
+    QSqlRecord line = details->getRecord(0);
+    line.setValue(QStringLiteral("n_sale_price"), QVariant(QVariant::Double));
+    details->setRow(0, line);
+    ed->tvDetails->setCurrentIndex(QModelIndex());
+    ed->tvDetails->setCurrentIndex(ed->tvDetails->model()->index(0, 1));
+    QVERIFY(ed->btShowPos->isEnabled());
+    QVERIFY(!ed->btEditPos->isEnabled());
+    QVERIFY(!ed->btDelPos->isEnabled());
+    ed->editDetail(true);
+    QCOMPARE(answerer.unexpected, 0);
+
+    line.setValue(QStringLiteral("n_sale_price"), 10.0);
+    details->setRow(0, line);
+    ed->tvDetails->setCurrentIndex(QModelIndex());
+    ed->tvDetails->setCurrentIndex(ed->tvDetails->model()->index(0, 1));
+    answerer.pressButton(QMessageBox::Yes);
+    ed->btDelPos->click();
+    QVERIFY(ed->labelTotalPrice->text().startsWith(QStringLiteral("Общая себестоимость: 0 руб.")));
+    QVERIFY(!ed->btShowPos->isEnabled());
     deals()->dataEditor()->cancelButton()->click();
 }
 
