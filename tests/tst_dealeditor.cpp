@@ -97,6 +97,7 @@ private slots:
     void totalsAndUnpricedLines();
     void colleagueSavedMeanwhile_data();
     void colleagueSavedMeanwhile();
+    void colleagueDeletedALine();
 
 private:
     QDeals *deals() const { return qobject_cast<QDeals *>(getInterface(nullptr)); }
@@ -887,6 +888,56 @@ void tst_DealEditor::colleagueSavedMeanwhile()
         deals()->dataEditor()->cancelButton()->click();
         break;
     }
+}
+
+// The position being changed here was deleted at another workplace: it
+// cannot be written over, the edits wait until the person gives them up.
+void tst_DealEditor::colleagueDeletedALine()
+{
+    const qlonglong id = value(QStringLiteral(
+        "select d.id from jur.t_deals d where (select count(*) from jur.t_deal_details x where x.id_deal = d.id "
+        "and not x.b_okr) >= 2 and d.id_request_doc is not null order by d.id desc offset 7 limit 1")).toLongLong();
+    QVERIFY(id > 0);
+    openDeal(id);
+    QDealEditor *ed = editor();
+    QDataTable *details = deals()->document()->getTable(QStringLiteral("t_deal_details"));
+    const int positions = details->rowCount();
+    const qlonglong position = details->getRecord(0).value(QStringLiteral("id")).toLongLong();
+    QSqlRecord line = details->getRecord(0);
+    line.setValue(QStringLiteral("n_qty"), 42.0);
+    details->setRow(0, line);
+    ed->OnChange();
+
+    QSqlQuery colleague(m_colleague);
+    colleague.prepare(QStringLiteral("delete from jur.t_deal_details where id = ?"));
+    colleague.addBindValue(position);
+    QVERIFY2(colleague.exec(), qPrintable(colleague.lastError().text()));
+
+    ModalAnswerer answerer;
+    bool overwriteOffered = true;
+    answerer.enqueue([&overwriteOffered](QWidget *widget) {
+        auto *dialog = qobject_cast<DealConflictDialog *>(widget);
+        QVERIFY(dialog);
+        overwriteOffered = child<QPushButton>(dialog, "buttonOverwrite")->isEnabled();
+        child<QPushButton>(dialog, "buttonCancel")->click();
+    });
+    apply();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!overwriteOffered);
+    QCOMPARE(details->getRecord(0).value(QStringLiteral("n_qty")).toDouble(), 42.0);
+    QVERIFY(deals()->dataEditor()->okButton()->isEnabled());
+    QCOMPARE(value(QStringLiteral("select count(*) from jur.t_deal_details where id = ?"), {position}).toInt(), 0);
+
+    answerer.enqueue([](QWidget *widget) {
+        child<QPushButton>(widget, "buttonReload")->click();
+    });
+    apply();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.unexpected, 0);
+    QCOMPARE(ed->record().value(QStringLiteral("id")).toLongLong(), id);
+    QCOMPARE(details->rowCount(), positions - 1);
+    QCOMPARE(details->locate(QStringLiteral("id"), position), -1);
+    QVERIFY(!deals()->dataEditor()->okButton()->isEnabled());
 }
 
 QTEST_MAIN(tst_DealEditor)
