@@ -23,9 +23,10 @@ public:
     QVariant connect(const QString &connectionName);
     QString creationScript() const;
     bool login(const QString &user, const QString &password);
-    // Sets the password of `login`, the logged-in user's own or, for an
-    // administrator, anybody's; the logged-in user's current password is
-    // checked first. Empty on success, else a message for the user.
+    // Sets the password of `login`: the logged-in user's own or, with the
+    // right "ResetPasswords" (administrators have every right), anybody's; the
+    // logged-in user's current password is checked first. Empty on success,
+    // else a message for the user.
     QString changePassword(const QString &login, const QString &currentPassword, const QString &newPassword);
     static constexpr int minimumPasswordLength = 6;
     QString script(const QString &name);

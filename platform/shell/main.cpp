@@ -5,16 +5,23 @@
 #include "logindialog.h"
 #include "mainwindow.h"
 #include "modulehost.h"
+#include "passworddialog.h"
+#include "shelllocale.h"
+#include "shelllogging.h"
 #include "shelloptions.h"
+#include "shellpaths.h"
 #include "shellservices.h"
 #include "widgetsdemo.h"
 #include "windowcatalog.h"
 
+#include "appcontext.h"
+#include "filestore.h"
 #include "qsqlconnection.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QIcon>
 #include <QInputDialog>
 #include <QLibrary>
 #include <QMessageBox>
@@ -71,6 +78,14 @@ bool logIn(const ShellOptions &options, QSqlConnection *connection)
     return dialog.exec() == QDialog::Accepted;
 }
 
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/workplace/workplace-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 bool saveScreenshot(QWidget *window, const QString &path)
 {
     window->show();
@@ -80,11 +95,10 @@ bool saveScreenshot(QWidget *window, const QString &path)
 }
 
 // Everything that uses the database, all of it closed again when this returns.
-int runSession(const ShellOptions &options, const QString &databaseDescription)
+int runSession(const ShellOptions &options, const DatabaseLocation &location)
 {
     QString error;
-    const QString driverFolder = options.driverDir.isEmpty()
-            ? QApplication::applicationDirPath() + QStringLiteral("/drivers") : options.driverDir;
+    const QString driverFolder = options.driverDir.isEmpty() ? ShellPaths::driverDir() : options.driverDir;
     const QString driverFile = chooseDriver(options, driverFolder, &error);
     if (driverFile.isEmpty()) {
         if (!error.isEmpty())
@@ -106,12 +120,23 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
     }
 
     ShellServices services;
-    services.publish(&connection, QApplication::applicationDirPath());
+    services.publish(&connection);
+    // A private database belongs to one workstation: its attachments live beside it.
+    const QString privateFolder = location.privateFolder();
+    if (!privateFolder.isEmpty())
+        FileStore::setDefaultPaths(privateFolder + QStringLiteral("/files"), privateFolder + QStringLiteral("/help"));
+    const QString databaseDescription = location.description();
 
     if (options.noGui) {
-        std::printf("Logged in as %s on %s\n", qPrintable(qApp->property("LogedIn").toString()),
+        std::printf("Logged in as %s on %s\n", qPrintable(AppContext::loggedInName()),
                     qPrintable(databaseDescription));
         return 0;
+    }
+    // The default password is known to everybody: offer to change it to
+    // whoever logs in with it, unless nobody is there to answer.
+    if (options.screenshot.isEmpty() && PasswordDialog::usesDefaultPassword()) {
+        PasswordDialog offer(&connection, PasswordDialog::FirstLogin);
+        offer.exec();
     }
 
     MainWindow window(databaseDescription);
@@ -145,16 +170,25 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
 
 int main(int argc, char *argv[])
 {
+    ShellLogging::prepareRuntimeDir();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Workplace"));
     QApplication::setApplicationName(QStringLiteral("workplace"));
+    QApplication::setDesktopFileName(QStringLiteral("workplace"));
+    QApplication::setWindowIcon(applicationIcon());
 
     ShellOptions options;
     QString error;
-    if (!options.parse(app.arguments(), &error)) {
+    const bool parsed = options.parse(app.arguments(), &error);
+    ShellOptions::forgetSecrets(argc, argv);
+    if (!parsed) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
+    ShellLogging::setUp(options.verbose);
+    // The command line speaks English; the windows speak the user's language.
+    ShellLocale locale;
+    locale.apply(ShellLocale::userSetting());
     ShellServices::publishSwitches(options);
     if (options.listWindows) {
         std::printf("%s", qPrintable(WindowCatalog::listing()));
@@ -175,7 +209,7 @@ int main(int argc, char *argv[])
         reportError(options, error);
         return 1;
     }
-    const int exitCode = runSession(options, location.description());
+    const int exitCode = runSession(options, location);
     // Only with the shell's own connection gone can the private server tell
     // whether another workplace still works with it.
     location.release();

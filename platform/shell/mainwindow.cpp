@@ -1,7 +1,9 @@
 #include "mainwindow.h"
 
-#include "suppliers/contractordialog.h"
+#include "appcontext.h"
 #include "dialogbounds.h"
+#include "suppliers/contractordialog.h"
+#include "passworddialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +26,9 @@ MainWindow::MainWindow(const QString &databaseDescription, QWidget *parent)
 
     m_toolBar->setObjectName(QStringLiteral("tbModules"));
     m_toolBar->setMovable(false);
+    QAction *password = m_toolBar->addAction(QStringLiteral("Сменить пароль"));
+    password->setObjectName(QStringLiteral("actChangePassword"));
+    connect(password, &QAction::triggered, this, &MainWindow::changePassword);
     QAction *quit = m_toolBar->addAction(QStringLiteral("Выход"));
     connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
 
@@ -44,13 +49,13 @@ MainWindow::MainWindow(const QString &databaseDescription, QWidget *parent)
     info->setAlignment(Qt::AlignCenter);
     info->setTextFormat(Qt::RichText);
     info->setText(QStringLiteral("<h2>Рабочее место</h2><p>Пользователь: <b>%1</b> (%2)</p><p>База данных: %3</p>")
-                          .arg(qApp->property("LogedIn").toString().toHtmlEscaped(),
-                               qApp->property("LogedUser").toString().toHtmlEscaped(),
+                          .arg(AppContext::loggedInName().toHtmlEscaped(),
+                               AppContext::loggedUser().toHtmlEscaped(),
                                databaseDescription.toHtmlEscaped()));
     layout->addWidget(info);
     m_moduleArea->addTab(welcome, QStringLiteral("Начало"));
 
-    statusBar()->showMessage(QStringLiteral("Пользователь: %1").arg(qApp->property("LogedIn").toString()));
+    statusBar()->showMessage(QStringLiteral("Пользователь: %1").arg(AppContext::loggedInName()));
 }
 
 void MainWindow::openContractors()
@@ -60,4 +65,11 @@ void MainWindow::openContractors()
     if (area.isValid())
         dialog.setGeometry(area);
     dialog.exec();
+}
+
+void MainWindow::changePassword()
+{
+    PasswordDialog dialog(AppContext::connection(), PasswordDialog::OnRequest, this);
+    if (dialog.exec() == QDialog::Accepted)
+        statusBar()->showMessage(QStringLiteral("Пароль пользователя %1 изменён.").arg(dialog.changedUser()), 10000);
 }

@@ -5,9 +5,12 @@ const WindowCatalog::Entries &WindowCatalog::entries()
     static const Entries all = [] {
         Entries list;
         addShellWindows(&list);
+        addSecurityWindows(&list);
+        addFilesWindows(&list);
+        addSuppliersWindows(&list);
+        addReportWindows(&list);
         addItemsWindows(&list);
         addDealsWindows(&list);
-        addSuppliersWindows(&list);
         return list;
     }();
     return all;
