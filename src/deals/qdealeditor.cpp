@@ -230,6 +230,14 @@ void QDealEditor::setData(QSqlRecord record)
         reloadTable(details, m_id, false);
         reloadTable(requests, m_id, true);
         reloadTable(links, m_id);
+        // Numbers, dates and names of sheets are short: shown whole with their
+        // captions; the names of lines and the list of items take the rest.
+        for (QTableView *view : {tvDetails, tvOkr}) {
+            for (int column = 2; view->model() && column < view->model()->columnCount(); ++column)
+                view->resizeColumnToContents(column);
+        }
+        for (int column : {0, 1, 3})
+            tvDoc->resizeColumnToContents(column);
         onDetailSelect();
         onDetailOkrSelect();
         onLinkSelect();
