@@ -111,8 +111,8 @@ private:
     void showContractorHints(long long contractorId);
     void notYet(const QString &what);
 
+    // The form into the kept record.
     void writeRecord();
-    void writeChoice(const char *name, const QComboBox *combo);
     void showTotals();
     // After a line was added, changed or deleted.
     void linesChanged(bool positions);
