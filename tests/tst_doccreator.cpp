@@ -3,9 +3,17 @@
 // errors, template kinds with none, one or several templates, and documents
 // kept for a record.
 #include "appcontext.h"
+#include "dealsentrypoints.h"
 #include "documentlistdialog.h"
+#include "eventhandler.h"
+#include "liblist.h"
 #include "modalanswerer.h"
+#include "qdataeditor.h"
 #include "qdatatable.h"
+#include "qdbsettings.h"
+#include "qdealeditor.h"
+#include "qdeals.h"
+#include "qdealsview.h"
 #include "qdoccreator.h"
 #include "qsqlconnection.h"
 #include "testserver.h"
@@ -15,6 +23,8 @@
 #include <QLibrary>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
@@ -30,6 +40,7 @@ class tst_DocCreator : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void cleanup();
 
     void demoDocuments_data();
@@ -41,6 +52,8 @@ private slots:
     void templateKinds_data();
     void templateKinds();
     void keptDocuments();
+    void documentsOfEditedDeal_data();
+    void documentsOfEditedDeal();
 
 private:
     QSqlQuery run(const QString &statement, const QList<QVariant> &values = {});
@@ -52,6 +65,9 @@ private:
     QLibrary m_driver;
     QSqlConnection m_connection;
     QTemporaryDir m_files;
+    eventHandlerRegistry m_registry;
+    libList m_libraries;
+    QWidget m_shell;
 };
 
 namespace {
@@ -108,6 +124,20 @@ void tst_DocCreator::initTestCase()
     if (scalar(QStringLiteral("select count(*) from jur.t_cont_cont_type")) == 0)
         QSKIP("the contractor directory (migration 0006 and its demo data) is not in this build");
     QVERIFY2(scalar(QStringLiteral("select count(*) from jur.t_deals")) > 0, "the demo deals are missing");
+
+    // The deals module as the shell hosts it, for the documents of the deal in its editor.
+    AppContext::setEventHandlers(&m_registry);
+    AppContext::setLibraries(&m_libraries);
+    qApp->setProperty("libDir", QStringLiteral(DEALS_LIB_DIR));
+    AppContext::setUserSettings(new QDbSettings(this));
+}
+
+void tst_DocCreator::cleanupTestCase()
+{
+    delete getInterface(nullptr);
+    for (const libInfo &info : qAsConst(m_libraries))
+        delete info.library;
+    AppContext::setLibraries(nullptr);
 }
 
 void tst_DocCreator::cleanup()
@@ -487,6 +517,65 @@ void tst_DocCreator::keptDocuments()
     QVERIFY(!none.createDocument());
     QCOMPARE(answerer.titles.last(), QStringLiteral("Внимание"));
     QCOMPARE(answerer.unexpected, 0);
+}
+
+void tst_DocCreator::documentsOfEditedDeal_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("opened");
+
+    QTest::newRow("saved deal") << false << 0 << true;
+    QTest::newRow("unsaved edits, go on") << true << int(QMessageBox::Yes) << true;
+    QTest::newRow("unsaved edits, stop") << true << int(QMessageBox::No) << false;
+}
+
+void tst_DocCreator::documentsOfEditedDeal()
+{
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(bool, opened);
+
+    if (!getInterface(nullptr)) {
+        m_shell.resize(1200, 900);
+        QVERIFY(getInterface(&m_shell));
+    }
+    auto *deals = qobject_cast<QDeals *>(getInterface(nullptr));
+    QVERIFY(deals);
+    deals->refresh();
+    deals->view()->cbState->setCurrentIndex(deals->view()->cbState->findText(QStringLiteral("Все")));
+    const long long deal = scalar(QStringLiteral("select max(id) from jur.t_deals"));
+    QVERIFY(deals->view()->setCurrentRowByID(deal) >= 0);
+    deals->setCurrentRowByID(deal);
+    QCoreApplication::processEvents();
+    QCOMPARE(deals->editor()->record().value(QStringLiteral("id")).toLongLong(), deal);
+
+    auto *button = deals->dataEditor()->findChild<QPushButton *>(QStringLiteral("btDocuments"));
+    QVERIFY(button);
+    ModalAnswerer answerer;
+    if (edited) {
+        deals->editor()->teComment->setPlainText(QStringLiteral("Не сохранено"));
+        QVERIFY(deals->dataEditor()->okButton()->isEnabled());
+        answerer.pressButton(static_cast<QMessageBox::StandardButton>(answer));
+    }
+    button->click();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.unexpected, 0);
+
+    const QList<DocumentListDialog *> shown = deals->findChildren<DocumentListDialog *>();
+    QCOMPARE(shown.size(), opened ? 1 : 0);
+    if (opened) {
+        // The kept documents of that deal, the demo's offer among them.
+        DocumentListDialog *dialog = shown.first();
+        QVERIFY(dialog->lbSource->text().contains(deals->view()->currentRow().value(QStringLiteral("c_doc")).toString()));
+        QCOMPARE(dialog->table()->rowCount(),
+                 int(scalar(QStringLiteral("select count(*) from lrg.t_document where c_type = 'DEAL' and n_key = :id"),
+                            {deal})));
+        delete dialog;
+    }
+    // Whatever was typed is still in the editor, unsaved.
+    QCOMPARE(deals->dataEditor()->okButton()->isEnabled(), edited);
+    deals->dataEditor()->onReset();
 }
 
 QTEST_MAIN(tst_DocCreator)

@@ -241,7 +241,7 @@ void QDeals::showDocuments()
     }
     // Documents read the deal from the database: edits not yet applied would be missing from them.
     QPushButton *apply = m_dataEditor ? m_dataEditor->okButton() : nullptr;
-    if (!editFrame->isHidden() && apply && apply->isEnabled()) {
+    if (apply && apply->isEnabled()) {
         const auto answer = QMessageBox::question(
                 this, tr("Внимание"),
                 tr("Документ будет составлен по сохранённым данным сделки: несохранённые изменения в него "
