@@ -19,6 +19,8 @@ public:
     QTabWidget *moduleArea() const { return m_moduleArea; }
 
 private:
+    void openContractors();
+
     QToolBar *m_toolBar;
     QTabWidget *m_moduleArea;
 };

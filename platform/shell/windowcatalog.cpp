@@ -7,6 +7,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addShellWindows(&list);
         addItemsWindows(&list);
         addDealsWindows(&list);
+        addSuppliersWindows(&list);
         return list;
     }();
     return all;

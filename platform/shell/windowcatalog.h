@@ -39,5 +39,6 @@ public:
 void addShellWindows(WindowCatalog::Entries *entries);
 void addItemsWindows(WindowCatalog::Entries *entries);
 void addDealsWindows(WindowCatalog::Entries *entries);
+void addSuppliersWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H

@@ -1,0 +1,105 @@
+#include "supplierdirectoryeditor.h"
+
+#include "appcontext.h"
+#include "qdataset.h"
+#include "qdatatable.h"
+#include "tabauditeditor.h"
+#include "tabcommenteditor.h"
+#include "tabcontactinfoeditor.h"
+#include "tabcontractoreditor.h"
+#include "tabitemeditor.h"
+#include "tabratingeditor.h"
+#include "tabrequisiteeditor.h"
+#include "workplacelogging.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPersistentModelIndex>
+#include <QStandardItemModel>
+
+SupplierDirectoryEditor::SupplierDirectoryEditor(QDataSet *dataSet, QWidget *parent)
+    : QWidget(parent)
+    , m_dataSet(dataSet)
+    , m_contractorTab(nullptr)
+    , m_itemTab(nullptr)
+    , m_requisiteTab(nullptr)
+    , m_ratingTab(nullptr)
+    , m_contactTab(nullptr)
+    , m_commentTab(nullptr)
+    , m_auditTab(nullptr)
+{
+    setupUi(this);
+    // Every tab title in sight: a scrolled-away tab is a tab nobody finds.
+    tabWidget->setUsesScrollButtons(false);
+    for (QTableView *view : {tvItem, tvRequisites, tvRating, tvPerson, tvContact, tvComment, tvAudit})
+        view->horizontalHeader()->setStretchLastSection(true);
+    splitterContact->setStretchFactor(0, 3);
+    splitterContact->setStretchFactor(1, 2);
+    m_contractorTab = new TabContractorEditor(this);
+    m_itemTab = new TabItemEditor(this);
+    m_requisiteTab = new TabRequisiteEditor(this);
+    m_ratingTab = new TabRatingEditor(this);
+    m_contactTab = new TabContactInfoEditor(this);
+    m_commentTab = new TabCommentEditor(this);
+    m_auditTab = new TabAuditEditor(this);
+}
+
+SupplierDirectoryEditor::~SupplierDirectoryEditor() = default;
+
+void SupplierDirectoryEditor::setData(QSqlRecord record)
+{
+    m_record = record;
+    const QVariant id = record.value(QStringLiteral("id"));
+    m_id = id.isNull() ? -1 : id.toLongLong();
+    m_contractorTab->setData();
+    m_itemTab->refresh();
+    m_requisiteTab->refresh();
+    m_ratingTab->refresh();
+    m_contactTab->refresh();
+    m_commentTab->refresh();
+    m_auditTab->refresh();
+}
+
+bool SupplierDirectoryEditor::commit()
+{
+    if (!m_dataSet)
+        return false;
+    if (!m_contractorTab->getData())
+        return false;
+
+    // The contractor's row, wherever the save moves its key.
+    QDataTable *contractors = m_dataSet->getTable(QStringLiteral("t_contractor"));
+    const int row = contractors ? contractors->locate(QStringLiteral("id"), m_id) : -1;
+    const QPersistentModelIndex stored = row >= 0 ? QPersistentModelIndex(contractors->getModel()->index(row, 0))
+                                                  : QPersistentModelIndex();
+
+    m_auditTab->saveFiles();
+    if (!m_dataSet->commit(AppContext::connection())) {
+        qCWarning(lcSuppliers) << "contractor" << m_id << "not saved";
+        QMessageBox::warning(this, QStringLiteral("Ошибка"),
+                             QStringLiteral("Контрагент не сохранён: база данных не приняла изменения.\n"
+                                            "Все изменения остались в редакторе."));
+        return false;
+    }
+    m_auditTab->deleteFiles();
+
+    // Show what the database now holds, new keys included.
+    if (stored.isValid())
+        setData(contractors->getRecord(stored.row()));
+    emit commitData();
+    return true;
+}
+
+void SupplierDirectoryEditor::on_tabWidget_currentChanged(int index)
+{
+    if (index == 1 && m_itemTab)
+        m_itemTab->initItemTree();
+}
+
+void SupplierDirectoryEditor::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslateUi(this);
+    QWidget::changeEvent(event);
+}
