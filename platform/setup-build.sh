@@ -8,6 +8,7 @@ packages=(
     qtmultimedia5-dev libqt5multimedia5-plugins libqt5svg5-dev
     libhunspell-dev hunspell-ru libxlsxwriter-dev
     postgresql-15 fonts-dejavu-core
+    python3-openpyxl fonts-crosextra-carlito
 )
 
 missing=()
