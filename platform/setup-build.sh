@@ -9,6 +9,7 @@ packages=(
     libhunspell-dev hunspell-ru libxlsxwriter-dev
     postgresql-15 fonts-dejavu-core
     python3-openpyxl fonts-crosextra-carlito
+    poppler-utils
 )
 
 missing=()

@@ -17,8 +17,11 @@
 #include <QDir>
 #include <QInputDialog>
 #include <QLibrary>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -148,6 +151,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Workplace"));
     QApplication::setApplicationName(QStringLiteral("workplace"));
+    // The toolkit's own menus and dialogs (context menus, file and print
+    // dialogs) speak the language of the rest of the interface.
+    QTranslator toolkitTranslator;
+    if (toolkitTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                               QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTranslator);
 
     ShellOptions options;
     QString error;

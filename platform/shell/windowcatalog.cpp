@@ -8,6 +8,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addItemsWindows(&list);
         addDealsWindows(&list);
         addSuppliersWindows(&list);
+        addReportWindows(&list);
         return list;
     }();
     return all;

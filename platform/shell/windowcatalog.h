@@ -40,5 +40,6 @@ void addShellWindows(WindowCatalog::Entries *entries);
 void addItemsWindows(WindowCatalog::Entries *entries);
 void addDealsWindows(WindowCatalog::Entries *entries);
 void addSuppliersWindows(WindowCatalog::Entries *entries);
+void addReportWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H
