@@ -10,11 +10,12 @@ cd "$(dirname "$0")"
 # nothing may go on.
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
     asks_nothing=false has_user=false has_password=false screenshot=false demo=false
+    [[ -n "${WORKPLACE_PASSWORD:-}" ]] && has_password=true
     for argument in "$@"; do
         case "$argument" in
             --no-gui|-h|--help|--help-all|--list-windows) asks_nothing=true ;;
             --user|--user=*) has_user=true ;;
-            --password|--password=*) has_password=true ;;
+            --password|--password=*|--password-file|--password-file=*) has_password=true ;;
             --screenshot|--screenshot=*) screenshot=true ;;
             --widgets-demo) demo=true ;;
         esac
@@ -26,9 +27,11 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
         cat >&2 <<'MESSAGE'
 No display found: the shell's windows would wait unseen for an answer.
 Without a display, run it on the terminal:
-    ./run.sh --no-gui --user LOGIN --password PASSWORD
+    ./run.sh --no-gui --user LOGIN --password-file FILE
 or save the logged-in main window as a picture:
-    ./run.sh --user LOGIN --password PASSWORD --screenshot FILE.png
+    ./run.sh --user LOGIN --password-file FILE --screenshot FILE.png
+(the password file's first line is the password; --password PASSWORD or the
+environment variable WORKPLACE_PASSWORD work too)
 MESSAGE
         exit 1
     fi

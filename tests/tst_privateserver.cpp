@@ -2,6 +2,7 @@
 // stopped cleanly, and reachable only through its socket folder.
 
 #include "privateserver.h"
+#include "securefolder.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +58,9 @@ private slots:
     void concurrentStarts_data();
     void concurrentStarts();
     void concurrentDatabaseCreation();
+    void refusesFoldersOthersControl_data();
+    void refusesFoldersOthersControl();
+    void closesAnEmptyFolderMadeByHand();
 };
 
 void tst_PrivateServer::lifecycle()
@@ -207,6 +212,103 @@ void tst_PrivateServer::concurrentDatabaseCreation()
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QVERIFY(!outcome.startedHere);
     }
+}
+
+void tst_PrivateServer::refusesFoldersOthersControl_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("link at the folder") << "link" << "is a symbolic link";
+    QTest::newRow("link to a missing folder") << "dangling link" << "is a symbolic link";
+    QTest::newRow("link at the socket folder") << "socket link" << "is a symbolic link";
+    QTest::newRow("folder of another user") << "foreign" << "belongs to another user";
+    QTest::newRow("folder open to others") << "open" << "is open to other users";
+    QTest::newRow("parent that others may change") << "open parent" << "others may change";
+}
+
+void tst_PrivateServer::refusesFoldersOthersControl()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, refusal);
+
+    QTemporaryDir parent(QStringLiteral("/tmp/wp-private-XXXXXX"));
+    QVERIFY(makeReachable(parent));
+    QString root = parent.filePath(QStringLiteral("server"));
+    // What an attacker would like the server's owner to take over.
+    const QString target = parent.filePath(QStringLiteral("target"));
+    QVERIFY(QDir().mkdir(target));
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                                  | QFile::ExeOther));
+    QFile keep(target + QStringLiteral("/keep"));
+    QVERIFY(keep.open(QIODevice::WriteOnly));
+    keep.close();
+
+    if (setup == QLatin1String("link")) {
+        QVERIFY(QFile::link(target, root));
+    } else if (setup == QLatin1String("dangling link")) {
+        QVERIFY(QFile::link(parent.filePath(QStringLiteral("nowhere")), root));
+    } else if (setup == QLatin1String("socket link")) {
+        QVERIFY(QDir().mkdir(root));
+        QVERIFY(QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::link(target, root + QStringLiteral("/socket")));
+    } else if (setup == QLatin1String("foreign")) {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a folder to another user");
+        QVERIFY(QDir().mkdir(root));
+        QCOMPARE(::chown(QFile::encodeName(root).constData(), 65534, 65534), 0);
+        QVERIFY(QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    } else if (setup == QLatin1String("open")) {
+        QVERIFY(QDir().mkdir(root));
+        QFile inside(root + QStringLiteral("/something"));
+        QVERIFY(inside.open(QIODevice::WriteOnly));
+    } else if (setup == QLatin1String("open parent")) {
+        const QString open = parent.filePath(QStringLiteral("open"));
+        QVERIFY(QDir().mkdir(open));
+        QCOMPARE(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+        root = open + QStringLiteral("/server");
+    }
+    struct stat before;
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &before), 0);
+
+    PrivateServer server(root);
+    server.setVolatile(true);
+    QString error;
+    QVERIFY(!server.start(&error));
+    QVERIFY2(error.contains(refusal), qPrintable(error));
+
+    // The target is as it was: same owner, same mode, nothing added.
+    struct stat after;
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &after), 0);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(QDir(target).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"keep"});
+    QVERIFY(!QFile::exists(parent.filePath(QStringLiteral("nowhere"))));
+}
+
+void tst_PrivateServer::closesAnEmptyFolderMadeByHand()
+{
+    QTemporaryDir parent(QStringLiteral("/tmp/wp-private-XXXXXX"));
+    QVERIFY(makeReachable(parent));
+    const QString made = parent.filePath(QStringLiteral("made/by/hand"));
+    QVERIFY(QDir().mkpath(made));
+    QCOMPARE(::chmod(QFile::encodeName(made).constData(), 0755), 0);
+
+    QString error;
+    const SecureFolder folder = SecureFolder::open(made, static_cast<uid_t>(-1), 0700, &error);
+    QVERIFY2(folder.isValid(), qPrintable(error));
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(made).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0700u);
+
+    // Missing parents are made as asked, the folder itself private.
+    const QString fresh = parent.filePath(QStringLiteral("new/parents/server"));
+    QVERIFY2(SecureFolder::open(fresh, static_cast<uid_t>(-1), 0711, &error).isValid(), qPrintable(error));
+    QCOMPARE(::stat(QFile::encodeName(parent.filePath(QStringLiteral("new"))).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0711u);
+    QCOMPARE(::stat(QFile::encodeName(fresh).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0700u);
+    QVERIFY(!SecureFolder::open(QStringLiteral("relative/path"), static_cast<uid_t>(-1), 0700, &error).isValid());
 }
 
 QTEST_MAIN(tst_PrivateServer)

@@ -33,7 +33,7 @@ check() {
     fi
 }
 
-refused="--no-gui --user LOGIN --password PASSWORD"
+refused="--no-gui --user LOGIN --password-file FILE"
 check "no options" "" 1 "$refused"
 check "login without a way to show the result" "" 1 "$refused" --user admin --password admin
 check "screenshot behind the login dialog" "" 1 "$refused" --screenshot shot.png
@@ -42,6 +42,9 @@ check "widgets demo on screen" "" 1 "$refused" --widgets-demo
 check "terminal only" "" 0 "shell started on offscreen" --no-gui --user admin --password admin
 check "terminal only, the shell asks for the rest" "" 0 "shell started on offscreen" --no-gui
 check "screenshot after logging in" "" 0 "shell started on offscreen" --user=admin --password admin --screenshot=shot.png
+check "screenshot with a password file" "" 0 "shell started on offscreen" --user admin --password-file pw --screenshot shot.png
+WORKPLACE_PASSWORD=admin check "screenshot, the password in the environment" "" 0 "shell started on offscreen" \
+    --user admin --screenshot shot.png
 check "widgets demo screenshot" "" 0 "shell started on offscreen" --widgets-demo --screenshot shot.png
 check "help" "" 0 "shell started on offscreen" --help
 check "short help" "" 0 "shell started on offscreen" -h

@@ -4,6 +4,7 @@
 #include "privateserver.h"
 #include "testserver.h"
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QProcess>
 #include <QScopeGuard>
@@ -13,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class tst_Shell : public QObject
 {
     Q_OBJECT
@@ -21,9 +24,12 @@ private slots:
     void initTestCase();
     void startUp_data();
     void startUp();
+    void passwordSources_data();
+    void passwordSources();
     void screenshotShowsTheLoggedInWindow();
     void privateServerStopsWithItsLastUser_data();
     void privateServerStopsWithItsLastUser();
+    void twoFirstStartsAtOnce();
 
 private:
     int runShell(const QStringList &arguments, const QByteArray &input, QString *output);
@@ -104,6 +110,63 @@ void tst_Shell::startUp()
     QVERIFY2(output.contains(expected), qPrintable(output));
 }
 
+void tst_Shell::passwordSources_data()
+{
+    QTest::addColumn<QStringList>("arguments");   // "FILE" stands for the password file
+    QTest::addColumn<QByteArray>("fileText");
+    QTest::addColumn<int>("fileMode");            // octal
+    QTest::addColumn<QString>("environment");     // WORKPLACE_PASSWORD, unset when empty
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expected");
+
+    const QStringList withFile = {"--no-gui", "--user", "admin", "--password-file", "FILE"};
+    const QStringList withoutPassword = {"--no-gui", "--user", "admin"};
+    QTest::newRow("password file") << withFile << QByteArray("admin\n") << 0600 << "" << 0 << "Logged in as";
+    QTest::newRow("password file written on Windows") << withFile << QByteArray("admin\r\nrest\n") << 0600 << ""
+                                                      << 0 << "Logged in as";
+    QTest::newRow("password file others can read") << withFile << QByteArray("admin\n") << 0644 << "" << 2
+                                                   << "can be read by other users";
+    QTest::newRow("wrong password in the file") << withFile << QByteArray("Admin\n") << 0600 << "" << 1
+                                                << "Неверное имя пользователя или пароль.";
+    QTest::newRow("missing password file") << QStringList{"--no-gui", "--user", "admin", "--password-file", "/no/such/file"}
+                                           << QByteArray() << 0600 << "" << 2 << "Cannot read the password file";
+    QTest::newRow("environment variable") << withoutPassword << QByteArray() << 0600 << "admin" << 0 << "Logged in as";
+    QTest::newRow("the command line wins") << QStringList{"--no-gui", "--user", "admin", "--password", "admin"}
+                                           << QByteArray() << 0600 << "wrong" << 0 << "Logged in as";
+    QTest::newRow("password twice") << QStringList{"--no-gui", "--user", "admin", "--password", "admin",
+                                                   "--password-file", "FILE"}
+                                    << QByteArray("admin\n") << 0600 << "" << 2 << "Give the password once";
+}
+
+void tst_Shell::passwordSources()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, fileText);
+    QFETCH(int, fileMode);
+    QFETCH(QString, environment);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("password"));
+    QFile password(file);
+    QVERIFY(password.open(QIODevice::WriteOnly));
+    password.write(fileText);
+    password.close();
+    QCOMPARE(::chmod(QFile::encodeName(file).constData(), static_cast<mode_t>(fileMode)), 0);
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
+
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.remove(QStringLiteral("WORKPLACE_PASSWORD"));
+    if (!environment.isEmpty())
+        variables.insert(QStringLiteral("WORKPLACE_PASSWORD"), environment);
+    QStringList all = {QStringLiteral("--db-host"), TestServer::socketDir(), QStringLiteral("--db-name"),
+                       QStringLiteral("tst_shell"), QStringLiteral("--db-user"), QStringLiteral("workplace")};
+    QString output;
+    QCOMPARE(runProcess(all + arguments, QByteArray(), &output, variables), exitCode);
+    QVERIFY2(output.contains(expected), qPrintable(output));
+}
+
 void tst_Shell::screenshotShowsTheLoggedInWindow()
 {
     QTemporaryDir dir;
@@ -176,6 +239,84 @@ void tst_Shell::privateServerStopsWithItsLastUser()
                         environment), exitCode);
     QVERIFY2(output.contains(expected), qPrintable(output));
     QVERIFY2(!PrivateServer(root).isRunning(), qPrintable(output));
+}
+
+namespace {
+
+QByteArray procFile(qint64 pid, const char *name)
+{
+    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool waitForOutput(QProcess *process, const QByteArray &text, QByteArray *seen)
+{
+    QDeadlineTimer deadline(120000);
+    while (!seen->contains(text)) {
+        if (deadline.hasExpired() || process->state() == QProcess::NotRunning)
+            return false;
+        process->waitForReadyRead(200);
+        seen->append(process->readAll());
+    }
+    return true;
+}
+
+} // namespace
+
+void tst_Shell::twoFirstStartsAtOnce()
+{
+    QTemporaryDir parent(QStringLiteral("/tmp/wp-shell-XXXXXX"));
+    QVERIFY(QFile::setPermissions(parent.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                         | QFile::ExeGroup | QFile::ExeOther));
+    const QString root = parent.filePath(QStringLiteral("server"));
+    const auto stopAnyway = qScopeGuard([&root] { PrivateServer(root).stop(nullptr); });
+    QTemporaryDir config;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"PGHOST", "PGHOSTADDR", "PGDATABASE", "PGSERVICE", "PGPORT", "WORKPLACE_PASSWORD"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+
+    // The first gives its password in the environment and starts the server;
+    // the second on the command line. Both stop at the question about creating
+    // the database, which they are then answered at the same moment.
+    const QString secret = QStringLiteral("admin");
+    QProcessEnvironment withVariable = environment;
+    withVariable.insert(QStringLiteral("WORKPLACE_PASSWORD"), secret);
+    QProcess first;
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.setProcessEnvironment(withVariable);
+    first.start(QStringLiteral(WORKPLACE_SHELL), {"--no-gui", "--user", "admin", "--data-dir", root});
+    QByteArray firstOutput;
+    QVERIFY2(waitForOutput(&first, "Want for create?", &firstOutput), firstOutput.constData());
+
+    QProcess second;
+    second.setProcessChannelMode(QProcess::MergedChannels);
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(WORKPLACE_SHELL), {"--no-gui", "--user", "admin", "--password", secret, "--data-dir", root});
+    QByteArray secondOutput;
+    QVERIFY2(waitForOutput(&second, "Want for create?", &secondOutput), secondOutput.constData());
+
+    // Neither the process list nor the server the first one started shows the password.
+    const QList<QByteArray> arguments = procFile(second.processId(), "cmdline").split('\0');
+    const int option = arguments.indexOf("--password");
+    QVERIFY(option > 0);
+    QCOMPARE(arguments.value(option + 1), QByteArray("xxxxx"));
+    QFile pidFile(root + QStringLiteral("/pgdata/postmaster.pid"));
+    QVERIFY(pidFile.open(QIODevice::ReadOnly));
+    const qint64 postmaster = pidFile.readLine().trimmed().toLongLong();
+    QVERIFY(postmaster > 0);
+    QVERIFY(!procFile(postmaster, "environ").contains("WORKPLACE_PASSWORD"));
+
+    first.write("y\n");
+    second.write("y\n");
+    first.closeWriteChannel();
+    second.closeWriteChannel();
+    QVERIFY(first.waitForFinished(120000));
+    QVERIFY(second.waitForFinished(120000));
+    firstOutput += first.readAll();
+    secondOutput += second.readAll();
+    QVERIFY2(first.exitCode() == 0 && firstOutput.contains("Logged in as"), firstOutput.constData());
+    QVERIFY2(second.exitCode() == 0 && secondOutput.contains("Logged in as"), secondOutput.constData());
 }
 
 QTEST_MAIN(tst_Shell)

@@ -35,6 +35,13 @@ DRIVER_EXPORT bool login(QString user, QString password)
     return PgSession::instance().login(user, password);
 }
 
+// Beyond the framework's table of functions: found by name when present.
+// Empty on success, else a message for the user.
+DRIVER_EXPORT QString changePassword(QString login, QString currentPassword, QString newPassword)
+{
+    return PgSession::instance().changePassword(login, currentPassword, newPassword);
+}
+
 DRIVER_EXPORT QString getScript(QString name)
 {
     return PgSession::instance().script(name);

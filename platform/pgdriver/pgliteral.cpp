@@ -135,7 +135,9 @@ bool write(const QVariant &value, QString *literal, QString *error)
         *literal = dateTimeLiteral(value.toDateTime());
         return true;
     case QMetaType::QByteArray:
-        *literal = QStringLiteral("decode('%1', 'hex')").arg(QString::fromLatin1(value.toByteArray().toHex()));
+        // Typed, so that bytes meant for a text column are a type error there
+        // (the schema allows bytea into text columns only by an explicit cast).
+        *literal = QStringLiteral("'\\x%1'::bytea").arg(QString::fromLatin1(value.toByteArray().toHex()));
         return true;
     case QMetaType::QUuid:
         *literal = quoteText(value.toUuid().toString(QUuid::WithoutBraces));

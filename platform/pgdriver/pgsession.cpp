@@ -1,5 +1,6 @@
 #include "pgsession.h"
 
+#include "passwordhash.h"
 #include "pgliteral.h"
 #include "sqllexer.h"
 
@@ -210,22 +211,65 @@ void PgSession::applyUser(QSqlDatabase db)
 
 bool PgSession::login(const QString &user, const QString &password)
 {
+    // The password never goes to the server: the stored hash comes here.
     QSqlQuery query(database());
     const QString statement = bound(
-            QStringLiteral("select id, b_admin from sys.t_user where c_login = :login and not b_blocked "
-                           "and c_pass_hash = crypt(:password, c_pass_hash)"),
-            {{QStringLiteral("login"), user}, {QStringLiteral("password"), password}});
+            QStringLiteral("select id, b_admin, c_pass_hash from sys.t_user where c_login = :login and not b_blocked"),
+            {{QStringLiteral("login"), user}});
     if (!query.exec(statement)) {
         qWarning().noquote() << QStringLiteral("Login query failed: ") + query.lastError().text().trimmed();
         return false;
     }
-    if (!query.next())
+    if (!query.next()) {
+        // As slow as a wrong password, so that the time does not tell which logins exist.
+        static const QString unknownUsersHash = PasswordHash::make(QStringLiteral("no such user"));
+        PasswordHash::verify(password, unknownUsersHash);
         return false;
-    m_userId = query.value(0).toLongLong();
-    m_admin = query.value(1).toBool();
+    }
+    const qlonglong id = query.value(0).toLongLong();
+    const bool admin = query.value(1).toBool();
+    const QString hash = query.value(2).toString();
     query.finish();
+    if (!PasswordHash::verify(password, hash))
+        return false;
+    m_userId = id;
+    m_admin = admin;
     applyUser(database());
     return true;
+}
+
+QString PgSession::changePassword(const QString &login, const QString &currentPassword, const QString &newPassword)
+{
+    if (m_userId <= 0)
+        return QStringLiteral("Вход в систему не выполнен.");
+    QSqlQuery query(database());
+    if (!query.exec(bound(QStringLiteral("select c_login, c_pass_hash from sys.t_user where id = :id"),
+                          {{QStringLiteral("id"), m_userId}}))
+        || !query.next()) {
+        return QStringLiteral("Не удалось прочитать учётную запись: ") + query.lastError().text().trimmed();
+    }
+    const QString ownLogin = query.value(0).toString();
+    const QString ownHash = query.value(1).toString();
+    query.finish();
+    // Whoever changes a password proves first that they are who is logged in.
+    if (!PasswordHash::verify(currentPassword, ownHash))
+        return QStringLiteral("Текущий пароль указан неверно.");
+    if (login != ownLogin && !canDo(QStringLiteral("ResetPasswords")))
+        return QStringLiteral("Пароль другого пользователя может сменить только администратор.");
+    if (newPassword.size() < minimumPasswordLength)
+        return QStringLiteral("Новый пароль должен быть не короче %1 символов.").arg(minimumPasswordLength);
+    if (newPassword == login)
+        return QStringLiteral("Пароль не должен совпадать с именем пользователя.");
+    const QString hash = PasswordHash::make(newPassword);
+    if (hash.isEmpty())
+        return QStringLiteral("Система не смогла вычислить хеш пароля.");
+    if (!query.exec(bound(QStringLiteral("update sys.t_user set c_pass_hash = :hash where c_login = :login returning id"),
+                          {{QStringLiteral("hash"), hash}, {QStringLiteral("login"), login}}))) {
+        return QStringLiteral("Пароль не сохранён: ") + query.lastError().text().trimmed();
+    }
+    if (!query.next())
+        return QStringLiteral("Пользователь %1 не найден.").arg(login);
+    return QString();
 }
 
 QString PgSession::script(const QString &name)
@@ -279,7 +323,7 @@ bool PgSession::panels(QPanelList &list)
 }
 
 bool PgSession::runStatements(QSqlDatabase db, const QStringList &statements, QPlainTextEdit *log,
-                              QList<QSqlQuery> *results, QString *error)
+                              QList<QSqlQuery> *results, QString *error, QString *code)
 {
     for (int i = 0; i < statements.size(); ++i) {
         const QString &statement = statements.at(i);
@@ -288,9 +332,13 @@ bool PgSession::runStatements(QSqlDatabase db, const QStringList &statements, QP
         QSqlQuery query(db);
         if (!query.exec(statement)) {
             *error = query.lastError().text().trimmed();
+            if (code)
+                *code = query.lastError().nativeErrorCode();
             if (log)
                 log->appendPlainText(*error);
-            qWarning().noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + *error;
+            // The creation guard's answer is no error: the caller takes it as success.
+            if (query.lastError().nativeErrorCode() != SchemaCatalog::createdMeanwhileCode())
+                qWarning().noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + *error;
             return false;
         }
         if (results)
@@ -314,11 +362,19 @@ bool PgSession::batchExec(const QString &script, QPlainTextEdit *log, QList<QSql
     if (!nested && !db.transaction())
         return false;
     QString error;
-    if (!runStatements(db, statements, log, results, &error)) {
+    QString code;
+    if (!runStatements(db, statements, log, results, &error, &code)) {
         if (nested)
             control.exec(QStringLiteral("rollback to savepoint batch_exec"));
         else
             db.rollback();
+        // The creation script found the database made by a workplace that
+        // started at the same time: what this one was to create is there.
+        if (code == SchemaCatalog::createdMeanwhileCode()) {
+            qInfo().noquote() << QStringLiteral("The database was created meanwhile by another workplace.");
+            m_scripts.clear();
+            return true;
+        }
         return false;
     }
     const bool finished = nested ? control.exec(QStringLiteral("release savepoint batch_exec")) : db.commit();

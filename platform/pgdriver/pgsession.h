@@ -23,6 +23,12 @@ public:
     QVariant connect(const QString &connectionName);
     QString creationScript() const;
     bool login(const QString &user, const QString &password);
+    // Sets the password of `login`: the logged-in user's own or, with the
+    // right "ResetPasswords" (administrators have every right), anybody's; the
+    // logged-in user's current password is checked first. Empty on success,
+    // else a message for the user.
+    QString changePassword(const QString &login, const QString &currentPassword, const QString &newPassword);
+    static constexpr int minimumPasswordLength = 6;
     QString script(const QString &name);
     bool canDo(const QString &action);
     QVariant systemAttr(const QString &name);
@@ -33,7 +39,7 @@ public:
 
     // Runs statements one by one; false with the failing statement's error.
     static bool runStatements(QSqlDatabase db, const QStringList &statements, QPlainTextEdit *log,
-                              QList<QSqlQuery> *results, QString *error);
+                              QList<QSqlQuery> *results, QString *error, QString *code = nullptr);
 
 private:
     PgSession() = default;

@@ -76,7 +76,14 @@ QStringList SchemaCatalog::stampStatements(int version) const
 
 QString SchemaCatalog::creationScript(bool withDemoData) const
 {
-    QStringList parts;
+    // Two workplaces starting on a fresh database both find it empty; the lock
+    // lets one create it while the other waits and then finds it done.
+    QStringList parts = {
+        QStringLiteral("select pg_advisory_xact_lock(hashtext('workplace: create database'))"),
+        QStringLiteral("do $guard$ begin if to_regclass('sys.t_sys_attr') is not null then "
+                       "raise exception 'the database has been created meanwhile' using errcode = '%1'; "
+                       "end if; end $guard$").arg(createdMeanwhileCode()),
+    };
     for (const Migration &migration : m_migrations)
         parts.append(migration.sql);
     parts.append(stampStatements(latestVersion()).join(QStringLiteral("\n;\n")));

@@ -33,8 +33,11 @@ public:
     // Statements that replace the stored scripts and record the schema version.
     QStringList stampStatements(int version) const;
 
-    // The script that creates the whole schema on an empty database.
+    // The script that creates the whole schema on an empty database. It first
+    // waits for any other client creating it and, when that one has finished,
+    // stops with the error code createdMeanwhileCode() instead of running twice.
     QString creationScript(bool withDemoData) const;
+    static QString createdMeanwhileCode() { return QStringLiteral("WP001"); }
 
 private:
     static QList<QPair<QString, QString>> readFolder(const QString &folder);

@@ -12,10 +12,14 @@
 #include <QUuid>
 #include <QVariant>
 
+#include "securefolder.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -42,6 +46,27 @@ QString quoteIdentifier(const QString &name)
     QString body = name;
     body.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + body + QLatin1Char('"');
+}
+
+// The server outlives the process that starts it and would keep every
+// descriptor it inherits open (a build lock held by the caller's caller, say)
+// for as long as it runs.
+void keepDescriptorsFromChildren()
+{
+    DIR *dir = ::opendir("/proc/self/fd");
+    if (!dir)
+        return;
+    const int own = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        bool isNumber = false;
+        const int fd = QByteArray(entry->d_name).toInt(&isNumber);
+        if (!isNumber || fd <= STDERR_FILENO || fd == own)
+            continue;
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0 && !(flags & FD_CLOEXEC))
+            ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+    }
+    ::closedir(dir);
 }
 
 QString describe(const QSqlError &error)
@@ -134,6 +159,7 @@ QString PrivateServer::binary(const QString &tool) const
 
 bool PrivateServer::run(const QString &tool, const QStringList &arguments, QString *output, int *exitCode) const
 {
+    keepDescriptorsFromChildren();
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setWorkingDirectory(m_root);
@@ -157,33 +183,35 @@ bool PrivateServer::run(const QString &tool, const QStringList &arguments, QStri
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-bool PrivateServer::handOverToServiceUser(QString *error) const
+bool PrivateServer::prepareFolders(QString *error) const
 {
-    if (!runningAsRoot())
-        return true;
-    const passwd *account = ::getpwnam(serviceUser);
-    if (!account) {
-        *error = QStringLiteral("The system user \"postgres\" is missing; install the postgresql package.");
-        return false;
-    }
-    for (const QString &path : {m_root, socketDir()}) {
-        if (::chown(QFile::encodeName(path).constData(), account->pw_uid, account->pw_gid) != 0) {
-            *error = QStringLiteral("Cannot hand %1 over to the postgres user.").arg(path);
+    // As root the folders go to the service user, who must also pass through
+    // the parents this creates; otherwise they stay the user's own.
+    uid_t serviceUid = static_cast<uid_t>(-1);
+    gid_t serviceGid = static_cast<gid_t>(-1);
+    if (runningAsRoot()) {
+        const passwd *account = ::getpwnam(serviceUser);
+        if (!account) {
+            *error = QStringLiteral("The system user \"postgres\" is missing; install the postgresql package.");
             return false;
         }
+        serviceUid = account->pw_uid;
+        serviceGid = account->pw_gid;
     }
-    return true;
+    const SecureFolder root = SecureFolder::open(m_root, serviceUid, runningAsRoot() ? 0711 : 0700, error);
+    if (!root.isValid())
+        return false;
+    const SecureFolder socket = root.child(QStringLiteral("socket"), serviceUid, error);
+    if (!socket.isValid())
+        return false;
+    if (!runningAsRoot())
+        return true;
+    return root.handOver(serviceUid, serviceGid, error) && socket.handOver(serviceUid, serviceGid, error);
 }
 
 bool PrivateServer::initialize(QString *error)
 {
-    if (!QDir().mkpath(socketDir())) {
-        *error = QStringLiteral("Cannot create the folder %1.").arg(socketDir());
-        return false;
-    }
-    ::chmod(QFile::encodeName(m_root).constData(), 0700);
-    ::chmod(QFile::encodeName(socketDir()).constData(), 0700);
-    if (!handOverToServiceUser(error))
+    if (!prepareFolders(error))
         return false;
     if (QFile::exists(dataDir() + QStringLiteral("/PG_VERSION")))
         return true;

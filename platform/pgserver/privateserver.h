@@ -46,7 +46,9 @@ private:
     bool waitUntilReady(QString *error) const;
     bool hasOtherClients(bool *hasOthers, QString *error) const;
     bool run(const QString &tool, const QStringList &arguments, QString *output, int *exitCode = nullptr) const;
-    bool handOverToServiceUser(QString *error) const;
+    // Creates or checks the server's folder and its socket folder: private, not
+    // links, this user's own (or, as root, handed to the service user).
+    bool prepareFolders(QString *error) const;
     QString binary(const QString &tool) const;
 
     QString m_root;

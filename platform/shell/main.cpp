@@ -5,6 +5,7 @@
 #include "logindialog.h"
 #include "mainwindow.h"
 #include "modulehost.h"
+#include "passworddialog.h"
 #include "shelloptions.h"
 #include "shellservices.h"
 #include "widgetsdemo.h"
@@ -116,6 +117,12 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
                     qPrintable(databaseDescription));
         return 0;
     }
+    // The default password is known to everybody: offer to change it to
+    // whoever logs in with it, unless nobody is there to answer.
+    if (options.screenshot.isEmpty() && PasswordDialog::usesDefaultPassword()) {
+        PasswordDialog offer(&connection, PasswordDialog::FirstLogin);
+        offer.exec();
+    }
 
     MainWindow window(databaseDescription);
     ModuleHost modules(&window);
@@ -160,7 +167,9 @@ int main(int argc, char *argv[])
 
     ShellOptions options;
     QString error;
-    if (!options.parse(app.arguments(), &error)) {
+    const bool parsed = options.parse(app.arguments(), &error);
+    ShellOptions::forgetSecrets(argc, argv);
+    if (!parsed) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }

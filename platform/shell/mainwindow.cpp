@@ -1,7 +1,9 @@
 #include "mainwindow.h"
 
-#include "suppliers/contractordialog.h"
+#include "appcontext.h"
 #include "dialogbounds.h"
+#include "passworddialog.h"
+#include "suppliers/contractordialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +26,9 @@ MainWindow::MainWindow(const QString &databaseDescription, QWidget *parent)
 
     m_toolBar->setObjectName(QStringLiteral("tbModules"));
     m_toolBar->setMovable(false);
+    QAction *password = m_toolBar->addAction(QStringLiteral("Сменить пароль"));
+    password->setObjectName(QStringLiteral("actChangePassword"));
+    connect(password, &QAction::triggered, this, &MainWindow::changePassword);
     QAction *quit = m_toolBar->addAction(QStringLiteral("Выход"));
     connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
 
@@ -60,4 +65,11 @@ void MainWindow::openContractors()
     if (area.isValid())
         dialog.setGeometry(area);
     dialog.exec();
+}
+
+void MainWindow::changePassword()
+{
+    PasswordDialog dialog(AppContext::connection(), PasswordDialog::OnRequest, this);
+    if (dialog.exec() == QDialog::Accepted)
+        statusBar()->showMessage(QStringLiteral("Пароль пользователя %1 изменён.").arg(dialog.changedUser()), 10000);
 }

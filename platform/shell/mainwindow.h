@@ -18,6 +18,9 @@ public:
     QToolBar *toolBar() const { return m_toolBar; }
     QTabWidget *moduleArea() const { return m_moduleArea; }
 
+private Q_SLOTS:
+    void changePassword();
+
 private:
     void openContractors();
 

@@ -2,6 +2,35 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace {
+
+// The first line of a file that only its owner may read.
+bool readPasswordFile(const QString &path, QString *password, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot read the password file %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QFileInfo info(path);
+    if (info.isFile() && (info.permissions() & (QFile::ReadGroup | QFile::ReadOther))) {
+        *error = QStringLiteral("The password file %1 can be read by other users; make it private (chmod 600).")
+                         .arg(path);
+        return false;
+    }
+    QByteArray line = file.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    *password = QString::fromUtf8(line);
+    return true;
+}
+
+} // namespace
 
 bool ShellOptions::parse(const QStringList &arguments, QString *error)
 {
@@ -11,7 +40,8 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption driverDirOption(QStringLiteral("driver-dir"), QStringLiteral("Folder of database driver libraries."), QStringLiteral("folder"));
     const QCommandLineOption driverOption(QStringLiteral("driver"), QStringLiteral("Driver to use when there are several (display name)."), QStringLiteral("name"));
     const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("Log in as this user."), QStringLiteral("login"));
-    const QCommandLineOption passwordOption(QStringLiteral("password"), QStringLiteral("Password for --user."), QStringLiteral("password"));
+    const QCommandLineOption passwordOption(QStringLiteral("password"), QStringLiteral("Password for --user (visible to other users while the shell starts; prefer --password-file)."), QStringLiteral("password"));
+    const QCommandLineOption passwordFileOption(QStringLiteral("password-file"), QStringLiteral("Read the password for --user from the first line of this file (mode 600). Also: the environment variable WORKPLACE_PASSWORD."), QStringLiteral("file"));
     const QCommandLineOption noGuiOption(QStringLiteral("no-gui"), QStringLiteral("Ask on the terminal, show no window; exit after logging in."));
     const QCommandLineOption traceOption(QStringLiteral("sql-trace"), QStringLiteral("Append every executed statement to this file."), QStringLiteral("file"));
     const QCommandLineOption debugDbOption(QStringLiteral("debug-db"), QStringLiteral("Show database errors in a message box."));
@@ -26,7 +56,7 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption dbPortOption(QStringLiteral("db-port"), QStringLiteral("Database server port."), QStringLiteral("port"));
     const QCommandLineOption dbNameOption(QStringLiteral("db-name"), QStringLiteral("Database name."), QStringLiteral("name"));
     const QCommandLineOption dbUserOption(QStringLiteral("db-user"), QStringLiteral("Database role."), QStringLiteral("role"));
-    parser.addOptions({driverDirOption, driverOption, userOption, passwordOption, noGuiOption, traceOption,
+    parser.addOptions({driverDirOption, driverOption, userOption, passwordOption, passwordFileOption, noGuiOption, traceOption,
                        debugDbOption, noStoredProcOption, screenshotOption, widgetsDemoOption, windowOption,
                        listWindowsOption, openRecordOption, dataDirOption,
                        dbHostOption, dbPortOption, dbNameOption, dbUserOption});
@@ -43,8 +73,21 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     driverName = parser.value(driverOption);
     hasUser = parser.isSet(userOption);
     user = parser.value(userOption);
-    hasPassword = parser.isSet(passwordOption);
-    password = parser.value(passwordOption);
+    if (parser.isSet(passwordOption) && parser.isSet(passwordFileOption)) {
+        *error = QStringLiteral("Give the password once: --password or --password-file.");
+        return false;
+    }
+    hasPassword = true;
+    if (parser.isSet(passwordOption)) {
+        password = parser.value(passwordOption);
+    } else if (parser.isSet(passwordFileOption)) {
+        if (!readPasswordFile(parser.value(passwordFileOption), &password, error))
+            return false;
+    } else if (qEnvironmentVariableIsSet(passwordVariable())) {
+        password = qEnvironmentVariable(passwordVariable());
+    } else {
+        hasPassword = false;
+    }
     noGui = parser.isSet(noGuiOption);
     sqlTrace = parser.value(traceOption);
     debugDb = parser.isSet(debugDbOption);
@@ -78,8 +121,23 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     dbUser = parser.value(dbUserOption);
     // Without a window nobody can be asked for what is missing.
     if (noGui && (!hasUser || !hasPassword)) {
-        *error = QStringLiteral("--no-gui needs --user and --password to log in.");
+        *error = QStringLiteral("--no-gui needs --user and --password (or --password-file, or WORKPLACE_PASSWORD) to log in.");
         return false;
     }
     return true;
+}
+
+void ShellOptions::forgetSecrets(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        char *value = nullptr;
+        if (std::strcmp(argv[i], "--password") == 0 && i + 1 < argc)
+            value = argv[i + 1];
+        else if (std::strncmp(argv[i], "--password=", 11) == 0)
+            value = argv[i] + 11;
+        // Same length, so the other arguments stay where the toolkit found them.
+        if (value)
+            std::memset(value, 'x', std::strlen(value));
+    }
+    qunsetenv(passwordVariable());
 }

@@ -31,7 +31,15 @@ struct ShellOptions
     QString dbUser;
 
     // Parses the arguments; false with a message for the user when they make no sense.
+    // The password comes from --password, --password-file or the environment
+    // variable passwordVariable(), in that order.
     bool parse(const QStringList &arguments, QString *error);
+
+    static const char *passwordVariable() { return "WORKPLACE_PASSWORD"; }
+    // Once parsed: blanks a password given on the command line out of the
+    // process's own argument memory (what the process list shows) and drops
+    // the environment variable, so that no program started later inherits it.
+    static void forgetSecrets(int argc, char **argv);
 };
 
 #endif // SHELLOPTIONS_H

@@ -9,6 +9,7 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addDealsWindows(&list);
         addSuppliersWindows(&list);
         addReportWindows(&list);
+        addSecurityWindows(&list);
         return list;
     }();
     return all;

@@ -41,5 +41,6 @@ void addItemsWindows(WindowCatalog::Entries *entries);
 void addDealsWindows(WindowCatalog::Entries *entries);
 void addSuppliersWindows(WindowCatalog::Entries *entries);
 void addReportWindows(WindowCatalog::Entries *entries);
+void addSecurityWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H

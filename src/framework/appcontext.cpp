@@ -76,6 +76,7 @@ bool bigDaddy() { return property("bBigDaddy").toBool(); }
 
 QString loggedInName() { return property("LogedIn").toString(); }
 QString loggedUser() { return property("LogedUser").toString(); }
+QString loggedPassword() { return property("LogedPass").toString(); }
 
 void setConnection(QSqlConnection *connection) { setPointerProperty("Connection", connection); }
 void setUserSettings(QDbSettings *settings) { setPointerProperty("UserSettings", settings); }

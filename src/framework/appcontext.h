@@ -39,9 +39,11 @@ DEALS_EXPORT bool noGui();
 DEALS_EXPORT bool noStoredProc();
 DEALS_EXPORT bool bigDaddy();
 
-// Who is logged in: "LogedIn" (the user's name), "LogedUser" (the login).
+// Who is logged in: "LogedIn" (the user's name), "LogedUser" (the login),
+// "LogedPass" (the password the user logged in with or set since).
 DEALS_EXPORT QString loggedInName();
 DEALS_EXPORT QString loggedUser();
+DEALS_EXPORT QString loggedPassword();
 
 DEALS_EXPORT void setConnection(QSqlConnection *connection);
 DEALS_EXPORT void setUserSettings(QDbSettings *settings);

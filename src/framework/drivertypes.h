@@ -43,6 +43,8 @@ typedef bool (*BatchExecFn)(QString script, QPlainTextEdit *log, QList<QSqlQuery
 typedef QVariant (*ResultExecSqlFn)(QString script, QString second);
 typedef void (*ScopeIdentityFn)(QString table, QSqlQuery *query);
 typedef QString (*FullNameFn)();
+// Optional: drivers that keep their own users. Empty on success, else a message.
+typedef QString (*ChangePasswordFn)(QString user, QString currentPassword, QString newPassword);
 } // namespace DriverApi
 
 #endif // DRIVERTYPES_H

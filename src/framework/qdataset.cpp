@@ -2,6 +2,7 @@
 
 #include "qdatatable.h"
 #include "qsqlconnection.h"
+#include "workplacelogging.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -120,12 +121,19 @@ QList<QDataTable *> QDataSet::visitOrder() const
 
 bool QDataSet::commit(QSqlConnection *connection)
 {
-    QSqlDatabase db = connection ? connection->database() : QSqlDatabase();
+    m_lastError = QSqlError();
+    m_lastConflict = RowConflict();
     bool transactional = false;
-    if (db.isOpen()) {
-        transactional = db.transaction();
+    if (connection && connection->database().isValid()) {
+        transactional = connection->beginTransaction();
+        // A connection that cannot be made or broke on BEGIN has been reported
+        // and re-made: the user saves again, nothing was written.
+        if (!transactional && connection->lastError().isValid()) {
+            m_lastError = connection->lastError();
+            return false;
+        }
         if (!transactional)
-            qWarning().noquote() << QStringLiteral("QDataSet::commit: no transaction could be started");
+            qCWarning(lcTable) << "QDataSet::commit: no transaction could be started";
     }
 
     // The database forgets a failed transaction; the tables must forget it too,
@@ -148,18 +156,25 @@ bool QDataSet::commit(QSqlConnection *connection)
     for (QDataTable *table : qAsConst(touched))
         restorePoints.append(table->restorePoint());
 
-    bool ok = true;
+    QDataTable *failed = nullptr;
     for (QDataTable *table : order) {
         if (!table->commit(false)) {
-            ok = false;
+            failed = table;
             break;
         }
     }
-    if (ok && (!transactional || db.commit()))
+    if (!failed && (!transactional || connection->commitTransaction()))
         return true;
+    if (failed) {
+        m_lastError = failed->lastError();
+        m_lastConflict = failed->lastConflict();
+    } else {
+        m_lastError = connection->lastError();
+    }
     if (!transactional)
         return false;
-    db.rollback();
+    if (failed)
+        connection->rollbackTransaction();
     for (int i = 0; i < touched.size(); ++i)
         touched.at(i)->restore(restorePoints.at(i));
     return false;

@@ -2,9 +2,11 @@
 #define QDATASET_H
 
 #include "dealsglobal.h"
+#include "rowconflict.h"
 
 #include <QList>
 #include <QObject>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
@@ -45,8 +47,16 @@ public:
 
     bool isModified() const;
     void closeAll();
+    // All tables in one transaction: on any failure (a script, a conflict, the
+    // COMMIT itself, a lost connection) nothing is written and every table is
+    // as it was before the call, its edits still pending.
     bool commit(QSqlConnection *connection);
     void rollback();
+    // Why the last commit failed; invalid after a successful one.
+    // RowConflict::isConflict(lastError()) tells a conflict from other failures.
+    QSqlError lastError() const { return m_lastError; }
+    // The row that conflicted in the last commit, when that was the failure.
+    RowConflict lastConflict() const { return m_lastConflict; }
     void intersect(QDataSet *other);
 
     // Writes the dump of the named tables (all when none is named) to a file in dir.
@@ -62,6 +72,8 @@ private:
     QList<QDataTable *> m_tables;
     QList<dataLink> m_links;
     QStringList m_changingOrder;
+    QSqlError m_lastError;
+    RowConflict m_lastConflict;
 };
 
 DEALS_EXPORT QVariant getValueById(QDataTable *table, qint64 id, QString field);

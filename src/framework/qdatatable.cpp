@@ -346,6 +346,19 @@ QSqlRecord QDataTable::recordOf(int row) const
     return record;
 }
 
+QSqlRecord QDataTable::getOriginalRecord(int row) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return QSqlRecord();
+    QSqlRecord record = recordShape();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const DataTableItem *item = cellItem(row, c);
+        if (item && item->originalValue().isValid())
+            record.setValue(c, item->originalValue());
+    }
+    return record;
+}
+
 QVariant QDataTable::conform(const QVariant &value, int dataType) const
 {
     // A value that already has the column's type has nothing to convert; the
@@ -482,9 +495,13 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     query.setForwardOnly(true);
     if (backGround)
         QCoreApplication::processEvents();
+    m_lastError = QSqlError();
     m_connection->execScript(m_selectText, &query, m_selectParams, printQuery);
-    if (!query.isSelect())
+    if (!query.isSelect()) {
+        // The connection's error says whether the connection broke; the query's only what failed.
+        m_lastError = m_connection->lastError().isValid() ? m_connection->lastError() : query.lastError();
         return false;
+    }
 
     clear();
     if (m_columns.isEmpty())
@@ -747,6 +764,27 @@ bool QDataTable::setRow(int row, const QSqlRecord &record, bool original)
     return true;
 }
 
+bool QDataTable::rebaseRow(int row, const QSqlRecord &stored)
+{
+    const DataTableRowItem *head = rowItem(row);
+    if (!head || head->state() == rsNew || stored.isEmpty())
+        return false;
+    const QSqlRecord mine = recordOf(row);
+    const QSqlRecord original = getOriginalRecord(row);
+    setRow(row, conformRecord(stored), true);
+    QSqlRecord edited = recordOf(row);
+    bool changed = false;
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (mine.value(c) == original.value(c))
+            continue;
+        edited.setValue(c, mine.value(c));
+        changed = true;
+    }
+    if (changed)
+        setRow(row, edited, false);
+    return true;
+}
+
 bool QDataTable::setRowState(int row, rowState state)
 {
     DataTableRowItem *head = rowItem(row);
@@ -953,15 +991,45 @@ void QDataTable::disconnectItemChanged()
 
 bool QDataTable::runRowScript(const QString &script, int row, QSqlQuery *query)
 {
-    if (!m_connection || !m_connection->isConnected())
+    if (!m_connection) {
+        m_lastError = QSqlError(QString(), QStringLiteral("У таблицы %1 нет соединения с базой данных.").arg(objectName()),
+                                QSqlError::ConnectionError);
         return false;
+    }
     m_connection->execScript(script, query, recordOf(row), false);
     // An inactive query without an error means nothing ran: that is no success either.
-    return query->isActive() && query->lastError().type() == QSqlError::NoError;
+    if (query->isActive() && query->lastError().type() == QSqlError::NoError)
+        return true;
+    if (m_connection->lastError().isValid())
+        m_lastError = m_connection->lastError();
+    else if (query->lastError().isValid())
+        m_lastError = query->lastError();
+    else
+        m_lastError = QSqlError(QString(), QStringLiteral("Нет соединения с базой данных."), QSqlError::ConnectionError);
+    return false;
+}
+
+bool QDataTable::affectedRow(const QSqlQuery &query)
+{
+    // A script that returns rows found the row when it returned one; a plain
+    // statement, when the server counted one.
+    if (query.isSelect())
+        return query.isValid();
+    return query.numRowsAffected() != 0;
+}
+
+void QDataTable::reportConflict(RowConflict::Operation operation, int row)
+{
+    QString keyField = m_keyField;
+    if (keyField.isEmpty() && columnIndex(QStringLiteral("id")) >= 0)
+        keyField = QStringLiteral("id");
+    m_lastConflict = RowConflict(objectName(), operation, keyField, recordOf(row), getOriginalRecord(row));
+    m_lastError = m_lastConflict.error();
+    m_connection->reportFailure(QString(), m_lastError);
 }
 
 bool QDataTable::writeQueue(RowQueue &queue, const QString &script, const char *kind, bool backGround,
-                            RowWritten written)
+                            RowWritten written, RowConflict::Operation conflictOn)
 {
     if (queue.isEmpty())
         return true;
@@ -981,6 +1049,12 @@ bool QDataTable::writeQueue(RowQueue &queue, const QString &script, const char *
         QSqlQuery query(m_connection ? m_connection->database() : QSqlDatabase());
         if (!runRowScript(script, row, &query)) {
             query.finish();
+            return false;
+        }
+        // A row that was never stored (new, then deleted) has nothing to find.
+        if (conflictOn != RowConflict::NoOperation && !m_newRows.contains(id) && !affectedRow(query)) {
+            query.finish();
+            reportConflict(conflictOn, row);
             return false;
         }
         (this->*written)(id, row, query);
@@ -1034,13 +1108,43 @@ void QDataTable::rowUpdated(qint64 id, int row, QSqlQuery &query)
 
 bool QDataTable::commit(bool backGround)
 {
+    m_lastError = QSqlError();
+    m_lastConflict = RowConflict();
     disconnectItemChanged();
+    // Scripts read on a broken connection are empty, and an empty script lets
+    // its rows wait while the commit reports success: write only on a
+    // connection that is there.
+    if (m_connection && hasPendingRows() && !m_connection->ensureConnected()) {
+        m_lastError = m_connection->lastError().isValid()
+                ? m_connection->lastError()
+                : QSqlError(QString(), QStringLiteral("Нет соединения с базой данных."), QSqlError::ConnectionError);
+        return false;
+    }
+    const QStringList held = {m_deleteText, m_insertText, m_updateText};
     refetchScripts();
+    if (m_connection && m_connection->connectionLost() && hasPendingRows()) {
+        m_lastError = m_connection->lastError();
+        return false;
+    }
+    // A script that was there a moment ago and now reads empty could not be
+    // read; taken as "no script", its rows would wait while the commit succeeds.
+    const QStringList fetched = {m_deleteText, m_insertText, m_updateText};
+    const QList<const RowQueue *> queues = {&m_deletedRows, &m_newRows, &m_changedRows};
+    for (int i = 0; i < queues.size(); ++i) {
+        if (queues.at(i)->isEmpty() || !fetched.at(i).isEmpty() || held.at(i).isEmpty())
+            continue;
+        m_lastError = QSqlError(QString(), QStringLiteral("Скрипт таблицы %1 не удалось прочитать из базы данных.")
+                                                   .arg(objectName()),
+                                QSqlError::ConnectionError);
+        m_connection->reportFailure(QString(), m_lastError);
+        return false;
+    }
     // A failure leaves the rows as they are and the change signal disconnected
-    // until rollback or the next open.
-    if (!writeQueue(m_deletedRows, m_deleteText, "delete", backGround, &QDataTable::rowDeleted)
-        || !writeQueue(m_newRows, m_insertText, "insert", backGround, &QDataTable::rowInserted)
-        || !writeQueue(m_changedRows, m_updateText, "update", backGround, &QDataTable::rowUpdated)) {
+    // until rollback or the next open. An update or delete that finds no row
+    // met a row somebody else changed or deleted: a conflict, not a success.
+    if (!writeQueue(m_deletedRows, m_deleteText, "delete", backGround, &QDataTable::rowDeleted, RowConflict::Delete)
+        || !writeQueue(m_newRows, m_insertText, "insert", backGround, &QDataTable::rowInserted, RowConflict::NoOperation)
+        || !writeQueue(m_changedRows, m_updateText, "update", backGround, &QDataTable::rowUpdated, RowConflict::Update)) {
         return false;
     }
     if (m_tableState != -2)

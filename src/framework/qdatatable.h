@@ -5,6 +5,7 @@
 #include "colinfo.h"
 #include "datatabletypes.h"
 #include "dealsglobal.h"
+#include "rowconflict.h"
 #include "rowqueue.h"
 
 #include <QHash>
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QShortcut>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QTableView>
@@ -63,6 +65,8 @@ public:
     bool isModified() const { return m_modified; }
 
     QSqlRecord getRecord(int row, bool skipDeleted = false) const;
+    // The row as loaded or last accepted (role 257), whatever the user changed since.
+    QSqlRecord getOriginalRecord(int row) const;
     int getRowState(int row) const;
     int getLock(int row) const;
     int getTableState() const { return m_tableState; }
@@ -85,6 +89,17 @@ public:
     bool deleteRow(int row);
     bool killRow(int row);
     bool resetOriginalData(int row, bool keepValues = false);
+    // Takes a row as the server now stores it as the row's original and keeps
+    // the fields the user changed on top of it: after a conflict, the user's
+    // edits then apply to the other person's version (and its row version).
+    // The row stays queued for its update or delete. False for new rows.
+    bool rebaseRow(int row, const QSqlRecord &stored);
+
+    // Why the last open or commit failed: the script's error, the lost
+    // connection, or for a conflict RowConflict::error(). Invalid after a success.
+    QSqlError lastError() const { return m_lastError; }
+    // The row whose update or delete found nothing in the last commit.
+    RowConflict lastConflict() const { return m_lastConflict; }
 
     int locate(const QStringList &fldNames, const QList<QVariant> &values);
     int locate(const QString &fldName, const QVariant &value);
@@ -215,7 +230,10 @@ private:
     // Runs the script for each row of the queue in order; `written` takes each
     // row the script accepted. False at the first failure.
     using RowWritten = void (QDataTable::*)(qint64 id, int row, QSqlQuery &query);
-    bool writeQueue(RowQueue &queue, const QString &script, const char *kind, bool backGround, RowWritten written);
+    bool writeQueue(RowQueue &queue, const QString &script, const char *kind, bool backGround, RowWritten written,
+                    RowConflict::Operation conflictOn);
+    static bool affectedRow(const QSqlQuery &query);
+    void reportConflict(RowConflict::Operation operation, int row);
     void rowDeleted(qint64 id, int row, QSqlQuery &query);
     void rowInserted(qint64 id, int row, QSqlQuery &query);
     void rowUpdated(qint64 id, int row, QSqlQuery &query);
@@ -257,6 +275,9 @@ private:
     int m_hiddenRows = 0;
     QMultiMap<QString, QVariant> m_appendedValues;
     QPointer<QShortcut> m_shortcut;
+
+    QSqlError m_lastError;
+    RowConflict m_lastConflict;
 
     // Derived caches and guards.
     mutable QSqlRecord m_recordShape;

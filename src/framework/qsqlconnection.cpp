@@ -1,6 +1,7 @@
 #include "qsqlconnection.h"
 
 #include "objvar.h"
+#include "workplacelogging.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -101,6 +102,8 @@ void QSqlConnection::init(QLibrary *lib)
     m_database.close();
     m_loginError = false;
     m_connected = false;
+    m_lost = false;
+    m_inTransaction = false;
     resetEntryPoints();
 
     using namespace DriverApi;
@@ -123,6 +126,8 @@ void QSqlConnection::clear()
     m_database.close();
     m_loginError = false;
     m_connected = false;
+    m_lost = false;
+    m_inTransaction = false;
     resetEntryPoints();
 }
 
@@ -134,9 +139,13 @@ bool QSqlConnection::Connect(QString name, bool noGui)
     }
     const QString status = m_connect(name, noGui).toString();
     m_database = QSqlDatabase::database(name, true);
+    m_connectionName = name;
+    m_inTransaction = false;
+    m_lost = false;
 
     if (status == QLatin1String("Ok")) {
         m_connected = true;
+        m_lost = false;
         return true;
     }
     if (status == QLatin1String("LOGIN ERROR")) {
@@ -234,9 +243,39 @@ bool QSqlConnection::login(QString user, QString password)
     return true;
 }
 
+bool QSqlConnection::changePassword(const QString &user, const QString &currentPassword, const QString &newPassword,
+                                    QString *error)
+{
+    const auto change = m_library ? resolveEntry<DriverApi::ChangePasswordFn>(m_library, "changePassword") : nullptr;
+    QString message;
+    if (!change)
+        message = QStringLiteral("Драйвер базы данных не умеет менять пароли.");
+    else if (!readyToRun())
+        message = m_lastError.text().trimmed();
+    else
+        message = change(user, currentPassword, newPassword);
+    if (error)
+        *error = message;
+    if (!message.isEmpty())
+        return false;
+    // Whoever reads the logged-in user's password reads the new one.
+    if (QCoreApplication::instance() && user == qApp->property("LogedUser").toString())
+        qApp->setProperty("LogedPass", newPassword);
+    return true;
+}
+
 QString QSqlConnection::getScript(QString scriptName)
 {
-    return m_getScript ? m_getScript(scriptName) : QString();
+    if (!m_getScript || (m_lost && !readyToRun()))
+        return QString();
+    const QString text = m_getScript(scriptName);
+    if (!handleIsDead())
+        return text;
+    // Reading a script changes nothing, so it may be read again once the
+    // connection is back; inside a transaction it stays lost, and callers
+    // that commit see connectionLost() rather than a missing script.
+    noticeLostConnection();
+    return m_lost || !m_getScript ? QString() : m_getScript(scriptName);
 }
 
 bool QSqlConnection::canDo(QString action)
@@ -285,7 +324,16 @@ bool QSqlConnection::GetList(QPanelList &list)
 
 bool QSqlConnection::batchExec(QString script, QPlainTextEdit *log, QList<QSqlQuery> *results)
 {
-    return m_batchExec ? m_batchExec(script, log, results) : false;
+    if (!m_batchExec)
+        return false;
+    if (m_lost && !readyToRun())
+        return false;
+    const bool done = m_batchExec(script, log, results);
+    if (!done && handleIsDead()) {
+        m_lastError = lostConnectionError();
+        noticeLostConnection();
+    }
+    return done;
 }
 
 QStringList QSqlConnection::parameterTokens(const QString &script)
@@ -324,7 +372,7 @@ QString QSqlConnection::parseQuery(QString script, QSqlRecord *record)
 
 void QSqlConnection::execScript(QString script, QSqlQuery *query, QList<QVariant> params)
 {
-    if (!m_connected || !query)
+    if (!query || !readyToRun(query))
         return;
     QString text = parseQuery(script, QStringLiteral("NULL"), QStringLiteral("NULL"));
     const QStringList tokens = parameterTokens(text);
@@ -337,7 +385,7 @@ void QSqlConnection::execScript(QString script, QSqlQuery *query, QList<QVariant
 
 void QSqlConnection::execScript(QString script, QSqlQuery *query, QSqlRecord record, bool printQuery)
 {
-    if (!m_connected)
+    if (!readyToRun(query))
         return;
     const QString text = parseQuery(script, &record);
     if (!query)
@@ -361,7 +409,15 @@ QSqlQuery QSqlConnection::execScript(QString script, QSqlRecord record)
 
 QVariant QSqlConnection::execScript(QString script)
 {
-    return m_resultExecSql ? m_resultExecSql(script, QString()) : QVariant();
+    if (!m_resultExecSql || (m_lost && !readyToRun()))
+        return QVariant();
+    const QVariant result = m_resultExecSql(script, QString());
+    if (handleIsDead()) {
+        // The driver has reported the statement; what is left is to come back.
+        m_lastError = lostConnectionError();
+        noticeLostConnection();
+    }
+    return result;
 }
 
 void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordForm, bool printQuery)
@@ -369,19 +425,203 @@ void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordF
     traceStatement(text);
     if (printQuery)
         qDebug().noquote() << text;
+    m_lastError = QSqlError();
     if (query->exec(text)) {
         query->first();
         return;
     }
-    const QString error = query->lastError().text().trimmed();
-    if (error.isEmpty())
-        return;
-    if (recordForm)
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + text + QLatin1Char('\n') + error;
+    QSqlError error = query->lastError();
+    const bool lost = handleIsDead() || endsSession(error);
+    if (lost)
+        error = asConnectionError(error);
+    if (!error.text().trimmed().isEmpty())
+        reportFailure(recordForm ? text : QString(), error);
+    if (lost)
+        noticeLostConnection();
+}
+
+void QSqlConnection::reportFailure(const QString &statement, const QSqlError &error)
+{
+    m_lastError = error;
+    const QString text = error.text().trimmed();
+    if (statement.isEmpty())
+        qWarning().noquote() << QStringLiteral("Error executing query: ") + text;
     else
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + error;
+        qWarning().noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + text;
     if (appFlag("bDebugDB") && !appFlag("bNoGUI"))
-        QMessageBox::critical(nullptr, QStringLiteral("Database error"), error, QMessageBox::Ok);
+        QMessageBox::critical(nullptr, QStringLiteral("Database error"), text, QMessageBox::Ok);
+}
+
+bool QSqlConnection::handleIsDead() const
+{
+    // Only a handle that the driver opened can die; a driver that keeps none is left alone.
+    return m_connected && !m_connectionName.isEmpty() && m_database.isValid() && !m_database.isOpen();
+}
+
+bool QSqlConnection::endsSession(const QSqlError &error)
+{
+    // The server ended the session (shutdown, a terminated backend, a crash)
+    // or the connection itself failed; the client library may notice only
+    // on its next read, so the error's code decides.
+    const QString code = error.nativeErrorCode();
+    return code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01")
+            || code == QLatin1String("57P02") || code == QLatin1String("57P03");
+}
+
+QSqlError QSqlConnection::lostConnectionError() const
+{
+    return QSqlError(QString(), QStringLiteral("Соединение с сервером базы данных потеряно."),
+                     QSqlError::ConnectionError);
+}
+
+QSqlError QSqlConnection::asConnectionError(const QSqlError &error) const
+{
+    // The toolkit refuses a query on a closed handle without saying why.
+    if (error.text().trimmed().isEmpty())
+        return lostConnectionError();
+    return QSqlError(error.driverText(), error.databaseText(), QSqlError::ConnectionError, error.nativeErrorCode());
+}
+
+void QSqlConnection::noticeLostConnection()
+{
+    m_lost = true;
+    if (m_inTransaction) {
+        qCWarning(lcSql) << "The database connection was lost inside a transaction;"
+                            " it is re-made when the transaction is ended.";
+        return;
+    }
+    qCWarning(lcSql) << "The database connection was lost; re-making it.";
+    reconnect();
+}
+
+bool QSqlConnection::ensureConnected()
+{
+    return readyToRun();
+}
+
+bool QSqlConnection::readyToRun(QSqlQuery *query)
+{
+    if (!m_lost && !handleIsDead())
+        return m_connected;
+    if (m_inTransaction) {
+        // Whatever ran before belonged to a transaction the server has dropped;
+        // running this on a new connection would write it on its own.
+        reportFailure(QString(), QSqlError(QString(),
+                                           QStringLiteral("Соединение с сервером базы данных потеряно во время "
+                                                          "транзакции; транзакция отменена."),
+                                           QSqlError::ConnectionError));
+        m_lost = true;
+        return false;
+    }
+    if (!reconnect()) {
+        reportFailure(QString(), m_lastError);
+        return false;
+    }
+    // A query made on the handle before it was re-made belongs to the old session.
+    if (query) {
+        const bool forwardOnly = query->isForwardOnly();
+        const QSql::NumericalPrecisionPolicy precision = query->numericalPrecisionPolicy();
+        *query = QSqlQuery(m_database);
+        query->setForwardOnly(forwardOnly);
+        query->setNumericalPrecisionPolicy(precision);
+    }
+    return true;
+}
+
+bool QSqlConnection::reconnect()
+{
+    if (!m_library || m_connectionName.isEmpty())
+        return false;
+    const QString name = m_connectionName;
+    init(m_library);
+    m_inTransaction = false;
+    if (!m_connect) {
+        m_lost = true;
+        return false;
+    }
+    const QString status = m_connect(name, true).toString();
+    m_database = QSqlDatabase::database(name, false);
+    m_connectionName = name;
+    m_connected = status == QLatin1String("Ok");
+    m_lost = !m_connected;
+    if (!m_connected) {
+        m_lastError = QSqlError(QString(), QStringLiteral("Нет соединения с сервером базы данных: %1").arg(status),
+                                QSqlError::ConnectionError);
+        qCWarning(lcSql) << "Reconnecting to the database failed.";
+        return false;
+    }
+    qCInfo(lcSql) << "Reconnected to the database.";
+    return true;
+}
+
+bool QSqlConnection::beginTransaction()
+{
+    if (!readyToRun())
+        return false;
+    m_lastError = QSqlError();
+    if (m_database.transaction()) {
+        m_inTransaction = true;
+        return true;
+    }
+    QSqlError error = m_database.lastError();
+    const bool lost = handleIsDead() || endsSession(error);
+    if (lost)
+        error = asConnectionError(error);
+    // A driver without transactions refuses without an error: nothing to report.
+    if (error.isValid() && !error.text().trimmed().isEmpty())
+        reportFailure(QStringLiteral("BEGIN"), error);
+    if (lost)
+        noticeLostConnection();
+    return false;
+}
+
+bool QSqlConnection::commitTransaction()
+{
+    m_lastError = QSqlError();
+    if (!m_inTransaction) {
+        reportFailure(QStringLiteral("COMMIT"), QSqlError(QString(), QStringLiteral("Нет открытой транзакции."),
+                                                          QSqlError::TransactionError));
+        return false;
+    }
+    const bool lostBefore = m_lost || handleIsDead();
+    const bool committed = !lostBefore && m_database.commit();
+    m_inTransaction = false;
+    if (committed)
+        return true;
+    QSqlError error = m_database.lastError();
+    const bool lost = lostBefore || handleIsDead() || endsSession(error);
+    if (lost)
+        error = lostBefore ? lostConnectionError() : asConnectionError(error);
+    else if (!error.isValid() || error.text().trimmed().isEmpty())
+        error = QSqlError(QString(), QStringLiteral("Транзакция не завершена."),
+                          QSqlError::TransactionError);
+    reportFailure(QStringLiteral("COMMIT"), error);
+    if (lost)
+        noticeLostConnection();
+    return false;
+}
+
+bool QSqlConnection::rollbackTransaction()
+{
+    const bool wasInTransaction = m_inTransaction;
+    m_inTransaction = false;
+    // A transaction that went down with its connection is rolled back by the
+    // server already; its failure has been reported.
+    if (m_lost) {
+        reconnect();
+        return true;
+    }
+    if (handleIsDead()) {
+        noticeLostConnection();
+        return true;
+    }
+    if (!wasInTransaction || m_database.rollback())
+        return true;
+    const QSqlError error = m_database.lastError();
+    reportFailure(QStringLiteral("ROLLBACK"), error);
+    if (handleIsDead())
+        noticeLostConnection();
+    return false;
 }
 
 void QSqlConnection::scopeIdentity(QString name, QSqlQuery *query)

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
@@ -29,6 +30,13 @@ public:
     bool Connect(QString name, bool noGui);
     bool remakeConnection(QLibrary *lib, QString name);
     bool login(QString user, QString password);
+    // Sets the password of `user` through the driver's "changePassword", when
+    // the driver has one: the logged-in user's own, or anybody's for an
+    // administrator; `currentPassword` is the logged-in user's. The driver
+    // makes the hash itself, so no statement carries a password. False with a
+    // message for the user in *error.
+    bool changePassword(const QString &user, const QString &currentPassword, const QString &newPassword,
+                        QString *error);
 
     Q_INVOKABLE QString getScript(QString scriptName);
     bool canDo(QString action);
@@ -58,6 +66,35 @@ public:
 
     void scopeIdentity(QString name, QSqlQuery *query);
 
+    // The error of the most recent statement, transaction command or
+    // reconnection that failed; invalid once the next statement succeeds.
+    QSqlError lastError() const { return m_lastError; }
+    // Reports a failure the way script execution does (the "Error executing
+    // query: " warning, the "Database error" box when asked for) and keeps it
+    // as lastError(). An empty statement leaves the statement out of the line.
+    void reportFailure(const QString &statement, const QSqlError &error);
+
+    // Transactions through the connection, so that it knows when a lost server
+    // connection took a transaction with it: inside one, nothing is re-made or
+    // run until the transaction is ended; a failed COMMIT is reported like any
+    // failed statement.
+    bool beginTransaction();
+    bool commitTransaction();
+    bool rollbackTransaction();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // The server connection broke and has not been re-made yet: a reconnection
+    // failed, or it broke inside a transaction that is still to be ended.
+    bool connectionLost() const { return m_lost; }
+    // Before writing: re-makes a connection known to be lost, outside a
+    // transaction. False, with the failure reported once, when statements
+    // cannot be sent now (also when the connection was never made).
+    bool ensureConnected();
+    // Re-makes the connection through the driver with the remembered library
+    // and connection name, as remakeConnection does but without asking anybody
+    // anything; the driver keeps the logged-in user.
+    bool reconnect();
+
     // The parameter tokens of a script, in order and with repeats.
     static QStringList parameterTokens(const QString &script);
 
@@ -67,6 +104,14 @@ private:
     bool reportStartupFailure(int number, bool noGui);
     void resetEntryPoints();
     void execute(const QString &text, QSqlQuery *query, bool recordForm, bool printQuery);
+    // Makes sure a statement can be sent: re-makes a connection known to be
+    // lost (never inside a transaction). False when the statement must not run.
+    bool readyToRun(QSqlQuery *query = nullptr);
+    void noticeLostConnection();
+    bool handleIsDead() const;
+    QSqlError lostConnectionError() const;
+    QSqlError asConnectionError(const QSqlError &error) const;
+    static bool endsSession(const QSqlError &error);
 
     bool m_loginError = false;
     QLibrary *m_library = nullptr;
@@ -85,6 +130,11 @@ private:
 
     bool m_connected = false;
     QSqlDatabase m_database;
+
+    QString m_connectionName;
+    QSqlError m_lastError;
+    bool m_lost = false;
+    bool m_inTransaction = false;
 };
 
 // Finds driver libraries in a folder: every loadable library that exports "fullName".

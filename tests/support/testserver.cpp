@@ -22,7 +22,7 @@ PrivateServer *server()
     if (!instance) {
         QString root = qEnvironmentVariable("WORKPLACE_TEST_SERVER");
         if (root.isEmpty())
-            root = QDir::tempPath() + QStringLiteral("/workplace-test-%1").arg(::getuid());
+            root = QStringLiteral("/tmp/workplace-%1/test").arg(::geteuid());
         instance = new PrivateServer(root);
         instance->setVolatile(true);
     }
@@ -50,6 +50,11 @@ QString databaseSourceDir()
 QString socketDir()
 {
     return server()->socketDir();
+}
+
+QString serverLogFile()
+{
+    return server()->root() + QStringLiteral("/server.log");
 }
 
 bool prepareDatabase(const QString &name, QString *error)

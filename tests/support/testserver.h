@@ -20,6 +20,8 @@ QString databaseSourceDir();
 
 // Socket folder of the running server.
 QString socketDir();
+// The file the running server writes its log to.
+QString serverLogFile();
 
 // Creates our schema in the prepared database through the driver's own
 // "Connect", "getStart" and "batchExec", as a first start of the shell would.
