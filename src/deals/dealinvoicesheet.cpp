@@ -56,8 +56,11 @@ Format withFont(const QFont &font)
     return format;
 }
 
-// The height of a row of the base font, in points.
-constexpr double lineHeight = 15;
+// The height of a line of text in a font, in points: 15 for the base font's 11.
+double lineHeight(const QFont &font)
+{
+    return font.pointSizeF() * 15 / 11;
+}
 
 // How many lines a text takes when wrapped into a width given in characters
 // (digits of the base font). A spreadsheet program grows a row for wrapped
@@ -92,7 +95,7 @@ void fitRows(QXlsx::Document *document, int first, int last, const QString &text
     if (lines <= rows)
         return;
     for (int row = first; row <= last; ++row)
-        document->setRowHeight(row, lineHeight * lines / rows);
+        document->setRowHeight(row, lineHeight(font) * lines / rows);
 }
 
 // A thick rule under a row: empty cells B..J with a medium bottom border.
@@ -194,12 +197,18 @@ void DealInvoiceSheet::writeBankBlock(QXlsx::Document *document) const
 
 void DealInvoiceSheet::writeTitle(QXlsx::Document *document) const
 {
+    // A long deal name with a long month does not fit the form's width in
+    // the title font: the title then wraps onto a taller row instead of
+    // being cut at the right edge of the page.
+    Format title = withFont(titleFont());
+    title.setTextWrap(true);
+    const QString text = QStringLiteral("Счет на оплату № %1 от %2 г.")
+                             .arg(m_fields.deal.value(QStringLiteral("c_doc")).toString(),
+                                  QLocale().toString(m_date, QStringLiteral("dd MMMM yyyy")));
     document->mergeCells(CellRange(11, B, 11, J));
-    document->write(11, B,
-                    QStringLiteral("Счет на оплату № %1 от %2 г.")
-                        .arg(m_fields.deal.value(QStringLiteral("c_doc")).toString(),
-                             QLocale().toString(m_date, QStringLiteral("dd MMMM yyyy"))),
-                    withFont(titleFont()));
+    document->write(11, B, text, title);
+    // B..J: 86 characters of the base font, less the cell margins.
+    fitRows(document, 11, 11, text, title.font(), 84);
     writeRule(document, 12);
 }
 
