@@ -9,6 +9,7 @@
 #include "dealworkbookexport.h"
 #include "modalanswerer.h"
 #include "qdataset.h"
+#include "qdealeditor.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
 #include "testserver.h"
@@ -61,6 +62,8 @@ private slots:
     void exportThroughTheDialog();
     void unwritableTargets_data();
     void unwritableTargets();
+    void fromTheEditor_data();
+    void fromTheEditor();
 
 private:
     QSqlRecord queryRecord(const QString &statement, const QVariant &id);
@@ -603,6 +606,68 @@ void tst_DealExport::unwritableTargets()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("the earlier invoice"));
+}
+
+void tst_DealExport::fromTheEditor_data()
+{
+    QTest::addColumn<bool>("invoice");
+    // Cells that must hold what the editor shows for the demo deal: "CELL=text".
+    QTest::addColumn<QStringList>("expected");
+
+    const QSqlRecord deal = queryRecord(
+        QStringLiteral("select d.c_doc, v.c_name as seller, c.c_name as buyer, "
+                       "       coalesce(d.c_inn, (select r.c_value from jur.t_contractor_requis r "
+                       "                           where r.id_contractor = d.id_contractor and r.id_requisite = 1 "
+                       "                           order by r.id limit 1), '') as inn "
+                       "  from jur.v_deals d join sys.t_division v on v.id = d.id_division "
+                       "  join jur.t_contractor c on c.id = d.id_contractor where d.id = :id"),
+        m_dealId);
+    const auto text = [&deal](const char *name) { return deal.value(QLatin1String(name)).toString(); };
+    QTest::newRow("invoice") << true
+                             << QStringList{QStringLiteral("B7=") + text("seller"),
+                                            QStringLiteral("B11=Счет на оплату № %1 от %2 г.")
+                                                .arg(text("c_doc"), QLocale().toString(QDate::currentDate(),
+                                                                                       QStringLiteral("dd MMMM yyyy")))};
+    QTest::newRow("recipient sheet") << false
+                                     << QStringList{QStringLiteral("A2=Сделка: ") + text("c_doc"),
+                                                    QStringLiteral("A4=Получатель: ") + text("buyer"),
+                                                    QStringLiteral("A5=ИНН: ") + text("inn")};
+}
+
+// The editor's buttons hand the deal as the editor shows it to the export:
+// its kept record, its combo boxes and its contact fields with their hints.
+void tst_DealExport::fromTheEditor()
+{
+    QFETCH(bool, invoice);
+    QFETCH(QStringList, expected);
+
+    m_document.rollback();
+    QDealEditor editor(&m_document);
+    editor.refresh();
+    editor.setData(fieldsFor(m_dealId).deal);
+    QVERIFY(editor.btSave->isEnabled());
+
+    QTemporaryDir dir;
+    ModalAnswerer answerer;
+    answerer.enqueue([&dir](QWidget *dialog) {
+        auto *files = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(files);
+        files->selectFile(dir.filePath(QStringLiteral("из редактора")));
+        static_cast<QDialog *>(files)->accept();
+    });
+    m_opener.opened.clear();
+    (invoice ? editor.btSave : editor.btSaveDelivery)->click();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.unexpected, 0);
+
+    const QString written = dir.filePath(QStringLiteral("из редактора.xlsx"));
+    QCOMPARE(m_opener.opened, QStringList{written});
+    const QJsonObject cells = readBack(written).value(QStringLiteral("cells")).toObject();
+    for (const QString &cell : expected) {
+        const QString name = cell.section(QLatin1Char('='), 0, 0);
+        QCOMPARE(cells.value(name).toObject().value(QStringLiteral("value")).toVariant().toString(),
+                 cell.section(QLatin1Char('='), 1));
+    }
 }
 
 QTEST_MAIN(tst_DealExport)
