@@ -10,6 +10,7 @@
 #include "packinglistpreview.h"
 #include "qdataset.h"
 #include "qdatatable.h"
+#include "qdealeditor.h"
 #include "qsqlconnection.h"
 #include "reportwidget.h"
 #include "sheetnotlinkdialog.h"
@@ -41,6 +42,7 @@ private slots:
     void linkAndUnlink_data();
     void linkAndUnlink();
     void packingList();
+    void fromTheEditor();
 
 private:
     QVariant scalar(const QString &statement, const QVariant &parameter = 0);
@@ -391,6 +393,63 @@ void tst_SheetLinks::packingList()
         QFile::remove(keep + QStringLiteral("/packing-list.pdf"));
         QVERIFY(QFile::copy(pdf, keep + QStringLiteral("/packing-list.pdf")));
     }
+}
+
+// The editor's buttons: a sheet linked with "Привязать отгрузку" is saved
+// with "Применить" (getData), and its packing list opens from the editor's list.
+void tst_SheetLinks::fromTheEditor()
+{
+    m_document.rollback();
+    // The list's table: the editor saves the deal it finds there.
+    QDataTable *deals = m_document.getTable(QStringLiteral("t_deals"));
+    deals->close();
+    QVERIFY(deals->open(false, false));
+    const int dealRow = deals->locate(QStringLiteral("id"), m_dealId);
+    QVERIFY(dealRow >= 0);
+    QDealEditor editor(&m_document);
+    editor.refresh();
+    editor.setData(deals->getRecord(dealRow));
+    QSignalSpy changed(&editor, &QDealEditor::dataChanged);
+    const qlonglong sheet = m_sheets.first();
+
+    {
+        ModalAnswerer answerer;
+        answerer.enqueue([sheet](QWidget *window) {
+            auto *dialog = qobject_cast<SheetNotLinkDialog *>(window);
+            QVERIFY(dialog);
+            dialog->tvContent->setCurrentIndex(dialog->table()->getModel()->index(rowOf(dialog, sheet), 0));
+            dialog->buttonAccept->click();
+        });
+        QVERIFY(editor.buttonLink->isEnabled());
+        editor.buttonLink->click();
+        QCOMPARE(answerer.pending(), 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(scalar(QStringLiteral("select count(*) from jur.t_deal_link where id_sheet = :id"), sheet).toInt(), 0);
+
+        editor.getData();
+        QCOMPARE(answerer.unexpected, 0);
+    }
+    QCOMPARE(scalar(QStringLiteral("select id_deal from jur.t_deal_link where id_sheet = :id"), sheet).toLongLong(),
+             m_dealId);
+
+    QDataTable *links = m_document.getTable(QStringLiteral("t_deal_link"));
+    const int row = links->locate(QStringLiteral("id"), sheet);
+    QVERIFY(row >= 0);
+    editor.tvDoc->setCurrentIndex(links->getModel()->index(row, 0));
+    QVERIFY(editor.buttonShippingReport->isEnabled());
+    QString title;
+    QTimer::singleShot(50, this, [&title] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *preview = qobject_cast<reportWidget *>(window); preview && preview->isVisible()) {
+                title = preview->windowTitle();
+                preview->close();
+            }
+        }
+    });
+    editor.buttonShippingReport->click();
+    QCOMPARE(title, QStringLiteral("Упаковочный лист"));
+
+    m_connection.execScript(QStringLiteral("delete from jur.t_deal_link where id_sheet = :id"), QList<QVariant>{sheet});
 }
 
 QTEST_MAIN(tst_SheetLinks)

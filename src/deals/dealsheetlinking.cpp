@@ -76,7 +76,8 @@ bool DealSheetLinking::addLink(const QSqlRecord &sheet, long long dealId)
 
     QSqlRecord link = links->newRow(true);
     link.setValue(QStringLiteral("id_deal"), dealId);
-    for (const char *field : {"id", "c_name", "c_receiver", "d_date", "b_is_revert", "c_product"})
+    // The packing list comes along, so that it can be opened before the deal is saved.
+    for (const char *field : {"id", "c_name", "c_receiver", "d_date", "b_is_revert", "c_product", "c_form"})
         link.setValue(QLatin1String(field), sheet.value(QLatin1String(field)));
     links->setRow(links->lastRow(), link);
     return true;
