@@ -2,7 +2,7 @@
 // work, in one run on the private server: loading, committing, locating and
 // filtering. Prints ratios; asserts nothing.
 
-#include "objvar.h"
+#include "appcontext.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
 #include "testserver.h"
@@ -458,7 +458,7 @@ int main(int argc, char **argv)
     QSqlConnection connection;
     if (!TestServer::connectAndLogin(&driver, &connection, true, &error))
         fail(error);
-    qApp->setProperty("Connection", objToVar(&connection));
+    AppContext::setConnection(&connection);
     std::printf("bench_datatable: creating %d rows in the private database...\n", loadRows);
     createData();
     {

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QLibrary>
+#include <QLoggingCategory>
 #include <QSqlError>
 #include <QTemporaryDir>
 #include <QTextCodec>
@@ -44,6 +45,8 @@ private:
 
 void tst_DataSet::initTestCase()
 {
+    // The promised debug lines are checked by their text, so their categories are on.
+    QLoggingCategory::setFilterRules(QStringLiteral("workplace.*.debug=true"));
     QString error;
     QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_dataset"), &error), qPrintable(error));
     m_driver.setFileName(TestServer::driverFile());

@@ -9,6 +9,7 @@
 
 #include <QHeaderView>
 #include <QLibrary>
+#include <QLoggingCategory>
 #include <QTableView>
 #include <QtTest>
 
@@ -39,6 +40,8 @@ private:
 
 void tst_DbSettings::initTestCase()
 {
+    // The promised debug lines are checked by their text, so their categories are on.
+    QLoggingCategory::setFilterRules(QStringLiteral("workplace.*.debug=true"));
     QString error;
     QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_dbsettings"), &error), qPrintable(error));
     m_driver.setFileName(TestServer::driverFile());

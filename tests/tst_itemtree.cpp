@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -116,6 +117,8 @@ private slots:
 
     void lazyBranches_data();
     void lazyBranches();
+    void rebuildWhileLoading_data();
+    void rebuildWhileLoading();
     void search_data();
     void search();
     void newFamilyAndItemInPlace();
@@ -208,8 +211,9 @@ void tst_ItemTree::lazyBranches_data()
             << QStringList{QStringLiteral("Измерительные приборы"), QStringLiteral("Мультиметры и клещи"),
                            QStringLiteral("Мультиметры цифровые")}
             << true
-            << QStringList{QStringLiteral("Мультиметр цифровой DT-9205A"), QStringLiteral("Мультиметр цифровой м-832"),
-                           QStringLiteral("Мультиметр цифровой м-838")};
+            // In Russian order Cyrillic comes before Latin.
+            << QStringList{QStringLiteral("Мультиметр цифровой м-832"), QStringLiteral("Мультиметр цифровой м-838"),
+                           QStringLiteral("Мультиметр цифровой DT-9205A")};
     QTest::newRow("family without items")
             << QStringList{QStringLiteral("Измерительные приборы"), QStringLiteral("Осциллографы"),
                            QStringLiteral("Осциллографы запоминающие")}
@@ -234,9 +238,18 @@ void tst_ItemTree::lazyBranches()
     QCOMPARE(childNames(node), placeholder ? QStringList{ItemTreeNode::placeholderText()} : QStringList());
     QVERIFY(!ItemTreeNode::isLoaded(node));
 
+    QSignalSpy progress(tree, &ItemTreeBase::setStatusMess);
     node->setExpanded(true);
     QCOMPARE(childNames(node), children);
     QVERIFY(ItemTreeNode::isLoaded(node));
+    // Families loaded report the progress of the whole list.
+    const QRegularExpression progressText(QStringLiteral("^Загрузка списка: {1,5}\\d{1,3}\\.\\d\\d%$"));
+    bool familiesBelow = false;
+    for (int i = 0; i < node->childCount(); ++i)
+        familiesBelow = familiesBelow || ItemTreeNode::kind(node->child(i)) == ItemTreeNode::Family;
+    QCOMPARE(progress.isEmpty(), !familiesBelow);
+    for (const QList<QVariant> &message : qAsConst(progress))
+        QVERIFY2(progressText.match(message.first().toString()).hasMatch(), qPrintable(message.first().toString()));
 
     // Opened again: nothing is loaded twice.
     QList<QTreeWidgetItem *> before;
@@ -253,6 +266,42 @@ void tst_ItemTree::lazyBranches()
         if (ItemTreeNode::kind(node->child(i)) == ItemTreeNode::Family)
             QCOMPARE(childNames(node->child(i)), QStringList{ItemTreeNode::placeholderText()});
     }
+}
+
+void tst_ItemTree::rebuildWhileLoading_data()
+{
+    QTest::addColumn<bool>("visible");
+    // On screen the wait window comes first, and showing it may run the rebuild;
+    // hidden, the rebuild comes in the middle of the branch's rows.
+    QTest::newRow("on screen") << true;
+    QTest::newRow("hidden") << false;
+}
+
+void tst_ItemTree::rebuildWhileLoading()
+{
+    QFETCH(bool, visible);
+    ItemTree *tree = makeTree<ItemTree>();
+    tree->setVisible(visible);
+    QTreeWidget *view = tree->treeWidget();
+    const QStringList roots = topLevelNames(view);
+    QTreeWidgetItem *node = childNamed(view, nullptr, QStringLiteral("Электронные компоненты"));
+    QVERIFY(node);
+
+    // The refresh comes while the branch yields to the event loop in the middle of its load.
+    QTest::qWait(30);
+    QSignalSpy built(tree, &ItemTreeBase::signalBuildTree);
+    QTimer::singleShot(0, tree, &ItemTreeBase::on_btRefresh_clicked);
+    node->setExpanded(true);
+    QCOMPARE(built.count(), 2);
+    QVERIFY(!tree->isBuilding());
+    QCOMPARE(topLevelNames(view), roots);
+
+    // The new nodes load as usual.
+    node = childNamed(view, nullptr, QStringLiteral("Электронные компоненты"));
+    QCOMPARE(childNames(node), QStringList{ItemTreeNode::placeholderText()});
+    node->setExpanded(true);
+    QCOMPARE(childNames(node), QStringList({QStringLiteral("Пассивные компоненты"),
+                                            QStringLiteral("Полупроводниковые приборы"), QStringLiteral("Соединители")}));
 }
 
 void tst_ItemTree::search_data()

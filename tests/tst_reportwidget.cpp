@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLibrary>
 #include <QMessageBox>
 #include <QPrintPreviewWidget>
@@ -144,7 +145,11 @@ void tst_ReportWidget::answerSaveDialog(ModalAnswerer *answerer, const QString &
         // Its "replace?" question would be a dialog inside this answer, which
         // the answerer cannot reach; the user's "yes" is taken as given.
         files->setOption(QFileDialog::DontConfirmOverwrite);
-        files->selectFile(fileName);
+        // The whole path typed into the name field: the dialog's folder view,
+        // filled by a thread of its own, plays no part in the answer.
+        auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(fileName);
         QMetaObject::invokeMethod(files, "accept");
     });
 }

@@ -30,9 +30,12 @@ private slots:
     void privateServerStopsWithItsLastUser_data();
     void privateServerStopsWithItsLastUser();
     void twoFirstStartsAtOnce();
+    void quietUnlessAsked_data();
+    void quietUnlessAsked();
 
 private:
-    int runShell(const QStringList &arguments, const QByteArray &input, QString *output);
+    int runShell(const QStringList &arguments, const QByteArray &input, QString *output,
+                 const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     int runProcess(const QStringList &arguments, const QByteArray &input, QString *output,
                    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 };
@@ -43,12 +46,13 @@ void tst_Shell::initTestCase()
     QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_shell"), &error), qPrintable(error));
 }
 
-int tst_Shell::runShell(const QStringList &arguments, const QByteArray &input, QString *output)
+int tst_Shell::runShell(const QStringList &arguments, const QByteArray &input, QString *output,
+                        const QProcessEnvironment &environment)
 {
     QStringList all = {QStringLiteral("--db-host"), TestServer::socketDir(), QStringLiteral("--db-name"),
                        QStringLiteral("tst_shell"), QStringLiteral("--db-user"), QStringLiteral("workplace")};
     all += arguments;
-    return runProcess(all, input, output);
+    return runProcess(all, input, output, environment);
 }
 
 int tst_Shell::runProcess(const QStringList &arguments, const QByteArray &input, QString *output,
@@ -317,6 +321,56 @@ void tst_Shell::twoFirstStartsAtOnce()
     secondOutput += second.readAll();
     QVERIFY2(first.exitCode() == 0 && firstOutput.contains("Logged in as"), firstOutput.constData());
     QVERIFY2(second.exitCode() == 0 && secondOutput.contains("Logged in as"), secondOutput.constData());
+}
+
+void tst_Shell::quietUnlessAsked_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<QStringList>("expected");   // lines in this order, nothing else
+    QTest::addColumn<QStringList>("included");   // among other lines
+
+    const QStringList login = {"--no-gui", "--user", "admin", "--password", "admin"};
+    const QString loggedIn = QStringLiteral("Logged in as Администратор on tst_shell");
+    // Qt names the category before the text of each line.
+    const QString settingsLine = QStringLiteral("workplace.sql: QDbSettings::QDbSettings(QObject*) \"GLOBAL\"");
+    QTest::newRow("normal start") << login << QString() << QStringList{loggedIn} << QStringList();
+    QTest::newRow("window saved as a picture") << QStringList{"--user", "admin", "--password", "admin", "--screenshot", "%1"}
+                                               << QString() << QStringList() << QStringList();
+    QTest::newRow("verbose") << login + QStringList{"--verbose"} << QString() << QStringList()
+                             << QStringList{settingsLine, loggedIn};
+    QTest::newRow("one category by rule") << login << "workplace.sql.debug=true"
+                                          << QStringList{settingsLine, loggedIn} << QStringList();
+    QTest::newRow("verbose, but the rules keep a category quiet")
+            << login + QStringList{"--verbose"} << "workplace.sql.debug=false" << QStringList()
+            << QStringList{loggedIn};
+}
+
+void tst_Shell::quietUnlessAsked()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, rules);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, included);
+
+    QTemporaryDir dir;
+    arguments.replaceInStrings(QStringLiteral("%1"), dir.filePath(QStringLiteral("shell.png")));
+    // No runtime folder, as in a bare login session: the shell makes one without a word.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (!rules.isEmpty())
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+
+    QString output;
+    QCOMPARE(runShell(arguments, QByteArray(), &output, environment), 0);
+    const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!expected.isEmpty() || included.isEmpty())
+        QCOMPARE(lines, expected);
+    for (const QString &line : qAsConst(included))
+        QVERIFY2(lines.contains(line), qPrintable(output));
+    if (rules.endsWith(QLatin1String("=false")))
+        QVERIFY2(!output.contains(QLatin1String("QDbSettings::")), qPrintable(output));
 }
 
 QTEST_MAIN(tst_Shell)

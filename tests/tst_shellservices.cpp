@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLibrary>
 #include <QLibraryInfo>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,6 +85,7 @@ class TestShellServices : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void cleanup();
 
     void registry_data();
@@ -111,6 +113,12 @@ private slots:
     void dialogBounds_data();
     void dialogBounds();
 };
+
+void TestShellServices::initTestCase()
+{
+    // The promised debug lines ("UPDATING: ", "ERROR LOADING LIBRARY: ") are checked by their text.
+    QLoggingCategory::setFilterRules(QStringLiteral("workplace.*.debug=true"));
+}
 
 void TestShellServices::cleanup()
 {

@@ -8,6 +8,7 @@
 #include "testserver.h"
 
 #include <QLibrary>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSqlError>
 #include <QSqlField>
@@ -96,6 +97,8 @@ private:
 
 void tst_SqlConnection::initTestCase()
 {
+    // The promised debug lines are checked by their text, so their categories are on.
+    QLoggingCategory::setFilterRules(QStringLiteral("workplace.*.debug=true"));
     QString error;
     QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_sqlconnection"), &error), qPrintable(error));
     m_realDriver.setFileName(TestServer::driverFile());

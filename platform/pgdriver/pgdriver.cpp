@@ -2,10 +2,10 @@
 // name, over Qt's PostgreSQL driver. Everything stays inside this library's
 // own session object; the exports only forward to it.
 
+#include "driverlogging.h"
 #include "pgliteral.h"
 #include "pgsession.h"
 
-#include <QDebug>
 #include <QSqlQuery>
 
 #define DRIVER_EXPORT extern "C" Q_DECL_EXPORT
@@ -21,7 +21,7 @@ DRIVER_EXPORT QVariant Connect(QString name, bool noGui)
     // Without a GUI the caller shows nothing of an error text: say it on the terminal.
     const QString text = status.toString();
     if (noGui && text != QLatin1String("Ok") && text != QLatin1String("INVALID"))
-        qWarning().noquote() << QStringLiteral("Database connection: ") + text;
+        qCWarning(lcPgDriver).noquote() << QStringLiteral("Database connection: ") + text;
     return status;
 }
 

@@ -1,10 +1,10 @@
 #include "pgliteral.h"
 
+#include "driverlogging.h"
 #include "sqllexer.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QDebug>
 #include <QTime>
 #include <QUuid>
 
@@ -177,7 +177,7 @@ QString bind(const QString &script, const QString &name, const QVariant &value)
             QString shownName = name;
             shownName.remove(QLatin1Char('$'));
             const QString message = QStringLiteral("Parameter :%1 cannot be bound: %2").arg(shownName, error);
-            qWarning().noquote() << message;
+            qCWarning(lcPgDriver).noquote() << message;
             // Run nothing of the original statement, and let the caller see why.
             return QStringLiteral("DO $bind_error$ BEGIN RAISE EXCEPTION '%', %1; END $bind_error$")
                     .arg(quoteText(message));

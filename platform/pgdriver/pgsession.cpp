@@ -1,11 +1,12 @@
 #include "pgsession.h"
 
 #include "passwordhash.h"
+#include "driverlogging.h"
 #include "pgliteral.h"
+#include "shellcontext.h"
 #include "sqllexer.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QPlainTextEdit>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,22 +15,17 @@
 
 namespace {
 
-QString appText(const char *name)
-{
-    return QCoreApplication::instance() ? qApp->property(name).toString() : QString();
-}
-
 // Where the database is: the shell's settings when it gave them, libpq's own
 // defaults (PGHOST, PGPORT, PGDATABASE, PGUSER, PGSERVICE, ~/.pgpass) otherwise.
 void applyConnectionSettings(QSqlDatabase &db)
 {
-    db.setHostName(appText("DbHost"));
-    const QString port = appText("DbPort");
+    db.setHostName(ShellContext::databaseHost());
+    const QString port = ShellContext::databasePort();
     db.setPort(port.isEmpty() ? -1 : port.toInt());
-    db.setDatabaseName(appText("DbName"));
-    db.setUserName(appText("DbUser"));
-    db.setPassword(appText("DbPassword"));
-    db.setConnectOptions(appText("DbOptions"));
+    db.setDatabaseName(ShellContext::databaseName());
+    db.setUserName(ShellContext::databaseUser());
+    db.setPassword(ShellContext::databasePassword());
+    db.setConnectOptions(ShellContext::connectOptions());
 }
 
 bool isCredentialFailure(const QSqlError &error)
@@ -192,14 +188,13 @@ QString PgSession::upgrade(QSqlDatabase db)
     if (!db.commit())
         return db.lastError().text().trimmed();
     if (stamp.version != latest)
-        qInfo().noquote() << QStringLiteral("Database upgraded from schema version %1 to %2.").arg(stamp.version).arg(latest);
+        qCInfo(lcPgDriver).noquote() << QStringLiteral("Database upgraded from schema version %1 to %2.").arg(stamp.version).arg(latest);
     return QString();
 }
 
 QString PgSession::creationScript() const
 {
-    const bool demo = QCoreApplication::instance() && qApp->property("bDemoData").toBool();
-    return m_catalog.creationScript(demo);
+    return m_catalog.creationScript(ShellContext::demoData());
 }
 
 void PgSession::applyUser(QSqlDatabase db)
@@ -217,7 +212,7 @@ bool PgSession::login(const QString &user, const QString &password)
             QStringLiteral("select id, b_admin, c_pass_hash from sys.t_user where c_login = :login and not b_blocked"),
             {{QStringLiteral("login"), user}});
     if (!query.exec(statement)) {
-        qWarning().noquote() << QStringLiteral("Login query failed: ") + query.lastError().text().trimmed();
+        qCWarning(lcPgDriver).noquote() << QStringLiteral("Login query failed: ") + query.lastError().text().trimmed();
         return false;
     }
     if (!query.next()) {
@@ -338,7 +333,7 @@ bool PgSession::runStatements(QSqlDatabase db, const QStringList &statements, QP
                 log->appendPlainText(*error);
             // The creation guard's answer is no error: the caller takes it as success.
             if (query.lastError().nativeErrorCode() != SchemaCatalog::createdMeanwhileCode())
-                qWarning().noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + *error;
+                qCWarning(lcPgDriver).noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + *error;
             return false;
         }
         if (results)
@@ -371,7 +366,7 @@ bool PgSession::batchExec(const QString &script, QPlainTextEdit *log, QList<QSql
         // The creation script found the database made by a workplace that
         // started at the same time: what this one was to create is there.
         if (code == SchemaCatalog::createdMeanwhileCode()) {
-            qInfo().noquote() << QStringLiteral("The database was created meanwhile by another workplace.");
+            qCInfo(lcPgDriver) << "The database was created meanwhile by another workplace.";
             m_scripts.clear();
             return true;
         }
@@ -379,7 +374,7 @@ bool PgSession::batchExec(const QString &script, QPlainTextEdit *log, QList<QSql
     }
     const bool finished = nested ? control.exec(QStringLiteral("release savepoint batch_exec")) : db.commit();
     if (!finished) {
-        qWarning().noquote() << (nested ? control.lastError().text() : db.lastError().text());
+        qCWarning(lcPgDriver).noquote() << (nested ? control.lastError().text() : db.lastError().text());
         return false;
     }
     m_scripts.clear();
@@ -392,7 +387,7 @@ QVariant PgSession::resultExec(const QString &script)
 {
     QSqlQuery query(database());
     if (!query.exec(script)) {
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + query.lastError().text().trimmed();
+        qCWarning(lcPgDriver).noquote() << QStringLiteral("Error executing query: ") + query.lastError().text().trimmed();
         return QVariant();
     }
     return query.first() ? query.value(0) : QVariant();

@@ -1,10 +1,10 @@
 #include "databaselocation.h"
 
+#include "appcontext.h"
 #include "privateserver.h"
 #include "shelloptions.h"
+#include "workplacelogging.h"
 
-#include <QCoreApplication>
-#include <QDebug>
 #include <QSettings>
 
 namespace {
@@ -47,11 +47,8 @@ bool DatabaseLocation::prepare(const ShellOptions &options, QString *error)
     const QString user = firstNonEmpty({options.dbUser, settings.value(QStringLiteral("database/user")).toString()});
 
     if (!host.isEmpty() || !name.isEmpty() || environmentNamesServer()) {
-        qApp->setProperty("DbHost", host);
-        qApp->setProperty("DbPort", port);
-        qApp->setProperty("DbName", name);
-        qApp->setProperty("DbUser", user);
-        m_description = firstNonEmpty({name, qEnvironmentVariable("PGDATABASE"), QStringLiteral("(libpq defaults)")});
+        AppContext::setDatabaseAddress({host, port, name, user});
+        m_description = firstNonEmpty({name, qEnvironmentVariable("PGDATABASE"), QStringLiteral("(по умолчанию libpq)")});
         return true;
     }
 
@@ -60,13 +57,17 @@ bool DatabaseLocation::prepare(const ShellOptions &options, QString *error)
         release();
         return false;
     }
-    qApp->setProperty("DbHost", m_server->socketDir());
-    qApp->setProperty("DbName", QString::fromLatin1(privateDatabase));
-    qApp->setProperty("DbUser", PrivateServer::superUser());
+    AppContext::setDatabaseAddress({m_server->socketDir(), QString(), QString::fromLatin1(privateDatabase),
+                                    PrivateServer::superUser()});
     // A new private database is a place to look around in: fill it with demo data.
-    qApp->setProperty("bDemoData", true);
-    m_description = QStringLiteral("%1 (private server in %2)").arg(QString::fromLatin1(privateDatabase), m_server->root());
+    AppContext::setDemoData(true);
+    m_description = QStringLiteral("%1 (свой сервер в %2)").arg(QString::fromLatin1(privateDatabase), m_server->root());
     return true;
+}
+
+QString DatabaseLocation::privateFolder() const
+{
+    return m_server ? m_server->root() : QString();
 }
 
 void DatabaseLocation::release()
@@ -74,7 +75,7 @@ void DatabaseLocation::release()
     if (m_server && m_server->startedHere()) {
         QString error;
         if (!m_server->stopIfUnused(&error))
-            qWarning().noquote() << error;
+            qCWarning(lcShell).noquote() << error;
     }
     m_server.reset();
 }

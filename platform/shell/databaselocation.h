@@ -24,6 +24,8 @@ public:
 
     bool isPrivate() const { return static_cast<bool>(m_server); }
     QString description() const { return m_description; }
+    // The folder of the private server, empty for a configured one.
+    QString privateFolder() const;
 
 private:
     std::unique_ptr<PrivateServer> m_server;

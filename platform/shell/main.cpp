@@ -6,23 +6,26 @@
 #include "mainwindow.h"
 #include "modulehost.h"
 #include "passworddialog.h"
+#include "shelllocale.h"
+#include "shelllogging.h"
 #include "shelloptions.h"
+#include "shellpaths.h"
 #include "shellservices.h"
 #include "widgetsdemo.h"
 #include "windowcatalog.h"
 
+#include "appcontext.h"
+#include "filestore.h"
 #include "qsqlconnection.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QIcon>
 #include <QInputDialog>
 #include <QLibrary>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -75,6 +78,14 @@ bool logIn(const ShellOptions &options, QSqlConnection *connection)
     return dialog.exec() == QDialog::Accepted;
 }
 
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/workplace/workplace-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 bool saveScreenshot(QWidget *window, const QString &path)
 {
     window->show();
@@ -84,11 +95,10 @@ bool saveScreenshot(QWidget *window, const QString &path)
 }
 
 // Everything that uses the database, all of it closed again when this returns.
-int runSession(const ShellOptions &options, const QString &databaseDescription)
+int runSession(const ShellOptions &options, const DatabaseLocation &location)
 {
     QString error;
-    const QString driverFolder = options.driverDir.isEmpty()
-            ? QApplication::applicationDirPath() + QStringLiteral("/drivers") : options.driverDir;
+    const QString driverFolder = options.driverDir.isEmpty() ? ShellPaths::driverDir() : options.driverDir;
     const QString driverFile = chooseDriver(options, driverFolder, &error);
     if (driverFile.isEmpty()) {
         if (!error.isEmpty())
@@ -110,10 +120,15 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
     }
 
     ShellServices services;
-    services.publish(&connection, QApplication::applicationDirPath());
+    services.publish(&connection);
+    // A private database belongs to one workstation: its attachments live beside it.
+    const QString privateFolder = location.privateFolder();
+    if (!privateFolder.isEmpty())
+        FileStore::setDefaultPaths(privateFolder + QStringLiteral("/files"), privateFolder + QStringLiteral("/help"));
+    const QString databaseDescription = location.description();
 
     if (options.noGui) {
-        std::printf("Logged in as %s on %s\n", qPrintable(qApp->property("LogedIn").toString()),
+        std::printf("Logged in as %s on %s\n", qPrintable(AppContext::loggedInName()),
                     qPrintable(databaseDescription));
         return 0;
     }
@@ -155,15 +170,12 @@ int runSession(const ShellOptions &options, const QString &databaseDescription)
 
 int main(int argc, char *argv[])
 {
+    ShellLogging::prepareRuntimeDir();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Workplace"));
     QApplication::setApplicationName(QStringLiteral("workplace"));
-    // The toolkit's own menus and dialogs (context menus, file and print
-    // dialogs) speak the language of the rest of the interface.
-    QTranslator toolkitTranslator;
-    if (toolkitTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
-                               QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&toolkitTranslator);
+    QApplication::setDesktopFileName(QStringLiteral("workplace"));
+    QApplication::setWindowIcon(applicationIcon());
 
     ShellOptions options;
     QString error;
@@ -173,6 +185,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
+    ShellLogging::setUp(options.verbose);
+    // The command line speaks English; the windows speak the user's language.
+    ShellLocale locale;
+    locale.apply(ShellLocale::userSetting());
     ShellServices::publishSwitches(options);
     if (options.listWindows) {
         std::printf("%s", qPrintable(WindowCatalog::listing()));
@@ -193,7 +209,7 @@ int main(int argc, char *argv[])
         reportError(options, error);
         return 1;
     }
-    const int exitCode = runSession(options, location.description());
+    const int exitCode = runSession(options, location);
     // Only with the shell's own connection gone can the private server tell
     // whether another workplace still works with it.
     location.release();

@@ -2,8 +2,8 @@
 
 #include "appcontext.h"
 #include "dialogbounds.h"
-#include "passworddialog.h"
 #include "suppliers/contractordialog.h"
+#include "passworddialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,13 +49,13 @@ MainWindow::MainWindow(const QString &databaseDescription, QWidget *parent)
     info->setAlignment(Qt::AlignCenter);
     info->setTextFormat(Qt::RichText);
     info->setText(QStringLiteral("<h2>Рабочее место</h2><p>Пользователь: <b>%1</b> (%2)</p><p>База данных: %3</p>")
-                          .arg(qApp->property("LogedIn").toString().toHtmlEscaped(),
-                               qApp->property("LogedUser").toString().toHtmlEscaped(),
+                          .arg(AppContext::loggedInName().toHtmlEscaped(),
+                               AppContext::loggedUser().toHtmlEscaped(),
                                databaseDescription.toHtmlEscaped()));
     layout->addWidget(info);
     m_moduleArea->addTab(welcome, QStringLiteral("Начало"));
 
-    statusBar()->showMessage(QStringLiteral("Пользователь: %1").arg(qApp->property("LogedIn").toString()));
+    statusBar()->showMessage(QStringLiteral("Пользователь: %1").arg(AppContext::loggedInName()));
 }
 
 void MainWindow::openContractors()

@@ -50,6 +50,7 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption widgetsDemoOption(QStringLiteral("widgets-demo"), QStringLiteral("Show the common widgets; needs no database."));
     const QCommandLineOption windowOption(QStringLiteral("window"), QStringLiteral("Open this window after logging in (see --list-windows); with --screenshot, save its picture."), QStringLiteral("name[:argument]"));
     const QCommandLineOption listWindowsOption(QStringLiteral("list-windows"), QStringLiteral("Print the windows that --window opens and exit."));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Print the diagnostics of every subsystem (the workplace.* logging categories)."));
     const QCommandLineOption openRecordOption(QStringLiteral("open-record"), QStringLiteral("After logging in, open a record as its reminder would: --open-record TABLE ID."), QStringLiteral("table"));
     const QCommandLineOption dataDirOption(QStringLiteral("data-dir"), QStringLiteral("Folder of the private database server."), QStringLiteral("folder"));
     const QCommandLineOption dbHostOption(QStringLiteral("db-host"), QStringLiteral("Database server host or socket folder."), QStringLiteral("host"));
@@ -58,7 +59,7 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption dbUserOption(QStringLiteral("db-user"), QStringLiteral("Database role."), QStringLiteral("role"));
     parser.addOptions({driverDirOption, driverOption, userOption, passwordOption, passwordFileOption, noGuiOption, traceOption,
                        debugDbOption, noStoredProcOption, screenshotOption, widgetsDemoOption, windowOption,
-                       listWindowsOption, openRecordOption, dataDirOption,
+                       listWindowsOption, verboseOption, openRecordOption, dataDirOption,
                        dbHostOption, dbPortOption, dbNameOption, dbUserOption});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -95,6 +96,7 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     screenshot = parser.value(screenshotOption);
     widgetsDemo = parser.isSet(widgetsDemoOption);
     listWindows = parser.isSet(listWindowsOption);
+    verbose = parser.isSet(verboseOption);
     const QString windowValue = parser.value(windowOption);
     const int colon = windowValue.indexOf(QLatin1Char(':'));
     window = colon < 0 ? windowValue : windowValue.left(colon);

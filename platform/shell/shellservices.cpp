@@ -1,12 +1,11 @@
 #include "shellservices.h"
 
-#include "objvar.h"
+#include "appcontext.h"
 #include "qdbsettings.h"
 #include "qsqlconnection.h"
 #include "shelloptions.h"
+#include "shellpaths.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QLibrary>
 #include <QSettings>
 
@@ -18,33 +17,37 @@ ShellServices::ShellServices(QObject *parent)
 
 ShellServices::~ShellServices()
 {
-    for (const char *name : {"Connection", "UserSettings", "Settings", "EventHandlers", "libList", "popupList"})
-        qApp->setProperty(name, QVariant());
+    AppContext::setConnection(nullptr);
+    AppContext::setUserSettings(nullptr);
+    AppContext::setSettings(nullptr);
+    AppContext::setEventHandlers(nullptr);
+    AppContext::setLibraries(nullptr);
+    AppContext::setPopupList(nullptr);
     for (const libInfo &info : qAsConst(m_libraries))
         delete info.library;
 }
 
 void ShellServices::publishSwitches(const ShellOptions &options)
 {
-    qApp->setProperty("SQLTraceFile", options.sqlTrace);
-    qApp->setProperty("bDebugDB", options.debugDb);
-    qApp->setProperty("bNoGUI", options.noGui);
-    qApp->setProperty("bNoStoredProc", options.noStoredProc);
+    AppContext::setSqlTraceFile(options.sqlTrace);
+    AppContext::setDebugDb(options.debugDb);
+    AppContext::setNoGui(options.noGui);
+    AppContext::setNoStoredProc(options.noStoredProc);
 }
 
-void ShellServices::publish(QSqlConnection *connection, const QString &libDir)
+void ShellServices::publish(QSqlConnection *connection)
 {
-    qApp->setProperty("Connection", objToVar(connection));
+    AppContext::setConnection(connection);
     if (!m_userSettings)
         m_userSettings = new QDbSettings(this);
-    qApp->setProperty("UserSettings", objToVar(m_userSettings));
-    qApp->setProperty("Settings", objToVar(m_settings));
-    qApp->setProperty("EventHandlers", objToVar(&m_eventHandlers));
-    qApp->setProperty("libDir", QDir(libDir).absolutePath());
-    qApp->setProperty("libList", objToVar(&m_libraries));
-    qApp->setProperty("repoPath", m_settings->value(QStringLiteral("repoPath")).toString());
-    qApp->setProperty("Locale", m_settings->value(QStringLiteral("locale"), QStringLiteral("DEFAULT")).toString());
-    qApp->setProperty("LocaleDir", QDir(libDir).absoluteFilePath(QStringLiteral("translations")));
-    qApp->setProperty("popupList", objToVar(&m_popups));
-    qApp->setProperty("bBigDaddy", connection->canDo(QStringLiteral("BigDaddy")));
+    AppContext::setUserSettings(m_userSettings);
+    AppContext::setSettings(m_settings);
+    AppContext::setEventHandlers(&m_eventHandlers);
+    AppContext::setLibDir(ShellPaths::libraryDir());
+    AppContext::setLibraries(&m_libraries);
+    AppContext::setRepoPath(m_settings->value(QStringLiteral("repoPath")).toString());
+    AppContext::setLocale(m_settings->value(QStringLiteral("locale"), QStringLiteral("DEFAULT")).toString());
+    AppContext::setLocaleDir(ShellPaths::translationsDir());
+    AppContext::setPopupList(&m_popups);
+    AppContext::setBigDaddy(connection->canDo(QStringLiteral("BigDaddy")));
 }

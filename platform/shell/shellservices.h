@@ -24,7 +24,8 @@ public:
 
     // Switches that script execution reads on every statement; set before connecting.
     static void publishSwitches(const ShellOptions &options);
-    void publish(QSqlConnection *connection, const QString &libDir);
+    // Module libraries and their translations are looked for where the shell is installed.
+    void publish(QSqlConnection *connection);
 
 private:
     QSettings *m_settings;

@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -157,18 +158,19 @@ void WidgetsDemo::askValue(const QString &kind)
         value = QString::number(QInputDialogEx::getInt(this, QStringLiteral("Оценка поставщика"),
                                                        QStringLiteral("Оценка от 0 до 10"), 5, 0, 10, &ok));
     else if (kind == QLatin1String("double"))
-        value = QString::number(QInputDialogEx::getDouble(this, QStringLiteral("Оценка поставщика"),
-                                                          QStringLiteral("Введите признак плохого поставщика "),
-                                                          2.5, 2, 0, 10, &ok));
+        value = QLocale().toString(QInputDialogEx::getDouble(this, QStringLiteral("Оценка поставщика"),
+                                                             QStringLiteral("Введите признак плохого поставщика "),
+                                                             2.5, 2, 0, 10, &ok));
     else if (kind == QLatin1String("date"))
-        value = QInputDialogEx::getDate(this, QStringLiteral("Дата"), QStringLiteral("Дата поставки"),
-                                        QDate::currentDate(), &ok).toString(Qt::ISODate);
+        value = QLocale().toString(QInputDialogEx::getDate(this, QStringLiteral("Дата"), QStringLiteral("Дата поставки"),
+                                                           QDate::currentDate(), &ok), QLocale::ShortFormat);
     else if (kind == QLatin1String("time"))
-        value = QInputDialogEx::getTime(this, QStringLiteral("Время"), QStringLiteral("Время доставки"),
-                                        QTime(12, 0), &ok).toString(Qt::ISODate);
+        value = QLocale().toString(QInputDialogEx::getTime(this, QStringLiteral("Время"), QStringLiteral("Время доставки"),
+                                                           QTime(12, 0), &ok), QLocale::ShortFormat);
     else if (kind == QLatin1String("datetime"))
-        value = QInputDialogEx::getDateTime(this, QStringLiteral("Дата и время"), QStringLiteral("Напомнить"),
-                                            QDateTime::currentDateTime(), &ok).toString(Qt::ISODate);
+        value = QLocale().toString(QInputDialogEx::getDateTime(this, QStringLiteral("Дата и время"),
+                                                               QStringLiteral("Напомнить"), QDateTime::currentDateTime(), &ok),
+                                   QLocale::ShortFormat);
     else if (kind == QLatin1String("bool"))
         value = QInputDialogEx::getBool(this, QStringLiteral("Флажок"), QStringLiteral("Сделка закрыта"), false, &ok)
                 ? QStringLiteral("да") : QStringLiteral("нет");

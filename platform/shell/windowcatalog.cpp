@@ -5,11 +5,12 @@ const WindowCatalog::Entries &WindowCatalog::entries()
     static const Entries all = [] {
         Entries list;
         addShellWindows(&list);
-        addItemsWindows(&list);
-        addDealsWindows(&list);
+        addSecurityWindows(&list);
+        addFilesWindows(&list);
         addSuppliersWindows(&list);
         addReportWindows(&list);
-        addSecurityWindows(&list);
+        addItemsWindows(&list);
+        addDealsWindows(&list);
         return list;
     }();
     return all;

@@ -1,15 +1,21 @@
-// The item trees and the dialog that names a new family or item.
+// The item trees, the dialog that names a new family or item, and the
+// supplier editor's items tab with its tree.
 
 #include "windowcatalog.h"
 
 #include "suppliers/itemproducttree.h"
 #include "suppliers/itemtree.h"
+#include "suppliers/contractoreditdialog.h"
 #include "suppliers/newitemdialog.h"
+#include "suppliers/supplierdirectoryeditor.h"
+#include "suppliers/tabitemeditor.h"
 
 #include "qdataset.h"
+#include "qdatatable.h"
 
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QTreeWidget>
 #include <QTimer>
 
 namespace {
@@ -64,7 +70,11 @@ QWidget *makeProductTree(QWidget *, const QString &argument, QString *error)
     auto *tree = new ItemProductTree;
     tree->setWindowTitle(QStringLiteral("Изделия и товары"));
     tree->setRestriction(chosen);
-    return showTree(tree, search);
+    showTree(tree, search);
+    // What the company makes is a short list: shown opened, as a person would look at it.
+    if (search.isEmpty() && chosen == ItemProductTree::Production && tree->treeWidget()->topLevelItemCount() > 0)
+        tree->expandBranch(tree->treeWidget()->topLevelItem(0), true);
+    return tree;
 }
 
 // NewItemDialog:family offers the units, as adding a family does.
@@ -86,6 +96,46 @@ QWidget *makeNewItemDialog(QWidget *mainWindow, const QString &argument, QString
     return dialog;
 }
 
+// The supplier editor on "Товары" for the contractor the argument names (an
+// id or part of the name; the demo's first supplier without one), with its
+// tree built and opened at the list's first item.
+QWidget *makeSupplierItems(QWidget *mainWindow, const QString &argument, QString *error)
+{
+    auto *dialog = new ContractorEditDialog(nullptr, mainWindow);
+    QDataTable *contractors = dialog->dataSet()->getTable(QStringLiteral("t_contractor"));
+    bool isId = false;
+    const qint64 id = argument.toLongLong(&isId);
+    QSqlRecord chosen;
+    for (int row = 0; contractors && row < contractors->rowCount() && chosen.isEmpty(); ++row) {
+        const QSqlRecord record = contractors->getRecord(row);
+        const bool wanted = argument.isEmpty() ? record.value(QStringLiteral("id")).toLongLong() == 1
+                : isId ? record.value(QStringLiteral("id")).toLongLong() == id
+                       : record.value(QStringLiteral("c_name")).toString().contains(argument, Qt::CaseInsensitive);
+        if (wanted)
+            chosen = record;
+    }
+    if (chosen.isEmpty()) {
+        *error = QStringLiteral("Контрагент \"%1\" не найден.").arg(argument);
+        delete dialog;
+        return nullptr;
+    }
+    dialog->setWindowTitle(chosen.value(QStringLiteral("c_name")).toString());
+    dialog->resize(1280, 680);
+    dialog->setData(chosen);
+    SupplierDirectoryEditor *editor = dialog->editor();
+    editor->tabWidget->setCurrentWidget(editor->tabItem);
+    dialog->show();
+    TabItemEditor *tab = editor->itemTab();
+    if (tab->itemTree()) {
+        waitUntilBuilt(tab->itemTree());
+        if (editor->tvItem->model() && editor->tvItem->model()->rowCount() > 0) {
+            editor->tvItem->setCurrentIndex(editor->tvItem->model()->index(0, 0));
+            tab->showCurrentInTree();
+        }
+    }
+    return dialog;
+}
+
 } // namespace
 
 void addItemsWindows(WindowCatalog::Entries *entries)
@@ -98,4 +148,8 @@ void addItemsWindows(WindowCatalog::Entries *entries)
     entries->append({QStringLiteral("NewItemDialog"),
                      QStringLiteral("новый элемент (аргумент family: новое семейство с единицами)"),
                      makeNewItemDialog});
+    entries->append({QStringLiteral("supplier-items"),
+                     QStringLiteral("товары поставщика в редакторе контрагента, с деревом номенклатуры "
+                                    "(аргумент: id или часть названия)"),
+                     makeSupplierItems});
 }

@@ -5,6 +5,7 @@
 
 #include "qdataset.h"
 #include "qdatatable.h"
+#include "qinputdialogex.h"
 #include "suppliers/contactdialog.h"
 #include "suppliers/contacttypedialog.h"
 #include "suppliers/contractorauditdialog.h"
@@ -15,12 +16,15 @@
 #include "suppliers/criterioneditdialog.h"
 #include "suppliers/persondialog.h"
 #include "suppliers/qcommentdialog.h"
+#include "suppliers/ratingthresholds.h"
 #include "suppliers/requisiteadddialog.h"
 #include "suppliers/requisitedialog.h"
 #include "suppliers/requisiteeditdialog.h"
 #include "suppliers/supplierdirectoryeditor.h"
 #include "suppliers/supplierdirectoryview.h"
 
+#include <QDoubleSpinBox>
+#include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QToolBar>
@@ -219,6 +223,36 @@ void addSuppliersWindows(WindowCatalog::Entries *entries)
                          if (!audit.isEmpty())
                              dialog->setRecord(audit);
                          return dialog;
+                     }});
+    entries->append({QStringLiteral("rating-threshold-dialog"), QStringLiteral("порог плохого поставщика"),
+                     [](QWidget *mainWindow, const QString &, QString *) -> QWidget * {
+                         {
+                             // A view loads the thresholds in force.
+                             QObject holder;
+                             SupplierDirectoryView view(ContractorDataSet::create(ContractorDataSet::Directory, &holder));
+                         }
+                         auto *spin = new QDoubleSpinBox;
+                         spin->setDecimals(2);
+                         spin->setRange(RatingThresholds::minimum, RatingThresholds::excellent());
+                         spin->setValue(RatingThresholds::bad());
+                         return new QInputDialogEx(QStringLiteral("Оценка поставщика"),
+                                                   QStringLiteral("Введите признак плохого поставщика "), spin, mainWindow);
+                     }});
+    entries->append({QStringLiteral("rating-mark-dialog"), QStringLiteral("оценка поставщика по критерию"),
+                     [](QWidget *mainWindow, const QString &argument, QString *error) -> QWidget * {
+                         QObject holder;
+                         QDataSet *set = ContractorDataSet::create(ContractorDataSet::Directory, &holder);
+                         const QSqlRecord contractor = findContractor(set, argument, error);
+                         QDataTable *criteria = set->getTable(QStringLiteral("t_criterion"));
+                         criteria->open();
+                         auto *spin = new QSpinBox;
+                         spin->setRange(0, 10);
+                         spin->setValue(9);
+                         return new QInputDialogEx(QStringLiteral("Оценка поставщика"),
+                                                   QStringLiteral("Оцените поставщика \n %1 \n по критерию \n %2")
+                                                           .arg(contractor.value(QStringLiteral("c_name")).toString(),
+                                                                criteria->getRecord(0).value(QStringLiteral("c_name")).toString()),
+                                                   spin, mainWindow);
                      }});
     entries->append({QStringLiteral("comment-dialog"), QStringLiteral("комментарий"),
                      [](QWidget *mainWindow, const QString &argument, QString *error) -> QWidget * {

@@ -83,6 +83,10 @@ bool FileExport::open(const QString &name, const QByteArray &bytes)
         if (!writeFile(target, bytes))
             return false;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(target));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(target))) {
+        QMessageBox::information(nullptr, QStringLiteral("Открытие файла"),
+                                 QStringLiteral("Для файла %1 не найдена программа, которая его открывает.\n"
+                                                "Файл сохранён: %2").arg(name, QDir::toNativeSeparators(target)));
+    }
     return true;
 }

@@ -3,23 +3,9 @@
 #include <QMessageBox>
 #include <QStringList>
 
-#include <array>
+#include <zlib.h>
 
 namespace {
-
-constexpr std::array<quint32, 256> makeCrcTable()
-{
-    std::array<quint32, 256> table{};
-    for (quint32 n = 0; n < 256; ++n) {
-        quint32 c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
-constexpr std::array<quint32, 256> crcTable = makeCrcTable();
 
 bool allowedInDatabaseStore(QChar c)
 {
@@ -36,11 +22,9 @@ quint32 crc32(const QByteArray &data, unsigned long long offset, unsigned long l
     const unsigned long long end = length == 0 ? size : qMin(size, offset + length);
     if (offset >= end)
         return 0;
-    quint32 crc = 0xFFFFFFFFu;
-    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
-    for (unsigned long long i = offset; i < end; ++i)
-        crc = crcTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
+    // zlib's CRC-32 is the IEEE 802.3 one, several times faster than a byte-wise table.
+    const auto *bytes = reinterpret_cast<const Bytef *>(data.constData()) + offset;
+    return static_cast<quint32>(::crc32_z(0L, bytes, static_cast<z_size_t>(end - offset)));
 }
 
 bool checkFileName(QString &name)

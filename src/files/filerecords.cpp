@@ -58,13 +58,22 @@ QString FileRecords::sha256(const QByteArray &bytes)
 
 bool FileRecords::holds(const QSqlRecord &record, const QByteArray &bytes)
 {
-    if (record.isEmpty() || record.value(QStringLiteral("n_size")).toLongLong() != bytes.size())
+    QString hash;
+    return holds(record, bytes, ::crc32(bytes), &hash);
+}
+
+bool FileRecords::holds(const QSqlRecord &record, const QByteArray &bytes, quint32 crc, QString *sha256)
+{
+    if (record.isEmpty() || record.value(QStringLiteral("n_size")).toLongLong() != bytes.size()
+        || record.value(QStringLiteral("n_crc")).toLongLong() != static_cast<qint64>(crc)) {
         return false;
-    if (record.value(QStringLiteral("n_crc")).toLongLong() != static_cast<qint64>(::crc32(bytes)))
-        return false;
-    const QString hash = record.value(QStringLiteral("c_sha256")).toString();
-    if (!hash.isEmpty())
-        return hash == sha256(bytes);
+    }
+    const QString stored = record.value(QStringLiteral("c_sha256")).toString();
+    if (!stored.isEmpty()) {
+        if (sha256->isEmpty())
+            *sha256 = FileRecords::sha256(bytes);
+        return stored == *sha256;
+    }
     // Recorded before hashes were kept: the stored bytes decide.
     return FileStore::read(record.value(QStringLiteral("c_file")).toString()) == bytes;
 }
@@ -75,14 +84,16 @@ QSqlRecord FileRecords::findSameContent(const QByteArray &bytes)
     if (!connection)
         return QSqlRecord();
     QSqlQuery query(connection->database());
-    const qint64 crc = ::crc32(bytes);
-    if (!runStatement(QStringLiteral("SELECT * FROM lrg.t_file WHERE n_crc = :1 ;"), {crc}, &query)
+    const quint32 crc = ::crc32(bytes);
+    if (!runStatement(QStringLiteral("SELECT * FROM lrg.t_file WHERE n_crc = :1 ;"), {qint64(crc)}, &query)
         || !query.isSelect()) {
         return QSqlRecord();
     }
+    // Hashed only when a record has the same checksum and size: usually never.
+    QString hash;
     for (bool row = query.isValid(); row; row = query.next()) {
         const QSqlRecord record = query.record();
-        if (holds(record, bytes))
+        if (holds(record, bytes, crc, &hash))
             return record;
         qCDebug(lcFiles) << "same CRC, other content:" << record.value(QStringLiteral("c_file")).toString();
     }

@@ -23,6 +23,9 @@ public:
     // kept, the same stored bytes). A CRC match alone never counts.
     static QSqlRecord findSameContent(const QByteArray &bytes);
     static bool holds(const QSqlRecord &record, const QByteArray &bytes);
+    // The same with the content's CRC-32 known and its SHA-256 computed on
+    // first need into *sha256 (empty until then), for checking many records.
+    static bool holds(const QSqlRecord &record, const QByteArray &bytes, quint32 crc, QString *sha256);
 
     static QString sha256(const QByteArray &bytes);
 

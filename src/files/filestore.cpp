@@ -289,10 +289,11 @@ bool FileStore::replace(const QString &directory, const QString &name, const QBy
 
 QByteArray FileStore::read(const QString &name, bool help)
 {
-    if (!isPlainName(name))
+    if (name.isEmpty())
         return QByteArray();
+    // A name the directory cannot hold may still be a database store name ("a/b").
     const QString dir = directory(help);
-    if (exists(dir)) {
+    if (exists(dir) && isPlainName(name)) {
         QFile file(QDir(dir).filePath(name));
         if (file.exists() && file.open(QIODevice::ReadOnly)) {
             const QByteArray bytes = file.readAll();

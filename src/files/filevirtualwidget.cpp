@@ -81,23 +81,30 @@ FileVirtualWidget::~FileVirtualWidget()
 
 void FileVirtualWidget::setupActions()
 {
-    // Keyboard equivalents of the buttons while the list has the focus.
+    // Keyboard equivalents of the buttons while the list has the focus; a key
+    // does only what its button would (nothing while it is hidden or disabled).
     const struct {
         QKeySequence keys;
+        QToolButton *button;
         void (FileVirtualWidget::*slot)();
     } shortcuts[] = {
-        {QKeySequence::Paste, &FileVirtualWidget::addImageClipboard},
-        {QKeySequence::Copy, &FileVirtualWidget::addImageToClipboard},
-        {QKeySequence::Delete, &FileVirtualWidget::delFile},
-        {QKeySequence(Qt::Key_Return), &FileVirtualWidget::openFile},
-        {QKeySequence(Qt::Key_Enter), &FileVirtualWidget::openFile},
-        {QKeySequence(Qt::Key_Insert), &FileVirtualWidget::addFile},
+        {QKeySequence::Paste, ui->buttonClipboard, &FileVirtualWidget::addImageClipboard},
+        {QKeySequence::Copy, ui->buttonToClipboard, &FileVirtualWidget::addImageToClipboard},
+        {QKeySequence::Delete, ui->buttonDelFile, &FileVirtualWidget::delFile},
+        {QKeySequence(Qt::Key_Return), ui->buttonOpen, &FileVirtualWidget::openFile},
+        {QKeySequence(Qt::Key_Enter), ui->buttonOpen, &FileVirtualWidget::openFile},
+        {QKeySequence(Qt::Key_Insert), ui->buttonAddFile, &FileVirtualWidget::addFile},
     };
     for (const auto &shortcut : shortcuts) {
         auto *action = new QAction(ui->tvFile);
         action->setShortcut(shortcut.keys);
         action->setShortcutContext(Qt::WidgetShortcut);
-        connect(action, &QAction::triggered, this, shortcut.slot);
+        QToolButton *button = shortcut.button;
+        const auto slot = shortcut.slot;
+        connect(action, &QAction::triggered, this, [this, button, slot] {
+            if (!button->isHidden() && button->isEnabled())
+                (this->*slot)();
+        });
         ui->tvFile->addAction(action);
     }
 }
@@ -106,7 +113,7 @@ void FileVirtualWidget::showContextMenu(const QPoint &pos)
 {
     QMenu menu(this);
     const auto addEntry = [&](QToolButton *button, const QString &text, void (FileVirtualWidget::*slot)()) {
-        if (!button->isVisible())
+        if (button->isHidden())
             return;
         QAction *action = menu.addAction(button->icon(), text, this, slot);
         action->setEnabled(button->isEnabled());
@@ -145,6 +152,12 @@ void FileVirtualWidget::setData(QString newTableName, long long newKey)
 
 void FileVirtualWidget::refresh()
 {
+    // The creators' names are looked up while the rows load; a query started
+    // in the middle of a load would cut the load short.
+    if (dataSet) {
+        if (QDataTable *users = dataSet->getTable(QStringLiteral("t_user")))
+            users->open();
+    }
     if (table) {
         table->close();
         table->setSelectParam(QStringLiteral("c_table"), tableName);
@@ -224,7 +237,7 @@ void FileVirtualWidget::onGetDispInfo(int colNum, QVariant *data, cellData *cDat
     if (colNum == 2 && data && !data->isNull())
         cData->text = QString::number(data->toLongLong() / 1024.0, 'g', 6);
     if (colNum == 3 && data && !data->isNull())
-        cData->text = getValueById(dataSet, QStringLiteral("t_user"), data->toLongLong(), QStringLiteral("c_name")).toString();
+        cData->text = getValueById(dataSet.data(), QStringLiteral("t_user"), data->toLongLong(), QStringLiteral("c_name")).toString();
     Q_UNUSED(record)
 }
 
@@ -407,7 +420,7 @@ void FileVirtualWidget::openFile()
 
 void FileVirtualWidget::loadFileAll()
 {
-    loadFileAllFromBase(table, false);
+    loadFileAllFromBase(table.data(), false);
 }
 
 void FileVirtualWidget::addImageToClipboard()

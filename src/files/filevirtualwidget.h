@@ -3,14 +3,15 @@
 
 #include "celldata.h"
 #include "dealsglobal.h"
+#include "qdataset.h"
+#include "qdatatable.h"
 
+#include <QPointer>
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
 
-class QDataSet;
-class QDataTable;
 class QMimeData;
 
 namespace Ui {
@@ -102,8 +103,9 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
     Ui::FileWidget *ui;
-    QDataSet *dataSet = nullptr;
-    QDataTable *table = nullptr;
+    // Both usually belong to the owning editor's document, which may go first.
+    QPointer<QDataSet> dataSet;
+    QPointer<QDataTable> table;
     long long key = 0;
     QString tableName;
     QString filePath;
@@ -120,7 +122,6 @@ private:
     void replaceContent(int row, QSqlRecord record, const QString &comment, const QString &path);
 
     bool m_readOnly = false;
-    bool m_connectedView = false;
 };
 
 #endif // FILEVIRTUALWIDGET_H

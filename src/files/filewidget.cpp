@@ -56,6 +56,11 @@ void FileWidget::setTable(QString name)
     FileVirtualWidget::init();
 }
 
+bool FileWidget::hasPendingChanges() const
+{
+    return table && table->hasPendingRows();
+}
+
 // ---------------------------------------------------------------- adding
 
 void FileWidget::addFile()
@@ -110,6 +115,12 @@ bool FileWidget::addContent(const QString &name, const QByteArray &bytes)
 {
     if (!canAddToOwner() || bytes.isEmpty())
         return false;
+    // Without it the new bytes would have nowhere to wait, and the save would
+    // record a file whose bytes were never stored.
+    if (table->columnIndex(fieldBytes) < 0) {
+        qCWarning(lcFiles) << "table" << table->objectName() << "has no bl_file column: cannot hold new files";
+        return false;
+    }
     const QSqlRecord stored = FileRecords::findSameContent(bytes);
     if (!stored.isEmpty())
         return addLink(stored);

@@ -31,6 +31,10 @@
 //      the table; the next saveFiles() and commit write each exactly once.
 //   5. On cancelling: dataSet->rollback() (or reload). Bytes written by an
 //      earlier saveFiles() stay in the storage, unreferenced and harmless.
+//
+// setData() reloads the table, so changes not saved yet are dropped: an editor
+// that moves to another owner inside one document (an audit's files, say)
+// saves or asks first; hasPendingChanges() tells whether there is anything.
 class DEALS_EXPORT FileWidget : public FileVirtualWidget
 {
     Q_OBJECT
@@ -42,6 +46,8 @@ public:
     void setTable(QString name);
     // Names whose contents may be retired after the commit (see deleteFiles()).
     QStringList pendingDeleteNames() const { return pendingDeletes; }
+    // Files added, changed or removed and not saved yet.
+    bool hasPendingChanges() const;
 
 public Q_SLOTS:
     void saveFiles();

@@ -35,6 +35,7 @@ photoDialog::photoDialog(QWidget *parent)
     }
     labelNoCamera->setVisible(cameras.isEmpty());
     viewFinder->setVisible(!cameras.isEmpty());
+    labelHint->setVisible(!cameras.isEmpty());
     cbCamera->setEnabled(!cameras.isEmpty());
     connect(acShot, &QAction::triggered, this, &photoDialog::makePhoto);
     if (chosen >= 0)

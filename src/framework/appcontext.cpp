@@ -78,11 +78,39 @@ QString loggedInName() { return property("LogedIn").toString(); }
 QString loggedUser() { return property("LogedUser").toString(); }
 QString loggedPassword() { return property("LogedPass").toString(); }
 
+void setLogin(const QString &name, const QString &user, const QString &password)
+{
+    setProperty("LogedIn", name);
+    setProperty("LogedUser", user);
+    setProperty("LogedPass", password);
+}
+
 void setConnection(QSqlConnection *connection) { setPointerProperty("Connection", connection); }
 void setUserSettings(QDbSettings *settings) { setPointerProperty("UserSettings", settings); }
 void setSettings(QSettings *settings) { setPointerProperty("Settings", settings); }
 void setEventHandlers(QMap<QString, eventHandlerInfo> *registry) { setPointerProperty("EventHandlers", registry); }
 void setLibraries(libList *libraries) { setPointerProperty("libList", libraries); }
 void setPopupList(QWidgetList *popups) { setPointerProperty("popupList", popups); }
+
+void setLibDir(const QString &folder) { setProperty("libDir", folder); }
+void setRepoPath(const QString &folder) { setProperty("repoPath", folder); }
+void setLocale(const QString &locale) { setProperty("Locale", locale); }
+void setLocaleDir(const QString &folder) { setProperty("LocaleDir", folder); }
+
+void setSqlTraceFile(const QString &path) { setProperty("SQLTraceFile", path); }
+void setDebugDb(bool on) { setProperty("bDebugDB", on); }
+void setNoGui(bool on) { setProperty("bNoGUI", on); }
+void setNoStoredProc(bool on) { setProperty("bNoStoredProc", on); }
+void setBigDaddy(bool on) { setProperty("bBigDaddy", on); }
+
+void setDatabaseAddress(const DatabaseAddress &address)
+{
+    setProperty("DbHost", address.host);
+    setProperty("DbPort", address.port);
+    setProperty("DbName", address.name);
+    setProperty("DbUser", address.user);
+}
+
+void setDemoData(bool on) { setProperty("bDemoData", on); }
 
 } // namespace AppContext

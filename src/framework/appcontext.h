@@ -40,10 +40,11 @@ DEALS_EXPORT bool noStoredProc();
 DEALS_EXPORT bool bigDaddy();
 
 // Who is logged in: "LogedIn" (the user's name), "LogedUser" (the login),
-// "LogedPass" (the password the user logged in with or set since).
+// "LogedPass" (the password given); set by QSqlConnection::login.
 DEALS_EXPORT QString loggedInName();
 DEALS_EXPORT QString loggedUser();
 DEALS_EXPORT QString loggedPassword();
+DEALS_EXPORT void setLogin(const QString &name, const QString &user, const QString &password);
 
 DEALS_EXPORT void setConnection(QSqlConnection *connection);
 DEALS_EXPORT void setUserSettings(QDbSettings *settings);
@@ -51,6 +52,30 @@ DEALS_EXPORT void setSettings(QSettings *settings);
 DEALS_EXPORT void setEventHandlers(QMap<QString, eventHandlerInfo> *registry);
 DEALS_EXPORT void setLibraries(libList *libraries);
 DEALS_EXPORT void setPopupList(QWidgetList *popups);
+
+DEALS_EXPORT void setLibDir(const QString &folder);
+DEALS_EXPORT void setRepoPath(const QString &folder);
+DEALS_EXPORT void setLocale(const QString &locale);
+DEALS_EXPORT void setLocaleDir(const QString &folder);
+
+DEALS_EXPORT void setSqlTraceFile(const QString &path);
+DEALS_EXPORT void setDebugDb(bool on);
+DEALS_EXPORT void setNoGui(bool on);
+DEALS_EXPORT void setNoStoredProc(bool on);
+DEALS_EXPORT void setBigDaddy(bool on);
+
+// Where the driver finds the database ("DbHost", "DbPort", "DbName", "DbUser");
+// empty parts leave the choice to libpq's defaults. The driver reads them itself.
+struct DatabaseAddress
+{
+    QString host;
+    QString port;
+    QString name;
+    QString user;
+};
+DEALS_EXPORT void setDatabaseAddress(const DatabaseAddress &address);
+// "bDemoData": a database the driver creates gets demo data.
+DEALS_EXPORT void setDemoData(bool on);
 
 } // namespace AppContext
 

@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QDateTime>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -36,7 +35,7 @@ QDataTable *QDataSet::getTable(QString name) const
         if (table->objectName() == name)
             return table;
     }
-    qDebug().noquote() << QStringLiteral("table not found [") + name + QLatin1Char(']');
+    qCDebug(lcTable).noquote() << QStringLiteral("table not found [") + name + QLatin1Char(']');
     return nullptr;
 }
 
@@ -133,7 +132,7 @@ bool QDataSet::commit(QSqlConnection *connection)
             return false;
         }
         if (!transactional)
-            qCWarning(lcTable) << "QDataSet::commit: no transaction could be started";
+            qCWarning(lcTable).noquote() << QStringLiteral("QDataSet::commit: no transaction could be started");
     }
 
     // The database forgets a failed transaction; the tables must forget it too,

@@ -1,9 +1,11 @@
 #include "qdatatable.h"
 
+#include "appcontext.h"
 #include "datatableitem.h"
 #include "objvar.h"
 #include "qsqlconnection.h"
 #include "readonlydelegate.h"
+#include "workplacelogging.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -11,7 +13,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QTextCodec>
-#include <QDebug>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -131,7 +132,7 @@ void QDataTable::setScripts(const QString &aSelect, const QString &aUpdate, cons
         return;
     }
     if (!m_connection) {
-        qWarning("Connection not defined");
+        qCWarning(lcTable, "Connection not defined");
         return;
     }
     m_selectText = m_connection->getScript(aSelect);
@@ -1035,7 +1036,7 @@ bool QDataTable::writeQueue(RowQueue &queue, const QString &script, const char *
         return true;
     if (script.isEmpty()) {
         // Not an error: the queue waits for a later commit.
-        qDebug().noquote() << QStringLiteral("WARNING: %1 script is empty.").arg(QLatin1String(kind)) << objectName();
+        qCDebug(lcTable).noquote() << QStringLiteral("WARNING: %1 script is empty.").arg(QLatin1String(kind)) << objectName();
         return true;
     }
     QElapsedTimer clock;
@@ -1076,7 +1077,7 @@ void QDataTable::rowInserted(qint64 id, int row, QSqlQuery &query)
 {
     const int keyColumn = columnIndex(m_keyField);
     const QVariant oldKey = keyColumn >= 0 ? recordOf(row).value(keyColumn) : QVariant();
-    if (!m_keyField.isEmpty() && qApp->property("bNoStoredProc").toBool())
+    if (!m_keyField.isEmpty() && AppContext::noStoredProc())
         m_connection->scopeIdentity(objectName(), &query);
     m_newRows.remove(id);
     if (!query.isSelect() || !query.isValid())
@@ -1090,8 +1091,8 @@ void QDataTable::rowInserted(qint64 id, int row, QSqlQuery &query)
     if (keyColumn < 0)
         return;
     const QVariant newKey = recordOf(row).value(keyColumn);
-    qDebug().noquote() << "emit dataChanged(" << m_keyField << oldKey.toString() << newKey.toString()
-                       << objectName() << ") ";
+    qCDebug(lcTable).noquote() << "emit dataChanged(" << m_keyField << oldKey.toString() << newKey.toString()
+                               << objectName() << ") ";
     emit dataChanged(m_keyField, oldKey, newKey, objectName());
 }
 
@@ -1744,7 +1745,9 @@ void QDataTable::makeReport(QString fileName) const
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
-    const QLocale locale = QLocale::system();
+    // The user's locale is the one the shell makes the default (Russian unless
+    // the settings say otherwise), whatever the machine's environment says.
+    const QLocale locale;
     const auto valueText = [&locale](const QVariant &value) {
         switch (static_cast<int>(value.type())) {
         case QMetaType::Double:

@@ -2,6 +2,7 @@
 
 #include "qdatatable.h"
 #include "qsqlconnection.h"
+#include "workplacelogging.h"
 
 #include <QHeaderView>
 #include <QJsonArray>
@@ -9,7 +10,6 @@
 #include <QJsonObject>
 #include <QTableView>
 
-#include <QDebug>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -79,7 +79,7 @@ QDbSettings::QDbSettings(QObject *parent)
     : QObject(parent)
     , m_group(QString::fromLatin1(globalGroup))
 {
-    qDebug() << "QDbSettings::QDbSettings(QObject*)" << m_group;
+    qCDebug(lcSql) << "QDbSettings::QDbSettings(QObject*)" << m_group;
 }
 
 void QDbSettings::beginGroup(QString group)

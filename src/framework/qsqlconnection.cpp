@@ -1,10 +1,9 @@
 #include "qsqlconnection.h"
 
+#include "appcontext.h"
 #include "objvar.h"
 #include "workplacelogging.h"
 
-#include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
@@ -23,17 +22,10 @@ Fn resolveEntry(QLibrary *lib, const char *name)
     return reinterpret_cast<Fn>(lib->resolve(name));
 }
 
-bool appFlag(const char *name)
-{
-    return QCoreApplication::instance() && qApp->property(name).toBool();
-}
-
 // Appends an executed text to the SQL trace file named by the application.
 void traceStatement(const QString &text)
 {
-    if (!QCoreApplication::instance())
-        return;
-    const QString path = qApp->property("SQLTraceFile").toString();
+    const QString path = AppContext::sqlTraceFile();
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -98,7 +90,7 @@ void QSqlConnection::init(QLibrary *lib)
     if (!lib)
         return;
     if (!lib->isLoaded() && !lib->load())
-        qWarning().noquote() << lib->errorString();
+        qCWarning(lcDriver).noquote() << lib->errorString();
     m_database.close();
     m_loginError = false;
     m_connected = false;
@@ -134,7 +126,7 @@ void QSqlConnection::clear()
 bool QSqlConnection::Connect(QString name, bool noGui)
 {
     if (!m_connect) {
-        qWarning("The driver library has no \"Connect\" entry point.");
+        qCWarning(lcDriver, "The driver library has no \"Connect\" entry point.");
         return false;
     }
     const QString status = m_connect(name, noGui).toString();
@@ -203,7 +195,7 @@ bool QSqlConnection::reportStartupFailure(int number, bool noGui)
 {
     const QString numberPiece = QStringLiteral("#%1. ").arg(number);
     if (noGui) {
-        qDebug().noquote() << QStringLiteral("Internal error %1System can not startup.").arg(numberPiece);
+        qCDebug(lcSql).noquote() << QStringLiteral("Internal error %1System can not startup.").arg(numberPiece);
     } else {
         QMessageBox::critical(nullptr, QStringLiteral("ERROR"),
                               tr("Internal error ") + numberPiece + tr("System can not startup,"));
@@ -232,14 +224,13 @@ bool QSqlConnection::login(QString user, QString password)
                                     QStringLiteral("login"), user);
     // Without a driver that binds, the name cannot be written safely: treat it as a failed query.
     const bool executed = m_bindQueryParam && query.exec(text);
-    if (executed) {
-        qApp->setProperty("LogedIn", query.first() ? query.value(0).toString() : QString());
-    } else {
-        qApp->setProperty("LogedIn", user.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString() : user);
-    }
+    QString name;
+    if (executed)
+        name = query.first() ? query.value(0).toString() : QString();
+    else
+        name = user.isEmpty() ? getSystemAttr(QStringLiteral("superAdminId")).toString() : user;
     query.finish();
-    qApp->setProperty("LogedUser", user);
-    qApp->setProperty("LogedPass", password);
+    AppContext::setLogin(name, user, password);
     return true;
 }
 
@@ -259,8 +250,8 @@ bool QSqlConnection::changePassword(const QString &user, const QString &currentP
     if (!message.isEmpty())
         return false;
     // Whoever reads the logged-in user's password reads the new one.
-    if (QCoreApplication::instance() && user == qApp->property("LogedUser").toString())
-        qApp->setProperty("LogedPass", newPassword);
+    if (user == AppContext::loggedUser())
+        AppContext::setLogin(AppContext::loggedInName(), user, newPassword);
     return true;
 }
 
@@ -315,10 +306,10 @@ QSqlRecord QSqlConnection::convert(QSqlRecord source, infoList &columns)
 
 bool QSqlConnection::GetList(QPanelList &list)
 {
-    qDebug() << "bool QSqlConnection::GetList(QPanelList&)" << reinterpret_cast<void *>(m_getPanels);
+    qCDebug(lcSql) << "bool QSqlConnection::GetList(QPanelList&)" << reinterpret_cast<void *>(m_getPanels);
     if (!m_getPanels)
         return false;
-    qDebug() << "Loading plugin list";
+    qCDebug(lcSql) << "Loading plugin list";
     return m_getPanels(list);
 }
 
@@ -424,7 +415,7 @@ void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordF
 {
     traceStatement(text);
     if (printQuery)
-        qDebug().noquote() << text;
+        qCDebug(lcSql).noquote() << text;
     m_lastError = QSqlError();
     if (query->exec(text)) {
         query->first();
@@ -445,10 +436,10 @@ void QSqlConnection::reportFailure(const QString &statement, const QSqlError &er
     m_lastError = error;
     const QString text = error.text().trimmed();
     if (statement.isEmpty())
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + text;
+        qCWarning(lcSql).noquote() << QStringLiteral("Error executing query: ") + text;
     else
-        qWarning().noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + text;
-    if (appFlag("bDebugDB") && !appFlag("bNoGUI"))
+        qCWarning(lcSql).noquote() << QStringLiteral("Error executing query: ") + statement + QLatin1Char('\n') + text;
+    if (AppContext::debugDb() && !AppContext::noGui())
         QMessageBox::critical(nullptr, QStringLiteral("Database error"), text, QMessageBox::Ok);
 }
 
@@ -637,7 +628,7 @@ QList<drvInfo> scanForDrivers(QString folder)
     QList<drvInfo> drivers;
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists()) {
-        qWarning().noquote() << QStringLiteral("Folder ") + folder + QStringLiteral(" not found.");
+        qCWarning(lcDriver).noquote() << QStringLiteral("Folder ") + folder + QStringLiteral(" not found.");
         return drivers;
     }
     const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Unsorted);
@@ -646,7 +637,7 @@ QList<drvInfo> scanForDrivers(QString folder)
             continue;
         QLibrary library(entry.absoluteFilePath());
         if (!library.load()) {
-            qWarning().noquote() << library.errorString();
+            qCWarning(lcDriver).noquote() << library.errorString();
             continue;
         }
         if (const auto fullName = resolveEntry<DriverApi::FullNameFn>(&library, "fullName")) {
@@ -661,9 +652,7 @@ QList<drvInfo> scanForDrivers(QString folder)
 
 QSqlConnection *currentConnection()
 {
-    if (!QCoreApplication::instance())
-        return nullptr;
-    return static_cast<QSqlConnection *>(varToObj(qApp->property("Connection")));
+    return AppContext::connection();
 }
 
 void runScript(QString scriptName, QSqlQuery *query, QList<QVariant> params)

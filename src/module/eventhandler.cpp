@@ -1,18 +1,9 @@
 #include "eventhandler.h"
 
-#include "objvar.h"
-
-#include <QCoreApplication>
-#include <QDebug>
+#include "appcontext.h"
+#include "workplacelogging.h"
 
 namespace {
-
-eventHandlerRegistry *shellRegistry()
-{
-    if (!QCoreApplication::instance())
-        return nullptr;
-    return static_cast<eventHandlerRegistry *>(varToObj(qApp->property("EventHandlers")));
-}
 
 QString registryKey(const QString &table)
 {
@@ -23,9 +14,9 @@ QString registryKey(const QString &table)
 
 bool registerEventHandler(QString table, eventHandlerFunc handler, QString module)
 {
-    eventHandlerRegistry *registry = shellRegistry();
-    qDebug().noquote() << "bool registerEventHandler(QString, eventHandlerFunc, QString)" << table
-             << (handler ? "true" : "false") << module << static_cast<void *>(registry);
+    eventHandlerRegistry *registry = AppContext::eventHandlers();
+    qCDebug(lcModule).noquote() << "bool registerEventHandler(QString, eventHandlerFunc, QString)" << table
+                                << (handler ? "true" : "false") << module << static_cast<void *>(registry);
     if (!registry || !handler)
         return false;
 
@@ -38,7 +29,7 @@ bool registerEventHandler(QString table, eventHandlerFunc handler, QString modul
 
 eventHandlerInfo getEventHandler(QString table)
 {
-    const eventHandlerRegistry *registry = shellRegistry();
+    const eventHandlerRegistry *registry = AppContext::eventHandlers();
     if (!registry)
         return {};
     return registry->value(registryKey(table));

@@ -1,9 +1,10 @@
 #include "liblist.h"
 
+#include "appcontext.h"
 #include "fileversion.h"
+#include "workplacelogging.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,11 +16,6 @@ namespace {
 // Windows names module libraries "<name>.dll"; here they are "<name>.so".
 const QLatin1String librarySuffix("so");
 
-QString appText(const char *name)
-{
-    return qApp->property(name).toString();
-}
-
 QString libraryFileName(const QString &name)
 {
     if (QFileInfo(name).suffix().toLower() == librarySuffix)
@@ -30,13 +26,13 @@ QString libraryFileName(const QString &name)
 // Replaces the local copy when the repository holds a newer build of it.
 void updateFromRepository(const QString &fileName, const QString &localPath)
 {
-    const QString repoPath = appText("repoPath");
+    const QString repoPath = AppContext::repoPath();
     if (repoPath.isEmpty())
         return;
     const QString repoFile = QDir(repoPath).filePath(fileName);
     if (fileVersion(repoFile) <= fileVersion(localPath))
         return;
-    qDebug().noquote() << "UPDATING: " + fileName;
+    qCDebug(lcModule).noquote() << "UPDATING: " + fileName;
     QFile::remove(localPath);
     QFile::copy(repoFile, localPath);
 }
@@ -44,7 +40,7 @@ void updateFromRepository(const QString &fileName, const QString &localPath)
 // Installs the module's translation for the user's language, when it has one.
 void loadTranslation(QLibrary *library)
 {
-    const QString locale = appText("Locale");
+    const QString locale = AppContext::locale();
     if (locale.isEmpty() || locale.toUpper() == QLatin1String("DEFAULT"))
         return;
     using SysNameFunc = QString (*)();
@@ -52,14 +48,14 @@ void loadTranslation(QLibrary *library)
     if (!getSysName)
         return;
 
-    const QString fileName = QStringLiteral("%3/%1_%2").arg(getSysName(), locale, appText("LocaleDir"));
-    auto *translator = new QTranslator(qApp);
+    const QString fileName = QStringLiteral("%3/%1_%2").arg(getSysName(), locale, AppContext::localeDir());
+    auto *translator = new QTranslator(QCoreApplication::instance());
     if (translator->load(fileName)) {
-        qApp->installTranslator(translator);
+        QCoreApplication::installTranslator(translator);
         return;
     }
     delete translator;
-    qDebug().noquote() << fileName + " can not load";
+    qCDebug(lcModule).noquote() << fileName + " can not load";
 }
 
 } // namespace
@@ -82,13 +78,13 @@ QLibrary *libList::getLibrary(QString name, bool flag)
         return loaded;
 
     const QString fileName = libraryFileName(name);
-    const QString path = QDir(appText("libDir")).filePath(fileName);
+    const QString path = QDir(AppContext::libDir()).filePath(fileName);
     updateFromRepository(fileName, path);
 
     // The list owns its libraries; the shell frees them with the list.
     auto *library = new QLibrary(path);
     if (!library->load()) {
-        qDebug().noquote() << "ERROR LOADING LIBRARY: " + name + " :: " + library->errorString();
+        qCDebug(lcModule).noquote() << "ERROR LOADING LIBRARY: " + name + " :: " + library->errorString();
         delete library;
         return nullptr;
     }

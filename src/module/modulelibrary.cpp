@@ -1,11 +1,10 @@
 #include "modulelibrary.h"
 
-#include <QCoreApplication>
-#include <QVariant>
+#include "appcontext.h"
 
 QString getLibDirFile(QString name)
 {
-    const QString libDir = qApp->property("libDir").toString();
+    const QString libDir = AppContext::libDir();
     if (libDir.isEmpty())
         return {};
     return libDir + QLatin1Char('/') + name;

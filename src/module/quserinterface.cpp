@@ -1,6 +1,6 @@
 #include "quserinterface.h"
 
-#include "objvar.h"
+#include "appcontext.h"
 #include "qpopupcontainer.h"
 
 #include <QApplication>
@@ -13,16 +13,6 @@ QPointer<QPopupContainer> QUserInterface::s_popupWindow;
 QPointer<QUserInterface> QUserInterface::s_popupOwner;
 QMetaObject::Connection QUserInterface::s_goBackConnection;
 QMetaObject::Connection QUserInterface::s_poppedDestroyedConnection;
-
-namespace {
-
-// The shell's list of floating editors; it decides what to do with them.
-QWidgetList *shellPopupList()
-{
-    return static_cast<QWidgetList *>(varToObj(qApp->property("popupList")));
-}
-
-} // namespace
 
 QUserInterface::QUserInterface(QWidget *parent)
     : QWidget(parent)
@@ -207,7 +197,7 @@ void QUserInterface::toggleEditorPopup(QWidget *widget)
 
     onDisconnectPopupEditor();
 
-    if (QWidgetList *popups = shellPopupList())
+    if (QWidgetList *popups = AppContext::popupList())
         popups->append(widget);
 }
 
@@ -235,7 +225,7 @@ void QUserInterface::forgetPoppedWidget(QWidget *widget)
     disconnect(s_poppedDestroyedConnection);
     if (s_popupWindow)
         s_popupWindow->hide();
-    if (QWidgetList *popups = shellPopupList())
+    if (QWidgetList *popups = AppContext::popupList())
         popups->removeAll(widget);
     s_poppedWidget.clear();
     s_popupOwner.clear();

@@ -1,12 +1,11 @@
 #include "siblingmodules.h"
 
+#include "appcontext.h"
 #include "liblist.h"
 #include "modulelibrary.h"
-#include "objvar.h"
 #include "qdataset.h"
 #include "qsqlconnection.h"
 
-#include <QCoreApplication>
 #include <QLibrary>
 #include <QString>
 
@@ -94,7 +93,7 @@ void showProcessTechnologyEditor(long long id1, long long id2, QWidget *parent)
 
 bool mergeDocument(QString libName, QDataSet *dataSet, QWidget *parent)
 {
-    auto *libraries = static_cast<libList *>(varToObj(qApp->property("libList")));
+    libList *libraries = AppContext::libraries();
     if (!libraries || !dataSet)
         return false;
     QLibrary *library = libraries->getLibrary(libName, true);

@@ -58,7 +58,7 @@ reportWidget::reportWidget(QWidget *parent)
 {
     document = new QTextDocument(this);
     document->setObjectName(QStringLiteral("report"));
-    pages = std::make_unique<ReportPageLayout>(document, printer.get());
+    pageLayout = std::make_unique<ReportPageLayout>(document, printer.get());
 
     printer->setPageSize(QPageSize(QPageSize::A4));
     printer->setPageOrientation(QPageLayout::Landscape);
@@ -243,7 +243,7 @@ void reportWidget::setHTMLContent(QByteArray html)
     const int end = html.indexOf('\0');
     if (end >= 0)
         html.truncate(end);
-    pages->setContent(QString::fromUtf8(html));
+    pageLayout->setContent(QString::fromUtf8(html));
     preview->updatePreview();
     handleFitControls();
 }
@@ -269,7 +269,7 @@ void reportWidget::setFitMode(QPrintPreviewWidget::ZoomMode mode)
 
 void reportWidget::onPaintRequest(QPrinter *target)
 {
-    lastPrintSucceeded = pages->print(target);
+    lastPrintSucceeded = pageLayout->print(target);
     if (!lastPrintSucceeded)
         qCWarning(lcReports) << "Cannot print the report to" << target->outputFileName();
     Q_EMIT paintComplette();

@@ -107,7 +107,7 @@ private:
     QAction *printAction = nullptr;
     QAction *pdfAction = nullptr;
 
-    std::unique_ptr<ReportPageLayout> pages;
+    std::unique_ptr<ReportPageLayout> pageLayout;
     bool lastPrintSucceeded = false;
 };
 

@@ -6,6 +6,7 @@
 #include "qinputdialogex.h"
 #include "suppliersupport.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 
 namespace {
@@ -19,6 +20,7 @@ ContactTypeDialog::ContactTypeDialog(QWidget *parent)
     , m_types(new QDataTable(QStringLiteral("t_contact_type"), AppContext::connection(), this))
 {
     setupUi(this);
+    tvContent->horizontalHeader()->setStretchLastSection(true);
     buttonNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
     buttonEdit->setIcon(QIcon(QStringLiteral(":/commonIcon/EDIT")));
     buttonDel->setIcon(QIcon(QStringLiteral(":/commonIcon/DELETE")));

@@ -2,6 +2,7 @@
 
 #include "appcontext.h"
 #include "colinfo.h"
+#include "fileownertable.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 
@@ -53,19 +54,6 @@ private:
 void addRowVersion(QDataTable *table)
 {
     table->addColumn(QStringLiteral("n_row_version"), QVariant::Int, false);
-}
-
-void addFileColumns(QDataTable *table)
-{
-    table->addColumn(QStringLiteral("c_comment"), QVariant::String, true, QStringLiteral("Описание"), 0, 500);
-    table->addColumn(QStringLiteral("c_file"), QVariant::String, true, QStringLiteral("Файл"), 0, 300);
-    table->addColumn(QStringLiteral("n_size"), QVariant::LongLong, true, QStringLiteral("Размер(кБ)"), 0, 120);
-    table->addColumn(QStringLiteral("id_creator"), QVariant::LongLong, true, QStringLiteral("Подпись"), 0, 150);
-    table->addColumn(QStringLiteral("id"), QVariant::LongLong, false, QString(), -1);
-    table->addColumn(QStringLiteral("n_crc"), QVariant::LongLong, false);
-    table->addColumn(QStringLiteral("bl_file"), QVariant::ByteArray, false);
-    table->addColumn(QStringLiteral("c_table"), QVariant::String, false);
-    table->addColumn(QStringLiteral("n_key"), QVariant::LongLong, false);
 }
 
 const Scripts fileOwnerScripts{QStringLiteral("FILE_OWNER_SELECT"), QStringLiteral("FILE_OWNER_UPDATE"),
@@ -161,7 +149,8 @@ QDataSet *create(Variant variant, QObject *parent)
         addRowVersion(threshold);
     }
 
-    addFileColumns(build.named(QStringLiteral("t_file_owner_contractor"), fileOwnerScripts));
+    // Attachments, with the bytes of new files held until the editor saves.
+    FileOwnerTable::addColumns(build.named(QStringLiteral("t_file_owner_contractor"), fileOwnerScripts), true);
 
     build.plain(QStringLiteral("t_user"), {QStringLiteral("SELECT id, c_name FROM sys.t_user "), none, none, none});
 
@@ -232,7 +221,7 @@ QDataSet *create(Variant variant, QObject *parent)
     addRowVersion(audits);
     audits->setKeyField(QStringLiteral("id"));
 
-    addFileColumns(build.named(QStringLiteral("t_file_owner_contractor_audit"), fileOwnerScripts));
+    FileOwnerTable::addColumns(build.named(QStringLiteral("t_file_owner_contractor_audit"), fileOwnerScripts), true);
 
     if (variant == Editor) {
         build.plain(QStringLiteral("t_deal_request_doc"),

@@ -28,6 +28,13 @@ void ContractorEditDialog::setData(QSqlRecord record)
     m_changed = false;
 }
 
+void ContractorEditDialog::setReadOnly(bool readOnly)
+{
+    m_editor->setReadOnly(readOnly);
+    buttonAccept->setVisible(!readOnly);
+    buttonReject->setText(readOnly ? QStringLiteral("Закрыть") : QStringLiteral("Отмена"));
+}
+
 void ContractorEditDialog::accept()
 {
     if (m_editor->commit())

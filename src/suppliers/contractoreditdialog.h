@@ -21,6 +21,8 @@ class SupplierDirectoryEditor;
 //     dialog.setWindowTitle(name);
 //     dialog.setData(contractorRecord);              // a t_contractor record with its id
 //     dialog.exec();                                 // Accepted: saved
+//
+// To show a contractor for reading only, call setReadOnly(true) before exec().
 class DEALS_EXPORT ContractorEditDialog : public QDialog, public Ui::ContractorEditDialog
 {
     Q_OBJECT
@@ -31,6 +33,8 @@ public:
     explicit ContractorEditDialog(QDataSet *dataSet, QWidget *parent = nullptr);
 
     void setData(QSqlRecord record);
+    // Everything shown, nothing editable; the dialog offers only "Закрыть".
+    void setReadOnly(bool readOnly);
     SupplierDirectoryEditor *editor() const { return m_editor; }
     QDataSet *dataSet() const { return m_dataSet; }
 

@@ -4,6 +4,7 @@
 #include "qdatatable.h"
 #include "suppliersupport.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 
 CriterionDialog::CriterionDialog(QDataTable *criteria, QWidget *parent)
@@ -11,6 +12,7 @@ CriterionDialog::CriterionDialog(QDataTable *criteria, QWidget *parent)
     , m_criteria(criteria)
 {
     setupUi(this);
+    tvContent->horizontalHeader()->setStretchLastSection(true);
     buttonNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
     buttonEdit->setIcon(QIcon(QStringLiteral(":/commonIcon/EDIT")));
     buttonDel->setIcon(QIcon(QStringLiteral(":/commonIcon/DELETE")));
@@ -19,6 +21,12 @@ CriterionDialog::CriterionDialog(QDataTable *criteria, QWidget *parent)
         m_criteria->close();
         m_criteria->open();
         m_criteria->setView(tvContent);
+        // Names and weights are short, the header of the weight is not, and
+        // descriptions are sentences: fit the first two, wrap the last.
+        tvContent->resizeColumnToContents(0);
+        tvContent->resizeColumnToContents(1);
+        tvContent->setWordWrap(true);
+        tvContent->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
         connect(tvContent->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 &CriterionDialog::updateButtons);
     }

@@ -166,7 +166,8 @@ void ItemTree::addItem(QTreeWidgetItem *node, QString name)
     QDataTable *families = dataSet() ? dataSet()->getTable(familyTableName) : nullptr;
     if (!node || !items || !families || isBuilding())
         return;
-    node->setExpanded(true);
+    if (!openNode(node))
+        return;
     treeWidget()->scrollToItem(node);
     if (ItemTreeNode::kind(node) != ItemTreeNode::Family)
         node = node->parent();
@@ -178,7 +179,8 @@ void ItemTree::addItem(QTreeWidgetItem *node, QString name)
     dialog.setUnitChoiceVisible(false);
     if (!name.isEmpty())
         dialog.setName(name);
-    if (dialog.exec() != QDialog::Accepted || dialog.name().isEmpty())
+    const quint64 generation = buildGeneration();
+    if (dialog.exec() != QDialog::Accepted || dialog.name().isEmpty() || generation != buildGeneration())
         return;
     name = dialog.name();
     if (items->locate(QStringLiteral("c_name"), name) >= 0) {
@@ -200,7 +202,7 @@ void ItemTree::addItem(QTreeWidgetItem *node, QString name)
 
     // The row now holds what the server stored, its new id included.
     const QSqlRecord stored = items->getRecord(items->locate(QStringLiteral("c_name"), name));
-    auto *child = new QTreeWidgetItem;
+    auto *child = new ItemTreeNode;
     ItemTreeNode::setItemData(child, stored);
     child->setIcon(0, QIcon(QStringLiteral(":/ItemTreeIcons/res/question.png")));
     node->addChild(child);
@@ -219,11 +221,13 @@ void ItemTree::on_btAddFamily_clicked()
     if (ItemTreeNode::kind(node) != ItemTreeNode::Type)
         return;
     const qint64 typeId = ItemTreeNode::typeId(node);
+    const quint64 generation = buildGeneration();
     expandBranch(node, true);
 
     NewItemDialog dialog(dataSet()->getTable(unitTableName), this);
     dialog.setWindowTitle(QStringLiteral("Новое семейство"));
-    if (dialog.exec() != QDialog::Accepted || dialog.name().isEmpty())
+    // The tree may have been rebuilt while the branch loaded or the dialog was open: node is gone then.
+    if (dialog.exec() != QDialog::Accepted || dialog.name().isEmpty() || generation != buildGeneration())
         return;
     const QString name = dialog.name();
     if (families->locate(QStringLiteral("c_name"), name) >= 0) {
@@ -241,7 +245,7 @@ void ItemTree::on_btAddFamily_clicked()
         return;
 
     const QSqlRecord stored = families->getRecord(families->locate(QStringLiteral("c_name"), name));
-    auto *child = new QTreeWidgetItem;
+    auto *child = new ItemTreeNode;
     ItemTreeNode::setFamilyData(child, stored);
     ItemTreeNode::setLoaded(child, true); // nothing to load: it is new
     node->addChild(child);

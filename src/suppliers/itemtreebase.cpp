@@ -1,11 +1,9 @@
 #include "itemtreebase.h"
 
-#include "datatabletypes.h"
+#include "itemtreematches.h"
 #include "itemtreenode.h"
-#include "qdataset.h"
 #include "qdatatable.h"
 #include "qwaitdialog.h"
-#include "workplacelogging.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,7 +12,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
-#include <QScopedValueRollback>
 #include <QSqlRecord>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -22,19 +19,22 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 namespace {
 
-// Loading loops let the event loop run after every fifth row.
+// Loading loops offer the event loop a turn after every fifth row, and give
+// it one when it has waited this long: often enough that the window reacts at
+// once, seldom enough that a family of thousands is not spent repainting.
 constexpr int rowsPerYield = 5;
+constexpr int yieldIntervalMs = 15;
+// Rows a table lets go of between two turns of the event loop when it is emptied.
+constexpr int rowsPerRelease = 4000;
 // A search opens the families of its hits when there are at most this many;
 // beyond that it opens only the way to the first hit.
 constexpr int maxRevealedFamilies = 10;
 
 const QString idField = QStringLiteral("id");
-const QString nameField = QStringLiteral("c_name");
 const QString parentField = QStringLiteral("id_parent");
 const QString typeField = QStringLiteral("id_type");
 const QString familyField = QStringLiteral("id_item_family");
@@ -48,6 +48,8 @@ class ItemTreeBase::WaitGuard
 public:
     WaitGuard(ItemTreeBase *tree, const QString &text)
         : m_shown(tree->sharedWaitShown())
+        , m_tree(tree)
+        , m_generation(tree->m_generation)
     {
         if (m_shown || !tree->isVisible())
             return;
@@ -62,6 +64,10 @@ public:
 
     ~WaitGuard() { close(); }
 
+    // Showing a window can let queued events run, a rebuild among them: the
+    // nodes the caller holds are only good while this is true.
+    bool treeIntact() const { return m_tree && !m_tree->m_building && m_tree->m_generation == m_generation; }
+
     void close()
     {
         if (!m_owner)
@@ -73,6 +79,8 @@ public:
 
 private:
     bool &m_shown; // the class-wide flag outlives any one tree
+    QPointer<ItemTreeBase> m_tree;
+    quint64 m_generation;
     bool m_owner = false;
     QPointer<QWaitDialog> m_dialog;
 };
@@ -82,10 +90,7 @@ ItemTreeBase::ItemTreeBase(QWidget *parent)
 {
 }
 
-ItemTreeBase::~ItemTreeBase()
-{
-    m_destroying = true;
-}
+ItemTreeBase::~ItemTreeBase() = default;
 
 void ItemTreeBase::attachForm(QTreeWidget *tree, QProgressBar *progress, QLineEdit *find, QToolButton *refresh)
 {
@@ -137,12 +142,23 @@ bool ItemTreeBase::yieldToEventLoop()
     const quint64 generation = m_generation;
     QPointer<ItemTreeBase> self(this);
     QCoreApplication::processEvents();
-    return self && !self->m_destroying && self->m_generation == generation;
+    if (!self || m_generation != generation)
+        return false;
+    m_sinceYield.start();
+    return true;
+}
+
+bool ItemTreeBase::yieldWhenDue(int row)
+{
+    if (row % rowsPerYield != 0 || (m_sinceYield.isValid() && m_sinceYield.elapsed() < yieldIntervalMs))
+        return true;
+    return yieldToEventLoop();
 }
 
 QDataTable *ItemTreeBase::temporaryCopy(QDataTable *source, const QString &field, const QVariant &value)
 {
-    auto *copy = new QDataTable(source->objectName() + QStringLiteral("_part"), nullptr, this);
+    // Without a parent: the caller's unique_ptr is its only owner.
+    auto *copy = new QDataTable(source->objectName() + QStringLiteral("_part"));
     source->getRows(copy, field, value);
     return copy;
 }
@@ -198,8 +214,10 @@ void ItemTreeBase::buildTree()
 
     const quint64 generation = m_generation;
     QPointer<ItemTreeBase> self(this);
-    for (QDataTable *table : {types, families, items})
-        table->close();
+    for (QDataTable *table : {types, families, items}) {
+        if (!emptyTable(table))
+            return;
+    }
     for (QDataTable *table : {types, families, items}) {
         // Loading yields to the event loop as it goes: a large catalogue must not freeze the window.
         table->open(true);
@@ -212,7 +230,7 @@ void ItemTreeBase::buildTree()
     updateLoadProgress(rootCount, 0);
     for (int row = 0; row < rootCount; ++row) {
         const QSqlRecord record = roots->getRecord(row);
-        auto *node = new QTreeWidgetItem;
+        auto *node = new ItemTreeNode;
         ItemTreeNode::setTypeData(node, record);
         if (hasChildTypesOrFamilies(ItemTreeNode::typeId(node)))
             ItemTreeNode::addPlaceholder(node);
@@ -230,6 +248,20 @@ void ItemTreeBase::buildTree()
         QTimer::singleShot(0, this, &ItemTreeBase::buildTree);
 }
 
+// Closes a table, letting the event loop run while it lets go of its rows:
+// freeing 50,000 rows at one go kept the window from reacting for a tenth of a second.
+bool ItemTreeBase::emptyTable(QDataTable *table)
+{
+    QStandardItemModel *model = table->getModel();
+    while (model->rowCount() > rowsPerRelease) {
+        model->removeRows(model->rowCount() - rowsPerRelease, rowsPerRelease);
+        if (!yieldToEventLoop())
+            return false;
+    }
+    table->close();
+    return true;
+}
+
 bool ItemTreeBase::hasChildTypesOrFamilies(qint64 typeId)
 {
     return m_types->locate(parentField, typeId) >= 0 || m_families->locate(typeField, typeId) >= 0;
@@ -245,7 +277,8 @@ void ItemTreeBase::on_twItems_itemExpanded(QTreeWidgetItem *node)
     if (!node || ItemTreeNode::isLoaded(node) || m_loading.contains(node))
         return;
     WaitGuard wait(this, QStringLiteral("Загрузка данных"));
-    loadBranch(node);
+    if (wait.treeIntact())
+        loadBranch(node);
 }
 
 // Loads the children of one type or family; false when the load was cut
@@ -267,9 +300,12 @@ bool ItemTreeBase::loadBranch(QTreeWidgetItem *node)
         m_loading.remove(node);
         node->setExpanded(true);
     } else {
+        const bool expanded = node->isExpanded();
+        node->setExpanded(false);
         if (!addItemTreeChild(node))
             return false;
         m_loading.remove(node);
+        node->setExpanded(expanded);
     }
     if (isSearchActive())
         setFilter(node);
@@ -282,12 +318,12 @@ bool ItemTreeBase::addTypeTreeChild(QTreeWidgetItem *node)
         return true;
     std::unique_ptr<QDataTable> children(temporaryCopy(m_types, parentField, ItemTreeNode::typeId(node)));
     for (int row = 0; row < children->rowCount(); ++row) {
-        auto *child = new QTreeWidgetItem;
+        auto *child = new ItemTreeNode;
         ItemTreeNode::setTypeData(child, children->getRecord(row));
         if (hasChildTypesOrFamilies(ItemTreeNode::typeId(child)))
             ItemTreeNode::addPlaceholder(child);
         node->addChild(child);
-        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+        if (!yieldWhenDue(row))
             return false;
     }
     ItemTreeNode::setLoaded(node, true);
@@ -300,11 +336,11 @@ bool ItemTreeBase::addFamilyTreeChild(QTreeWidgetItem *node)
         return true;
     std::unique_ptr<QDataTable> children(temporaryCopy(m_families, typeField, ItemTreeNode::typeId(node)));
     for (int row = 0; row < children->rowCount(); ++row) {
-        auto *child = new QTreeWidgetItem;
+        auto *child = new ItemTreeNode;
         ItemTreeNode::setFamilyData(child, children->getRecord(row));
         addItemTreeChild(child); // a fresh family only gets its placeholder
         node->addChild(child);
-        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+        if (!yieldWhenDue(row))
             return false;
         const int done = sharedLoadedFamilies()++;
         updateLoadProgress(m_families->rowCount(), done);
@@ -326,10 +362,10 @@ bool ItemTreeBase::addItemTreeChild(QTreeWidgetItem *node)
     qDeleteAll(node->takeChildren());
     std::unique_ptr<QDataTable> children(temporaryCopy(m_items, familyField, ItemTreeNode::familyId(node)));
     for (int row = 0; row < children->rowCount(); ++row) {
-        auto *child = new QTreeWidgetItem;
+        auto *child = new ItemTreeNode;
         ItemTreeNode::setItemData(child, children->getRecord(row));
         node->addChild(child);
-        if (row % rowsPerYield == 0 && !yieldToEventLoop())
+        if (!yieldWhenDue(row))
             return false;
     }
     ItemTreeNode::setLoaded(node, true);
@@ -341,7 +377,8 @@ void ItemTreeBase::buildBranch(QTreeWidgetItem *node)
     if (!node)
         return;
     WaitGuard wait(this, QStringLiteral("Загрузка данных"));
-    buildSubtree(node);
+    if (wait.treeIntact())
+        buildSubtree(node);
 }
 
 bool ItemTreeBase::buildSubtree(QTreeWidgetItem *node)
@@ -362,7 +399,8 @@ void ItemTreeBase::expandBranch(QTreeWidgetItem *node, bool expand)
     if (!node)
         return;
     WaitGuard wait(this, QStringLiteral("Загрузка данных"));
-    expandAll(node, expand);
+    if (wait.treeIntact())
+        expandAll(node, expand);
 }
 
 bool ItemTreeBase::expandAll(QTreeWidgetItem *node, bool expand)
@@ -431,6 +469,19 @@ QList<qint64> ItemTreeBase::typePath(qint64 typeId)
     return path;
 }
 
+bool ItemTreeBase::openNode(QTreeWidgetItem *node)
+{
+    const quint64 generation = m_generation;
+    QPointer<ItemTreeBase> self(this);
+    node->setExpanded(true);
+    if (!self || m_generation != generation)
+        return false;
+    // Expanded already but never loaded (expanded while the tree was built, say).
+    if (!ItemTreeNode::isLoaded(node) && !m_loading.contains(node))
+        return loadBranch(node);
+    return true;
+}
+
 QTreeWidgetItem *ItemTreeBase::revealFamily(qint64 familyId)
 {
     if (!m_families || !m_types || m_building)
@@ -439,25 +490,14 @@ QTreeWidgetItem *ItemTreeBase::revealFamily(qint64 familyId)
     if (row < 0)
         return nullptr;
     const QList<qint64> path = typePath(m_families->getRecord(row).value(typeField).toLongLong());
-    const quint64 generation = m_generation;
-    QPointer<ItemTreeBase> self(this);
-    auto open = [&](QTreeWidgetItem *node) {
-        node->setExpanded(true);
-        if (!self || m_generation != generation)
-            return false;
-        // Already expanded but never loaded (expanded while the tree was built, say).
-        if (!ItemTreeNode::isLoaded(node) && !m_loading.contains(node))
-            return loadBranch(node);
-        return true;
-    };
     QTreeWidgetItem *node = nullptr;
     for (qint64 typeId : path) {
         node = childWithId(node, ItemTreeNode::TypeIdRole, typeId);
-        if (!node || !open(node))
+        if (!node || !openNode(node))
             return nullptr;
     }
     QTreeWidgetItem *family = node ? childWithId(node, ItemTreeNode::FamilyIdRole, familyId) : nullptr;
-    if (!family || !open(family))
+    if (!family || !openNode(family))
         return nullptr;
     return family;
 }
@@ -488,17 +528,7 @@ void ItemTreeBase::on_edFind_returnPressed()
 
 void ItemTreeBase::fillTypeHierahcy(long long typeId, QList<long long> *types)
 {
-    if (!types || !m_types)
-        return;
-    // The schema forbids a type being its own parent; the bound also stops longer cycles.
-    for (int steps = 0; typeId != 0 && steps <= m_types->rowCount(); ++steps) {
-        const int row = m_types->locate(idField, typeId);
-        if (row < 0)
-            return;
-        if (!types->contains(typeId))
-            types->append(typeId);
-        typeId = m_types->getRecord(row).value(parentField).toLongLong();
-    }
+    ItemTreeMatches::addTypeWithAncestors(m_types, typeId, types);
 }
 
 void ItemTreeBase::search()
@@ -508,11 +538,7 @@ void ItemTreeBase::search()
         return;
     const QString text = m_find->text().trimmed();
     if (text.isEmpty()) {
-        m_matchedTypes.clear();
-        m_matchedFamilies.clear();
-        m_matchedItems.clear();
-        m_typesByName.clear();
-        m_familiesByName.clear();
+        m_matches = ItemTreeMatches();
         for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
             setFilter(m_tree->topLevelItem(i));
         return;
@@ -521,95 +547,19 @@ void ItemTreeBase::search()
         return;
 
     WaitGuard wait(this, QStringLiteral("Выполняется поиск"));
-    Matches found = findMatches(text);
-    if (found.types.isEmpty()) {
+    if (!wait.treeIntact())
+        return; // rebuilt meanwhile; a build ends with a search of its own
+    const ItemTreeMatches found = ItemTreeMatches::find(m_types, m_families, m_items, text);
+    if (found.isEmpty()) {
         // The tree and the last search's filter stay as they were.
         wait.close();
         QMessageBox::information(this, QStringLiteral("Поиск"), QStringLiteral("По вашему запросу ничего не найдено"));
         return;
     }
-    m_matchedTypes = found.types;
-    m_matchedFamilies = found.families;
-    m_matchedItems = found.items;
-    m_typesByName = found.typesByName;
-    m_familiesByName = found.familiesByName;
+    m_matches = found;
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
         setFilter(m_tree->topLevelItem(i));
     revealMatches();
-}
-
-ItemTreeBase::Matches ItemTreeBase::findMatches(const QString &text)
-{
-    Matches found;
-    // Scans the names as the model holds them: no record is built per row.
-    auto scan = [&text](QDataTable *table, const std::function<void(int row)> &hit) {
-        const QStandardItemModel *model = table->getModel();
-        const int nameColumn = table->columnIndex(nameField);
-        if (nameColumn < 0)
-            return;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            const QStandardItem *cell = model->item(row, nameColumn);
-            if (!cell || !cell->data(ValueRole).toString().contains(text, Qt::CaseInsensitive))
-                continue;
-            if (table->getRowState(row) != rsDeleted)
-                hit(row);
-        }
-    };
-    auto valueAt = [](QDataTable *table, int row, const QString &field) {
-        const QStandardItem *cell = table->getModel()->item(row, table->columnIndex(field));
-        return cell ? cell->data(ValueRole).toLongLong() : 0;
-    };
-
-    scan(m_types, [&](int row) {
-        const qint64 id = valueAt(m_types, row, idField);
-        found.typesByName.insert(id);
-        fillTypeHierahcy(id, &found.types);
-    });
-    scan(m_families, [&](int row) {
-        const qint64 id = valueAt(m_families, row, idField);
-        found.familiesByName.insert(id);
-        found.families.insert(id);
-    });
-    scan(m_items, [&](int row) {
-        found.items.insert(valueAt(m_items, row, idField));
-        found.families.insert(valueAt(m_items, row, familyField));
-    });
-    for (qint64 familyId : qAsConst(found.families)) {
-        const int row = m_families->locate(idField, familyId);
-        if (row >= 0)
-            fillTypeHierahcy(valueAt(m_families, row, typeField), &found.types);
-    }
-    return found;
-}
-
-bool ItemTreeBase::nodeMatches(const QTreeWidgetItem *node) const
-{
-    switch (ItemTreeNode::kind(node)) {
-    case ItemTreeNode::Type:
-        return m_matchedTypes.contains(ItemTreeNode::typeId(node));
-    case ItemTreeNode::Family:
-        return m_matchedFamilies.contains(ItemTreeNode::familyId(node));
-    case ItemTreeNode::Item:
-        return m_matchedItems.contains(ItemTreeNode::itemId(node));
-    case ItemTreeNode::None:
-        break;
-    }
-    return false;
-}
-
-bool ItemTreeBase::matchesByName(const QTreeWidgetItem *node) const
-{
-    switch (ItemTreeNode::kind(node)) {
-    case ItemTreeNode::Type:
-        return m_typesByName.contains(ItemTreeNode::typeId(node));
-    case ItemTreeNode::Family:
-        return m_familiesByName.contains(ItemTreeNode::familyId(node));
-    case ItemTreeNode::Item:
-        return m_matchedItems.contains(ItemTreeNode::itemId(node));
-    case ItemTreeNode::None:
-        break;
-    }
-    return false;
 }
 
 bool ItemTreeBase::hasVisibleChild(QTreeWidgetItem *node) const
@@ -629,7 +579,7 @@ void ItemTreeBase::setFilter(QTreeWidgetItem *node)
         return;
     bool underNameMatch = false;
     for (const QTreeWidgetItem *up = node->parent(); up && !underNameMatch; up = up->parent())
-        underNameMatch = matchesByName(up);
+        underNameMatch = m_matches.containsByName(up);
     applyFilter(node, underNameMatch);
 }
 
@@ -638,7 +588,7 @@ void ItemTreeBase::setFilter(QTreeWidgetItem *node)
 // be browsed in full.
 void ItemTreeBase::applyFilter(QTreeWidgetItem *node, bool underNameMatch)
 {
-    const bool byName = matchesByName(node);
+    const bool byName = m_matches.containsByName(node);
     for (int i = 0; i < node->childCount(); ++i)
         applyFilter(node->child(i), underNameMatch || byName);
 
@@ -646,7 +596,7 @@ void ItemTreeBase::applyFilter(QTreeWidgetItem *node, bool underNameMatch)
         node->setHidden(false);
         return;
     }
-    if (nodeMatches(node)) {
+    if (m_matches.contains(node)) {
         node->setHidden(false);
         if (!hasVisibleChild(node) && ItemTreeNode::kind(node) != ItemTreeNode::Item)
             ensureOpenable(node);
@@ -671,8 +621,8 @@ void ItemTreeBase::ensureOpenable(QTreeWidgetItem *node)
 
 void ItemTreeBase::revealMatches()
 {
-    if (m_matchedFamilies.size() <= maxRevealedFamilies) {
-        QList<qint64> families = m_matchedFamilies.values();
+    if (m_matches.families().size() <= maxRevealedFamilies) {
+        QList<qint64> families = m_matches.families().values();
         std::sort(families.begin(), families.end());
         const quint64 generation = m_generation;
         for (qint64 familyId : qAsConst(families)) {
@@ -683,7 +633,7 @@ void ItemTreeBase::revealMatches()
     }
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem *top = m_tree->topLevelItem(i);
-        if (!top->isHidden() && nodeMatches(top) && revealFirstMatch(top))
+        if (!top->isHidden() && m_matches.contains(top) && revealFirstMatch(top))
             return;
     }
 }
@@ -700,10 +650,10 @@ bool ItemTreeBase::revealFirstMatch(QTreeWidgetItem *node)
             return true; // rebuilt meanwhile: nothing left to reveal
         for (int i = 0; i < node->childCount(); ++i) {
             QTreeWidgetItem *child = node->child(i);
-            if (!child->isHidden() && nodeMatches(child) && revealFirstMatch(child))
+            if (!child->isHidden() && m_matches.contains(child) && revealFirstMatch(child))
                 return true;
         }
-        if (!matchesByName(node))
+        if (!m_matches.containsByName(node))
             return false;
     }
     m_tree->setCurrentItem(node);

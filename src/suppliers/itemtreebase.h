@@ -2,7 +2,9 @@
 #define ITEMTREEBASE_H
 
 #include "dealsglobal.h"
+#include "itemtreematches.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QSet>
 #include <QWidget>
@@ -44,9 +46,9 @@ public:
     bool isBuilding() const { return m_building; }
 
     // The hits of the last search.
-    const QList<qint64> &matchedTypes() const { return m_matchedTypes; }
-    const QSet<qint64> &matchedFamilies() const { return m_matchedFamilies; }
-    const QSet<qint64> &matchedItems() const { return m_matchedItems; }
+    const QList<qint64> &matchedTypes() const { return m_matches.types(); }
+    const QSet<qint64> &matchedFamilies() const { return m_matches.families(); }
+    const QSet<qint64> &matchedItems() const { return m_matches.items(); }
 
     void search();
     void setFilter(QTreeWidgetItem *node);
@@ -108,6 +110,14 @@ protected:
     // Lets the event loop run; false when the load in progress must stop
     // because the tree was rebuilt or the widget is going away meanwhile.
     bool yieldToEventLoop();
+    // The same inside a loop over rows, when a turn is due.
+    bool yieldWhenDue(int row);
+    // Expands node, loading its children; false when the tree was rebuilt
+    // meanwhile and node is gone.
+    bool openNode(QTreeWidgetItem *node);
+    // Moves on whenever the tree is cleared: a node held across a call that
+    // lets the event loop run is only valid while this stays the same.
+    quint64 buildGeneration() const { return m_generation; }
     // The children of node in the tree, or the top-level node, with this id in role.
     QTreeWidgetItem *childWithId(QTreeWidgetItem *node, int role, qint64 id) const;
 
@@ -115,23 +125,12 @@ private:
     class WaitGuard;
     friend class WaitGuard;
 
-    struct Matches
-    {
-        QList<qint64> types; // hits and every type above a hit
-        QSet<qint64> families; // hits and the families of item hits
-        QSet<qint64> items;
-        QSet<qint64> typesByName; // the types and families whose own name matched
-        QSet<qint64> familiesByName;
-    };
-
-    bool isSearchActive() const { return !m_matchedTypes.isEmpty(); }
+    bool isSearchActive() const { return !m_matches.isEmpty(); }
+    bool emptyTable(QDataTable *table);
     bool hasChildTypesOrFamilies(qint64 typeId);
     bool loadBranch(QTreeWidgetItem *node);
     bool expandAll(QTreeWidgetItem *node, bool expand);
     bool buildSubtree(QTreeWidgetItem *node);
-    Matches findMatches(const QString &text);
-    bool nodeMatches(const QTreeWidgetItem *node) const;
-    bool matchesByName(const QTreeWidgetItem *node) const;
     void applyFilter(QTreeWidgetItem *node, bool underNameMatch);
     void ensureOpenable(QTreeWidgetItem *node);
     void revealMatches();
@@ -149,19 +148,15 @@ private:
     QDataTable *m_families = nullptr;
     QDataTable *m_items = nullptr;
 
-    QList<qint64> m_matchedTypes;
-    QSet<qint64> m_matchedFamilies;
-    QSet<qint64> m_matchedItems;
-    QSet<qint64> m_typesByName;
-    QSet<qint64> m_familiesByName;
+    ItemTreeMatches m_matches;
 
     // Nodes whose children are being loaded right now: a second expansion
     // of one while it loads must not load it twice.
     QSet<QTreeWidgetItem *> m_loading;
+    QElapsedTimer m_sinceYield;
     quint64 m_generation = 0; // moves on whenever the tree is cleared
     bool m_building = false;
     bool m_rebuildPending = false;
-    bool m_destroying = false;
 };
 
 #endif // ITEMTREEBASE_H

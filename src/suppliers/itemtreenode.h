@@ -4,10 +4,9 @@
 #include "dealsglobal.h"
 
 #include <QString>
-#include <Qt>
+#include <QTreeWidgetItem>
 
 class QSqlRecord;
-class QTreeWidgetItem;
 
 // What the nodes of the item trees carry. A node is a type, a family or an
 // item of the catalogue; its column 0 shows the name and its data roles hold
@@ -23,7 +22,10 @@ class QTreeWidgetItem;
 //   Qt::UserRole + 8  LoadedRole        a type's or family's children are loaded
 //
 // A node's kind is told by the first non-zero id among item, family and type.
-class DEALS_EXPORT ItemTreeNode
+// The trees sort their nodes by name as a Russian reader expects: letters
+// by the alphabet whatever their case, numbers by value ("2,2 кОм" before
+// "10 кОм").
+class DEALS_EXPORT ItemTreeNode : public QTreeWidgetItem
 {
 public:
     enum Role {
@@ -38,6 +40,11 @@ public:
     };
 
     enum Kind { None, Type, Family, Item };
+
+    ItemTreeNode() = default;
+    explicit ItemTreeNode(const QString &name);
+
+    bool operator<(const QTreeWidgetItem &other) const override;
 
     static Kind kind(const QTreeWidgetItem *node);
     static qint64 typeId(const QTreeWidgetItem *node);

@@ -11,6 +11,8 @@ NewItemDialog::NewItemDialog(QDataTable *units, QWidget *parent)
     , ui(new Ui::NewItemDialog)
 {
     ui->setupUi(this);
+    // The shell loads no translation of the toolkit's own texts.
+    ui->buttonBox->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
     if (units && units->open()) {
         for (int row = 0; row < units->rowCount(); ++row) {
             const QSqlRecord record = units->getRecord(row, true);
@@ -54,6 +56,7 @@ void NewItemDialog::setUnitChoiceVisible(bool visible)
 {
     ui->labelUnit->setVisible(visible);
     ui->cbUnit->setVisible(visible);
+    adjustSize();
 }
 
 void NewItemDialog::onChanged()

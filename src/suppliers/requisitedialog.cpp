@@ -7,6 +7,7 @@
 #include "requisiteeditdialog.h"
 #include "suppliersupport.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMessageBox>
 
@@ -16,6 +17,7 @@ RequisiteDialog::RequisiteDialog(QWidget *parent)
     , m_requisites(new QDataTable(QStringLiteral("t_requisites"), AppContext::connection(), m_batch))
 {
     setupUi(this);
+    tvContent->horizontalHeader()->setStretchLastSection(true);
     buttonNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
     buttonEdit->setIcon(QIcon(QStringLiteral(":/commonIcon/EDIT")));
     buttonDel->setIcon(QIcon(QStringLiteral(":/commonIcon/DELETE")));
@@ -33,6 +35,11 @@ RequisiteDialog::RequisiteDialog(QWidget *parent)
     m_requisites->setView(tvContent);
     connect(m_requisites, &QDataTable::getDispInfo, this, &RequisiteDialog::onGetDispInfo);
     m_requisites->open();
+    // Kind names such as "Фактический адрес организации" are longer than the
+    // column is wide, and descriptions are sentences: fit the one, wrap the other.
+    tvContent->resizeColumnToContents(0);
+    tvContent->setWordWrap(true);
+    tvContent->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(tvContent->selectionModel(), &QItemSelectionModel::currentChanged, this, &RequisiteDialog::updateButtons);
     connect(buttonAccept, &QPushButton::clicked, this, &RequisiteDialog::accept);
     // The button says what it does; only Escape and closing the window ask first.
@@ -124,8 +131,9 @@ void RequisiteDialog::accept()
 {
     if (m_requisites->hasPendingRows() && !m_batch->commit(AppContext::connection())) {
         QMessageBox::warning(this, QStringLiteral("Ошибка"),
-                             QStringLiteral("База данных не приняла изменения справочника.\n"
-                                            "Они не сохранены и остались в списке."));
+                             QStringLiteral("База данных не приняла изменения справочника.\n%1\n"
+                                            "Они не сохранены и остались в списке.")
+                                     .arg(SupplierSupport::reason(m_batch->lastError())));
         return;
     }
     QDialog::accept();

@@ -1,8 +1,10 @@
 #include "supplierdirectoryeditor.h"
 
 #include "appcontext.h"
+#include "filewidget.h"
 #include "qdataset.h"
 #include "qdatatable.h"
+#include "suppliersupport.h"
 #include "tabauditeditor.h"
 #include "tabcommenteditor.h"
 #include "tabcontactinfoeditor.h"
@@ -34,8 +36,11 @@ SupplierDirectoryEditor::SupplierDirectoryEditor(QDataSet *dataSet, QWidget *par
     tabWidget->setUsesScrollButtons(false);
     for (QTableView *view : {tvItem, tvRequisites, tvRating, tvPerson, tvContact, tvComment, tvAudit})
         view->horizontalHeader()->setStretchLastSection(true);
-    splitterContact->setStretchFactor(0, 3);
-    splitterContact->setStretchFactor(1, 2);
+    // Contact data (e-mail addresses, phones with extensions) need as much
+    // room as the persons' names and posts.
+    splitterContact->setStretchFactor(0, 1);
+    splitterContact->setStretchFactor(1, 1);
+    splitterContact->setSizes({500, 500});
     m_contractorTab = new TabContractorEditor(this);
     m_itemTab = new TabItemEditor(this);
     m_requisiteTab = new TabRequisiteEditor(this);
@@ -43,6 +48,11 @@ SupplierDirectoryEditor::SupplierDirectoryEditor(QDataSet *dataSet, QWidget *par
     m_contactTab = new TabContactInfoEditor(this);
     m_commentTab = new TabCommentEditor(this);
     m_auditTab = new TabAuditEditor(this);
+
+    m_fileWidget = new FileWidget(m_dataSet, QStringLiteral("t_contractor"), tabFile);
+    m_fileWidget->setTable(QStringLiteral("t_file_owner_contractor"));
+    fileLayout->addWidget(m_fileWidget);
+    connect(m_fileWidget, &FileWidget::dataChanged, this, &SupplierDirectoryEditor::dataChanged);
 }
 
 SupplierDirectoryEditor::~SupplierDirectoryEditor() = default;
@@ -56,6 +66,7 @@ void SupplierDirectoryEditor::setData(QSqlRecord record)
     m_itemTab->refresh();
     m_requisiteTab->refresh();
     m_ratingTab->refresh();
+    m_fileWidget->setData(m_id);
     m_contactTab->refresh();
     m_commentTab->refresh();
     m_auditTab->refresh();
@@ -74,14 +85,17 @@ bool SupplierDirectoryEditor::commit()
     const QPersistentModelIndex stored = row >= 0 ? QPersistentModelIndex(contractors->getModel()->index(row, 0))
                                                   : QPersistentModelIndex();
 
+    m_fileWidget->saveFiles();
     m_auditTab->saveFiles();
     if (!m_dataSet->commit(AppContext::connection())) {
-        qCWarning(lcSuppliers) << "contractor" << m_id << "not saved";
+        const QString why = SupplierSupport::reason(m_dataSet->lastError());
+        qCWarning(lcSuppliers) << "contractor" << m_id << "not saved:" << why;
         QMessageBox::warning(this, QStringLiteral("Ошибка"),
-                             QStringLiteral("Контрагент не сохранён: база данных не приняла изменения.\n"
-                                            "Все изменения остались в редакторе."));
+                             QStringLiteral("Контрагент не сохранён: база данных не приняла изменения.\n%1\n"
+                                            "Все изменения остались в редакторе.").arg(why));
         return false;
     }
+    m_fileWidget->deleteFiles();
     m_auditTab->deleteFiles();
 
     // Show what the database now holds, new keys included.
@@ -89,6 +103,20 @@ bool SupplierDirectoryEditor::commit()
         setData(contractors->getRecord(stored.row()));
     emit commitData();
     return true;
+}
+
+void SupplierDirectoryEditor::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    m_contractorTab->updateEditable();
+    m_fileWidget->setReadOnly(readOnly);
+    m_auditTab->setReadOnly(readOnly);
+    m_itemTab->updateButtons();
+    m_requisiteTab->updateButtons();
+    m_ratingTab->updateButtons();
+    m_contactTab->onPersonSelected();
+    m_commentTab->updateButtons();
+    m_auditTab->updateButtons();
 }
 
 void SupplierDirectoryEditor::on_tabWidget_currentChanged(int index)

@@ -7,6 +7,7 @@
 #include <QSqlRecord>
 #include <QWidget>
 
+class FileWidget;
 class QDataSet;
 class TabAuditEditor;
 class TabCommentEditor;
@@ -42,7 +43,11 @@ public:
     TabContactInfoEditor *contactTab() const { return m_contactTab; }
     TabCommentEditor *commentTab() const { return m_commentTab; }
     TabAuditEditor *auditTab() const { return m_auditTab; }
-    QWidget *fileWidget() const { return m_fileWidget; }
+    FileWidget *fileWidget() const { return m_fileWidget; }
+
+    // Shows the contractor without offering any change, marks included.
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return m_readOnly; }
 
 public Q_SLOTS:
     void setData(QSqlRecord record);
@@ -64,7 +69,8 @@ private:
     QDataSet *m_dataSet;
     QSqlRecord m_record;
     qint64 m_id = -1;
-    QWidget *m_fileWidget = nullptr;
+    bool m_readOnly = false;
+    FileWidget *m_fileWidget = nullptr;
     TabContractorEditor *m_contractorTab;
     TabItemEditor *m_itemTab;
     TabRequisiteEditor *m_requisiteTab;

@@ -3,10 +3,14 @@
 #include "datatabletypes.h"
 #include "qdataset.h"
 #include "qdatatable.h"
+#include "rowconflict.h"
 #include "workplacelogging.h"
 
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlRecord>
+#include <QStringList>
 #include <QTableView>
 
 namespace SupplierSupport {
@@ -64,16 +68,48 @@ bool reload(QDataTable *table, const QString &param, const QVariant &value)
     return table->open();
 }
 
+QString reason(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.driverText().trimmed();
+    // The server's own wording: "ERROR:  message", then where in a function it
+    // was raised and the code, which tell the user nothing.
+    static const QRegularExpression severity(QStringLiteral("^(ERROR|ОШИБКА):\\s*"));
+    static const QRegularExpression trailer(QStringLiteral("^(CONTEXT|КОНТЕКСТ):|^\\([0-9A-Z]{5}\\)"));
+    static const QRegularExpression code(QStringLiteral("\\s*\\([0-9A-Z]{5}\\)$"));
+    QStringList lines;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.contains(trailer))
+            break;
+        line.remove(severity);
+        line.remove(code);
+        if (!line.isEmpty())
+            lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 bool commitNow(QDataTable *table, QWidget *parent)
 {
     if (!table)
         return false;
     if (table->commit())
         return true;
-    qCWarning(lcSuppliers) << "commit refused, changes of" << table->objectName() << "undone";
+    const QSqlError error = table->lastError();
+    qCWarning(lcSuppliers) << "commit refused, changes of" << table->objectName() << "undone:" << error.text();
     table->rollback();
-    QMessageBox::warning(parent, QStringLiteral("Ошибка"),
-                         QStringLiteral("База данных не приняла изменения, они отменены."));
+    QString text = QStringLiteral("База данных не приняла изменения, они отменены.");
+    const QString why = reason(error);
+    if (!why.isEmpty())
+        text += QStringLiteral("\n\n") + why;
+    if (RowConflict::isConflict(error)) {
+        table->close();
+        table->open();
+        text += QStringLiteral("\nСписок показан заново, как он записан сейчас.");
+    }
+    QMessageBox::warning(parent, QStringLiteral("Ошибка"), text);
     return false;
 }
 

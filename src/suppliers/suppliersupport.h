@@ -9,6 +9,7 @@
 #include <QVariant>
 
 class QDataSet;
+class QSqlError;
 class QDataTable;
 class QPoint;
 class QTableView;
@@ -41,10 +42,15 @@ DEALS_EXPORT void openLookups(QDataSet *set, const QStringList &tables);
 // Loads the table again for one value of its select parameter.
 DEALS_EXPORT bool reload(QDataTable *table, const QString &param, const QVariant &value);
 
+// Why the database refused a write, in the words of the message the server or
+// the conflict check gave; empty when there is nothing to say.
+DEALS_EXPORT QString reason(const QSqlError &error);
+
 // Writes the table's pending rows at once. When the database refuses, the
 // table goes back to what it held before the change and the user is told, so
 // that the refused change neither stays pending for a later save nor is lost
-// without a word.
+// without a word. After a conflict the table is loaded again, so that the
+// next change starts from what the other user stored.
 DEALS_EXPORT bool commitNow(QDataTable *table, QWidget *parent);
 
 // Draws the rows again after a dictionary they show names from has changed,

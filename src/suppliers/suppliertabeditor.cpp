@@ -21,6 +21,11 @@ QDataTable *SupplierTabEditor::table(const QString &name) const
     return set ? set->getTable(name) : nullptr;
 }
 
+bool SupplierTabEditor::readOnly() const
+{
+    return m_editor->isReadOnly();
+}
+
 qint64 SupplierTabEditor::contractorId() const
 {
     return m_editor->currentId();

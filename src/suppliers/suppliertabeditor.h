@@ -15,8 +15,7 @@ class SupplierDirectoryEditor;
 // edits through dataChanged(), which the editor passes on.
 //
 // A tab is replaced by another controller of this kind without touching the
-// editor: the items tab starts as a placeholder and becomes the real one when
-// the item trees arrive.
+// editor.
 class DEALS_EXPORT SupplierTabEditor : public QObject
 {
     Q_OBJECT
@@ -38,6 +37,8 @@ protected:
     // The data set's table of that name, or null.
     QDataTable *table(const QString &name) const;
     qint64 contractorId() const;
+    // Whether the editor only shows the contractor.
+    bool readOnly() const;
 
 private:
     SupplierDirectoryEditor *m_editor;

@@ -7,9 +7,15 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+class FileWidget;
+
 // The contractor's audits, carried out or planned, each with its files. At
 // most one planned audit at a time: a new one is offered once the planned
 // one is carried out or removed.
+//
+// The file panel shows the files of the current audit. Files added to one
+// audit wait for the editor's save; until then the panel stays on that
+// audit, since showing another would drop them.
 class DEALS_EXPORT TabAuditEditor : public SupplierTabEditor
 {
     Q_OBJECT
@@ -19,6 +25,9 @@ public:
 
     // Audit state of a planned, not yet carried out audit.
     static constexpr int plannedState = 1;
+
+    FileWidget *fileWidget() const { return m_files; }
+    void setReadOnly(bool readOnly);
 
 public Q_SLOTS:
     void refresh() override;
@@ -35,8 +44,13 @@ public Q_SLOTS:
 private:
     int currentAuditRow() const;
     void runAuditDialog(int row);
+    qint64 auditId(int row) const;
+    // Shows the files of an audit; false when unsaved files of another keep the panel.
+    bool showFilesOf(qint64 audit, bool dropPending);
 
     QDataTable *m_audits;
+    FileWidget *m_files;
+    qint64 m_shownAudit = 0;
 };
 
 #endif // TABAUDITEDITOR_H

@@ -59,8 +59,8 @@ int TabCommentEditor::currentCommentRow() const
 
 void TabCommentEditor::updateButtons()
 {
-    const bool current = currentCommentRow() >= 0;
-    editor()->buttonAddComment->setEnabled(m_comments != nullptr);
+    const bool current = !readOnly() && currentCommentRow() >= 0;
+    editor()->buttonAddComment->setEnabled(!readOnly() && m_comments);
     editor()->buttonEditComment->setEnabled(current);
     editor()->buttonDeleteComment->setEnabled(current);
 }
@@ -100,7 +100,7 @@ void TabCommentEditor::addComment()
 void TabCommentEditor::editComment()
 {
     const int row = currentCommentRow();
-    if (row < 0)
+    if (row < 0 || readOnly())
         return;
     QSqlRecord record = m_comments->getRecord(row);
     QCommentDialog dialog(record.value(QStringLiteral("c_comment")).toString(), false, editor());

@@ -8,6 +8,7 @@
 #include "supplierdirectoryeditor.h"
 #include "suppliersupport.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 
 namespace {
@@ -30,6 +31,10 @@ TabContactInfoEditor::TabContactInfoEditor(SupplierDirectoryEditor *editor)
     editor->buttonAddContact->setIcon(add);
     editor->buttonEditContact->setIcon(edit);
     editor->buttonDeleteContact->setIcon(remove);
+
+    // Full names with patronymics are long: they wrap rather than lose their end.
+    editor->tvPerson->setWordWrap(true);
+    editor->tvPerson->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     SupplierSupport::openLookups(dataSet(), {QStringLiteral("t_contact_type")});
     if (m_persons) {
@@ -62,6 +67,9 @@ void TabContactInfoEditor::refresh()
         m_contacts->setSelectParam(personField, -1);
         m_contacts->open();
     }
+    // Contact kinds are short and known once loaded: fit them, so that the
+    // contact data themselves get the rest of the width.
+    editor()->tvContact->resizeColumnToContents(0);
     // Start on the first person, so that the contacts show without a click.
     if (m_persons && m_persons->rowCount() > 0)
         SupplierSupport::makeCurrent(m_persons, 0);
@@ -86,8 +94,9 @@ void TabContactInfoEditor::showContactsOf(const QVariant &personId)
 
 void TabContactInfoEditor::onPersonSelected()
 {
-    const bool usable = usablePersonRow() >= 0;
+    const bool usable = !readOnly() && usablePersonRow() >= 0;
     SupplierDirectoryEditor *ed = editor();
+    ed->buttonAddPerson->setEnabled(!readOnly() && m_persons);
     ed->buttonEditPerson->setEnabled(usable);
     ed->buttonDeletePerson->setEnabled(usable);
     ed->buttonAddContact->setEnabled(usable);
@@ -100,7 +109,7 @@ void TabContactInfoEditor::onPersonSelected()
 void TabContactInfoEditor::onContactSelected()
 {
     const QModelIndex current = editor()->tvContact->currentIndex();
-    const bool usable = m_contacts && current.isValid() && !editor()->tvContact->isRowHidden(current.row())
+    const bool usable = !readOnly() && m_contacts && current.isValid() && !editor()->tvContact->isRowHidden(current.row())
             && m_contacts->getRowState(current.row()) != rsDeleted;
     editor()->buttonEditContact->setEnabled(usable);
     editor()->buttonDeleteContact->setEnabled(usable);

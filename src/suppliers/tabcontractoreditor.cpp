@@ -53,7 +53,9 @@ TabContractorEditor::TabContractorEditor(SupplierDirectoryEditor *editor)
             }
         }
         m_sideWorkshops = set->getTable(QStringLiteral("t_side_workshops"));
-        if (QDataTable *documents = set->getTable(QStringLiteral("t_deal_request_doc"))) {
+        // Only the editor's own data set offers request documents.
+        const QString requestDocs = QStringLiteral("t_deal_request_doc");
+        if (QDataTable *documents = set->tables().contains(requestDocs) ? set->getTable(requestDocs) : nullptr) {
             // 0 for the empty choice: it clears the document, where null keeps it.
             fillComboBox(editor->cbRequestDoc, documents, QStringLiteral("c_name"), QStringLiteral("id"),
                          QStringLiteral(" "), 0);
@@ -81,7 +83,7 @@ void TabContractorEditor::onTypeItemChanged(QListWidgetItem *item)
 {
     Q_UNUSED(item)
     // Checking the workshop type makes the unit choosable at once.
-    editor()->comboBoxUnit->setEnabled(hasSideWorkshopType());
+    updateEditable();
     emit dataChanged();
 }
 
@@ -133,7 +135,19 @@ void TabContractorEditor::setData()
             ed->comboBoxUnit->addItem(binding.value(QStringLiteral("c_name")).toString(), unit);
     }
     ed->comboBoxUnit->setCurrentIndex(unit >= 1 ? ed->comboBoxUnit->findData(unit) : 0);
-    ed->comboBoxUnit->setEnabled(hasSideWorkshopType());
+    updateEditable();
+}
+
+void TabContractorEditor::updateEditable()
+{
+    SupplierDirectoryEditor *ed = editor();
+    const bool editable = !readOnly();
+    ed->leName->setReadOnly(!editable);
+    ed->teComment->setReadOnly(!editable);
+    for (QWidget *field : {static_cast<QWidget *>(ed->cbClass), static_cast<QWidget *>(ed->cbRequestDoc),
+                           static_cast<QWidget *>(ed->spinBoxAuditFrequency), static_cast<QWidget *>(ed->lwType)})
+        field->setEnabled(editable);
+    ed->comboBoxUnit->setEnabled(editable && hasSideWorkshopType());
 }
 
 void TabContractorEditor::addError(const QString &field, const QString &problem)

@@ -25,6 +25,9 @@ public:
     // Checks, then writes the widgets into the data set's tables.
     bool getData();
     QString errorText() const { return m_errors; }
+    // Enables what may be edited: everything but the unit of a contractor
+    // that is not a workshop, nothing when the editor only shows.
+    void updateEditable();
 
     // The type whose contractors are bound to a production unit.
     static constexpr qint64 sideWorkshopType = 3;

@@ -64,8 +64,8 @@ void TabRatingEditor::refresh()
 
 void TabRatingEditor::updateButtons()
 {
-    editor()->buttonEditRating->setEnabled(m_marks && editor()->tvRating->currentIndex().isValid());
-    editor()->buttonCriterion->setEnabled(table(QStringLiteral("t_criterion")) != nullptr);
+    editor()->buttonEditRating->setEnabled(!readOnly() && m_marks && editor()->tvRating->currentIndex().isValid());
+    editor()->buttonCriterion->setEnabled(!readOnly() && table(QStringLiteral("t_criterion")) != nullptr);
 }
 
 void TabRatingEditor::onGetDispInfo(int column, QVariant *value, cellData *cell)
@@ -78,6 +78,8 @@ void TabRatingEditor::onGetDispInfo(int column, QVariant *value, cellData *cell)
 
 void TabRatingEditor::editRating()
 {
+    if (readOnly())
+        return;
     const int row = editor()->tvRating->currentIndex().row();
     QSqlRecord record = m_marks ? m_marks->getRecord(row) : QSqlRecord();
     if (record.isEmpty())

@@ -48,9 +48,12 @@ void TabRequisiteEditor::refresh()
 void TabRequisiteEditor::updateButtons()
 {
     const QModelIndex current = editor()->tvRequisites->currentIndex();
-    const bool usable = m_values && current.isValid() && m_values->getRowState(current.row()) != rsDeleted;
+    const bool usable = !readOnly() && m_values && current.isValid()
+            && m_values->getRowState(current.row()) != rsDeleted;
     editor()->buttonEditRequisite->setEnabled(usable);
     editor()->buttonDeleteRequisite->setEnabled(usable);
+    editor()->buttonAddRequisite->setEnabled(!readOnly() && m_values);
+    editor()->buttonRequisite->setEnabled(!readOnly());
 }
 
 QString TabRequisiteEditor::kindName(const QVariant &kindId) const

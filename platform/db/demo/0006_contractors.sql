@@ -265,3 +265,16 @@ select d.id, r.id_requisite, r.c_value
     ('Филиал ООО «Вектор-Электро» в г. Казани', 10, '8(843)212-08-75')
   ) as r (c_division, id_requisite, c_value)
   join sys.t_division d on d.c_name = r.c_division;
+
+-- Files: the supply contract and its specification belong to the first
+-- supplier; the inspection note to the audit that found the heat-treatment
+-- faults, the sample's photo to both that audit and the repeated one.
+insert into lrg.t_file_owner (id_file, c_table, n_key)
+select f.id, 't_contractor', 1
+  from lrg.t_file f
+ where f.c_file in ('dogovor_postavki_45-2024.pdf', 'specifikaciya.csv');
+insert into lrg.t_file_owner (id_file, c_table, n_key)
+select f.id, 't_contractor_audit', a.id
+  from lrg.t_file f, jur.t_contractor_audit a
+ where a.id_contractor = 5
+   and (f.c_file = 'foto_obrazca.png' or (f.c_file = 'primechanie.txt' and a.b_complete));

@@ -346,3 +346,29 @@ create trigger t_row_version before update on jur.t_contractor_comment
     for each row execute function sys.tg_row_version();
 create trigger t_row_version before update on jur.t_contractor_audit
     for each row execute function sys.tg_row_version();
+
+-- ------------------------------------------------------------ attachments
+
+-- Attachment links name their owner by table and key, without a foreign key:
+-- a deleted contractor or audit takes its links along, so that no file shows
+-- a use that no longer exists. The contents stay for the attachment store to
+-- retire.
+create function jur.tg_unlink_files() returns trigger
+    language plpgsql
+as $$
+begin
+    delete from lrg.t_file_owner where c_table = tg_argv[0] and n_key = old.id;
+    return old;
+end
+$$;
+create trigger t_unlink_files after delete on jur.t_contractor
+    for each row execute function jur.tg_unlink_files('t_contractor');
+create trigger t_unlink_files after delete on jur.t_contractor_audit
+    for each row execute function jur.tg_unlink_files('t_contractor_audit');
+
+insert into lrg.t_file_owner_kind (c_table, c_description, c_name_query) values
+    ('t_contractor_audit', 'Аудит контрагента',
+     'select c.c_name || '', аудит от '' || to_char(a.d_date, ''DD.MM.YYYY'') from jur.t_contractor_audit a'
+     ' join jur.t_contractor c on c.id = a.id_contractor where a.id = $1')
+on conflict (c_table) do update
+    set c_description = excluded.c_description, c_name_query = excluded.c_name_query;

@@ -1,0 +1,3 @@
+#include "driverlogging.h"
+
+Q_LOGGING_CATEGORY(lcPgDriver, "workplace.driver", QtInfoMsg)
