@@ -48,10 +48,12 @@ begin
                                            where y.id_deal = v_deal.id and not y.b_okr and y.id_item is not null));
     end loop;
 
-    -- Packages and gross weights of every line: small parts go many to a box,
-    -- each box weighs some 400 g of its own.
+    -- Packages and gross weights of every line: a few pieces go one or a
+    -- couple to a box, dozens many to a box; each box weighs some 400 g of its own.
     update inv.t_shipping_sheet_item si
-       set n_places = greatest(1, ceil(si.n_qty / (array[1, 5, 10, 20, 50])[1 + floor(random() * 5)::integer]))::integer;
+       set n_places = greatest(1, ceil(si.n_qty / case when si.n_qty >= 20
+                                                       then (array[10, 20, 50])[1 + floor(random() * 3)::integer]
+                                                       else (array[1, 2, 5])[1 + floor(random() * 3)::integer] end))::integer;
     update inv.t_shipping_sheet_item si
        set n_weight = round((si.n_qty * (0.01 + random() * 0.8) + si.n_places * 0.4)::numeric, 1)::double precision;
 
