@@ -92,8 +92,12 @@ private slots:
     void missingFieldsBubble();
     void badInput();
     void recipientChoice();
+    void transportFollowsTheState_data();
+    void transportFollowsTheState();
+    void totalsAndUnpricedLines();
     void colleagueSavedMeanwhile_data();
     void colleagueSavedMeanwhile();
+    void colleagueDeletedALine();
 
 private:
     QDeals *deals() const { return qobject_cast<QDeals *>(getInterface(nullptr)); }
@@ -177,6 +181,10 @@ void tst_DealEditor::openDeal(qlonglong id)
     QVERIFY(deals()->view()->setCurrentRowByID(id) >= 0);
     deals()->setCurrentRowByID(id);
     QCOMPARE(editor()->record().value(QStringLiteral("id")).toLongLong(), id);
+    // Showing a deal is no change of it, neither at once nor once the
+    // editors have checked their spelling.
+    QCoreApplication::processEvents();
+    QVERIFY(!deals()->dataEditor()->okButton()->isEnabled());
 }
 
 void tst_DealEditor::apply()
@@ -715,6 +723,83 @@ void tst_DealEditor::recipientChoice()
     deals()->dataEditor()->cancelButton()->click();
 }
 
+void tst_DealEditor::transportFollowsTheState_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("transport");
+
+    QTest::newRow("planned") << "Запланирован" << false;
+    QTest::newRow("in work") << "В работе" << false;
+    QTest::newRow("to be shipped") << "Требует отгрузки" << true;
+    QTest::newRow("shipped") << "Отгружен" << true;
+    QTest::newRow("closed") << "Закрыт" << false;
+    QTest::newRow("cancelled") << "Отменён" << false;
+}
+
+// Delivery details are for deals on their way: opened in that state or switched to it.
+void tst_DealEditor::transportFollowsTheState()
+{
+    QFETCH(QString, state);
+    QFETCH(bool, transport);
+
+    const qlonglong id = value(QStringLiteral(
+        "select d.id from jur.t_deals d join jur.t_deal_state s on s.id = d.id_state where s.c_name = ? "
+        "order by d.id limit 1"), {state}).toLongLong();
+    QVERIFY2(id > 0, qPrintable(state));
+    openDeal(id);
+    QDealEditor *ed = editor();
+    QCOMPARE(ed->cbState->currentText(), state);
+    QCOMPARE(ed->gbTransport->isEnabled(), transport);
+
+    // Switched from a state of the other kind.
+    ed->cbState->setCurrentIndex(ed->cbState->findText(transport ? QStringLiteral("Закрыт")
+                                                                  : QStringLiteral("Отгружен")));
+    QCOMPARE(ed->gbTransport->isEnabled(), !transport);
+    ed->cbState->setCurrentIndex(ed->cbState->findText(state));
+    QCOMPARE(ed->gbTransport->isEnabled(), transport);
+    deals()->dataEditor()->cancelButton()->click();
+}
+
+// Totals in six significant digits; a line without a sale price is shown
+// but neither edited nor deleted; a deleted line counts no more.
+void tst_DealEditor::totalsAndUnpricedLines()
+{
+    waitForTree();
+    const qlonglong id = value(QStringLiteral("select min(id) from jur.t_deals")).toLongLong();
+    openDeal(id);
+    deals()->view()->acNew->trigger();
+    QDealEditor *ed = editor();
+    ModalAnswerer answerer;
+    enqueueLine(&answerer, {m_product, QString(), QString(), 1, 1234567.5, 2000000, false});
+    ed->btAddPos->click();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(ed->labelTotalPrice->text(),
+             QStringLiteral("Общая себестоимость: 1.23457e+06 руб. Общая продажная цена: 2e+06 %1")
+                     .arg(ed->record().value(QStringLiteral("c_currency")).toString()));
+
+    QDataTable *details = deals()->document()->getTable(QStringLiteral("t_deal_details"));
+    QSqlRecord line = details->getRecord(0);
+    line.setValue(QStringLiteral("n_sale_price"), QVariant(QVariant::Double));
+    details->setRow(0, line);
+    ed->tvDetails->setCurrentIndex(QModelIndex());
+    ed->tvDetails->setCurrentIndex(ed->tvDetails->model()->index(0, 1));
+    QVERIFY(ed->btShowPos->isEnabled());
+    QVERIFY(!ed->btEditPos->isEnabled());
+    QVERIFY(!ed->btDelPos->isEnabled());
+    ed->editDetail(true);
+    QCOMPARE(answerer.unexpected, 0);
+
+    line.setValue(QStringLiteral("n_sale_price"), 10.0);
+    details->setRow(0, line);
+    ed->tvDetails->setCurrentIndex(QModelIndex());
+    ed->tvDetails->setCurrentIndex(ed->tvDetails->model()->index(0, 1));
+    answerer.pressButton(QMessageBox::Yes);
+    ed->btDelPos->click();
+    QVERIFY(ed->labelTotalPrice->text().startsWith(QStringLiteral("Общая себестоимость: 0 руб.")));
+    QVERIFY(!ed->btShowPos->isEnabled());
+    deals()->dataEditor()->cancelButton()->click();
+}
+
 void tst_DealEditor::colleagueSavedMeanwhile_data()
 {
     QTest::addColumn<int>("answer");
@@ -807,6 +892,56 @@ void tst_DealEditor::colleagueSavedMeanwhile()
         deals()->dataEditor()->cancelButton()->click();
         break;
     }
+}
+
+// The position being changed here was deleted at another workplace: it
+// cannot be written over, the edits wait until the person gives them up.
+void tst_DealEditor::colleagueDeletedALine()
+{
+    const qlonglong id = value(QStringLiteral(
+        "select d.id from jur.t_deals d where (select count(*) from jur.t_deal_details x where x.id_deal = d.id "
+        "and not x.b_okr) >= 2 and d.id_request_doc is not null order by d.id desc offset 7 limit 1")).toLongLong();
+    QVERIFY(id > 0);
+    openDeal(id);
+    QDealEditor *ed = editor();
+    QDataTable *details = deals()->document()->getTable(QStringLiteral("t_deal_details"));
+    const int positions = details->rowCount();
+    const qlonglong position = details->getRecord(0).value(QStringLiteral("id")).toLongLong();
+    QSqlRecord line = details->getRecord(0);
+    line.setValue(QStringLiteral("n_qty"), 42.0);
+    details->setRow(0, line);
+    ed->OnChange();
+
+    QSqlQuery colleague(m_colleague);
+    colleague.prepare(QStringLiteral("delete from jur.t_deal_details where id = ?"));
+    colleague.addBindValue(position);
+    QVERIFY2(colleague.exec(), qPrintable(colleague.lastError().text()));
+
+    ModalAnswerer answerer;
+    bool overwriteOffered = true;
+    answerer.enqueue([&overwriteOffered](QWidget *widget) {
+        auto *dialog = qobject_cast<DealConflictDialog *>(widget);
+        QVERIFY(dialog);
+        overwriteOffered = child<QPushButton>(dialog, "buttonOverwrite")->isEnabled();
+        child<QPushButton>(dialog, "buttonCancel")->click();
+    });
+    apply();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!overwriteOffered);
+    QCOMPARE(details->getRecord(0).value(QStringLiteral("n_qty")).toDouble(), 42.0);
+    QVERIFY(deals()->dataEditor()->okButton()->isEnabled());
+    QCOMPARE(value(QStringLiteral("select count(*) from jur.t_deal_details where id = ?"), {position}).toInt(), 0);
+
+    answerer.enqueue([](QWidget *widget) {
+        child<QPushButton>(widget, "buttonReload")->click();
+    });
+    apply();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.unexpected, 0);
+    QCOMPARE(ed->record().value(QStringLiteral("id")).toLongLong(), id);
+    QCOMPARE(details->rowCount(), positions - 1);
+    QCOMPARE(details->locate(QStringLiteral("id"), position), -1);
+    QVERIFY(!deals()->dataEditor()->okButton()->isEnabled());
 }
 
 QTEST_MAIN(tst_DealEditor)

@@ -51,6 +51,8 @@ private slots:
     void pdfExportFailures_data();
     void pdfExportFailures();
     void cancelledExportWritesNothing();
+    void largeReportPages_data();
+    void largeReportPages();
 
 private:
     QAction *action(const char *name) const { return m_widget->findChild<QAction *>(QLatin1String(name)); }
@@ -60,7 +62,8 @@ private:
     QString longHtml(int paragraphs) const;
     QDataSet *usersReport();
     static void answerSaveDialog(ModalAnswerer *answerer, const QString &fileName);
-    static QString pdfText(const QString &fileName);
+    static QString pdfText(const QString &fileName, int page = 0);
+    QImage shownPage(int page);
 
     QLibrary m_driver;
     QSqlConnection m_connection;
@@ -154,10 +157,13 @@ void tst_ReportWidget::answerSaveDialog(ModalAnswerer *answerer, const QString &
     });
 }
 
-QString tst_ReportWidget::pdfText(const QString &fileName)
+QString tst_ReportWidget::pdfText(const QString &fileName, int page)
 {
+    QStringList arguments{QStringLiteral("-layout"), fileName, QStringLiteral("-")};
+    if (page > 0)
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), fileName, QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"), arguments);
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -463,6 +469,134 @@ void tst_ReportWidget::cancelledExportWritesNothing()
     action("exportPdf")->trigger();
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(!QFile::exists(target));
+}
+
+
+// What the preview shows of one page, as the screen gets it.
+QImage tst_ReportWidget::shownPage(int page)
+{
+    preview()->setCurrentPage(page);
+    QCoreApplication::processEvents();
+    return preview()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+namespace {
+
+// Dark pixels (text, rules) in the middle of the view, away from the page's
+// edges and shadow: a page shown blank has none.
+int printedPixels(const QImage &view)
+{
+    int dark = 0;
+    for (int y = 0; y < view.height() * 9 / 10; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(view.constScanLine(y));
+        for (int x = view.width() * 3 / 10; x < view.width() * 7 / 10; ++x)
+            dark += qGray(line[x]) < 128;
+    }
+    return dark;
+}
+
+} // namespace
+
+void tst_ReportWidget::largeReportPages_data()
+{
+    QTest::addColumn<int>("firms");
+    QTest::addColumn<int>("itemsPerFirm");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QStringList>("firstPage");
+    QTest::addColumn<QStringList>("lastPage");
+
+    // The page counts are those of the preview that recorded every page
+    // before showing any: drawing pages on demand must not move a break.
+    QTest::newRow("10,000 detail rows in nested tables")
+            << 200 << 50 << 267
+            << QStringList{QStringLiteral("Поставки по поставщикам"), QStringLiteral("ООО «Поставщик № 1»"),
+                           QStringLiteral("Подшипник шариковый 6201 ГОСТ 8338-75"), QStringLiteral("1 / 267")}
+            << QStringList{QStringLiteral("Подшипник шариковый 6210 ГОСТ 8338-75"), QStringLiteral("267 / 267")};
+    QTest::newRow("10,000 master rows")
+            << 10000 << 0 << 251
+            << QStringList{QStringLiteral("Поставки по поставщикам"), QStringLiteral("ООО «Поставщик № 1»"),
+                           QStringLiteral("1 / 251")}
+            << QStringList{QStringLiteral("ООО «Поставщик № 10000»"), QStringLiteral("251 / 251")};
+}
+
+void tst_ReportWidget::largeReportPages()
+{
+    QFETCH(int, firms);
+    QFETCH(int, itemsPerFirm);
+    QFETCH(int, pages);
+    QFETCH(QStringList, firstPage);
+    QFETCH(QStringList, lastPage);
+
+    QSqlQuery sql(QSqlDatabase::database(QStringLiteral("MainConnection")));
+    QVERIFY(sql.exec(QStringLiteral("drop schema if exists large cascade")));
+    QVERIFY(sql.exec(QStringLiteral("create schema large")));
+    QVERIFY(sql.exec(QStringLiteral("create table large.t_firm as select g as id, 'ООО «Поставщик № ' || g || '»' as c_name, "
+                                    "(array['Москва', 'Казань', 'Самара', 'Тверь'])[1 + g % 4] as c_city, "
+                                    "(7700000000 + g)::text as c_inn from generate_series(1, %1) g")
+                             .arg(firms)));
+    QVERIFY(sql.exec(QStringLiteral("create table large.t_item as select g as id, 1 + (g - 1) / %1 as id_firm, "
+                                    "'Подшипник шариковый 6' || (200 + g % 90) || ' ГОСТ 8338-75' as c_item, "
+                                    "1 + g % 40 as n_qty, 100 + g % 977 as n_price from generate_series(1, %2) g")
+                             .arg(qMax(itemsPerFirm, 1)).arg(firms * itemsPerFirm)));
+
+    auto *set = new QDataSet(m_widget);
+    for (const QString &name : {QStringLiteral("t_firm"), QStringLiteral("t_item")}) {
+        auto *table = new QDataTable(name, &m_connection, set);
+        table->setScripts(QStringLiteral("select * from large.%1 order by id").arg(name), QString(), QString(), QString(),
+                          true);
+        set->addTable(table);
+        QVERIFY(table->open());
+    }
+    const QByteArray reportTemplate = R"(<html><body><h1 align="center">Поставки по поставщикам</h1>
+##AREA{"MASTER": {"NAME": "t_firm", "BORDER": 1, "COLUMNS": [
+  {"field": "c_name", "label": "Поставщик", "width": 50}, {"field": "c_city", "label": "Город", "width": 25},
+  {"field": "c_inn", "label": "ИНН", "width": 25}]},
+ "MASTERLINK": ["id", "id_firm"],
+ "DETAIL": {"NAME": "t_item", "BORDER": 1, "COLUMNS": [
+  {"field": "c_item", "label": "Изделие", "width": 60}, {"field": "n_qty", "label": "Кол-во", "align": "right", "width": 20},
+  {"field": "n_price", "label": "Цена", "align": "right", "width": 20}]}}##
+</body></html>)";
+    m_widget->setData(set, reportTemplate, {});
+    QCOMPARE(preview()->pageCount(), pages);
+    QCOMPARE(m_widget->findChild<QLabel *>(QStringLiteral("pageNumLabel"))->text(), QStringLiteral("/ %1").arg(pages));
+
+    // Every mode shows the pages the preview counts, and the page it calls
+    // current is one of them.
+    for (const char *mode : {"facingPages", "allPages", "singlePage"}) {
+        action(mode)->trigger();
+        QCoreApplication::processEvents();
+        preview()->grab();
+        QVERIFY2(preview()->currentPage() >= 1 && preview()->currentPage() <= pages, mode);
+    }
+    action("lastPage")->trigger();
+    QCOMPARE(preview()->currentPage(), pages);
+    QCOMPARE(pageEdit()->text(), QString::number(pages));
+
+    // The pages in view are drawn, and they are different pages.
+    action("fitPage")->trigger();
+    const QImage first = shownPage(1);
+    const QImage last = shownPage(pages);
+    QCOMPARE(shownPage(1), first);
+    QVERIFY(first != last);
+    QVERIFY2(printedPixels(first) > 500, "the first page is shown blank");
+    QVERIFY2(printedPixels(last) > 100, "the last page is shown blank");
+
+    // Printed, every page is there with its own text.
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("large.pdf"));
+    QVERIFY(m_widget->exportPdf(target));
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {target});
+    QVERIFY(info.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))));
+    const QString firstText = pdfText(target, 1);
+    for (const QString &text : firstPage)
+        QVERIFY2(firstText.contains(text), qPrintable(text));
+    const QString lastText = pdfText(target, pages);
+    for (const QString &text : lastPage)
+        QVERIFY2(lastText.contains(text), qPrintable(text));
+    QVERIFY(!lastText.contains(firstPage.at(1)));
 }
 
 QTEST_MAIN(tst_ReportWidget)

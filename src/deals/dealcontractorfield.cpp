@@ -1,9 +1,9 @@
 #include "dealcontractorfield.h"
 
+#include "contractordialog.h"
+#include "contractoreditdialog.h"
 #include "dialogbounds.h"
 #include "qdatatable.h"
-#include "suppliers/contractordialog.h"
-#include "suppliers/contractoreditdialog.h"
 
 #include <QComboBox>
 #include <QCompleter>

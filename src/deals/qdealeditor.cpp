@@ -4,6 +4,7 @@
 #include "dealcommit.h"
 #include "dealcontractorfield.h"
 #include "dealfields.h"
+#include "dealheaderform.h"
 #include "deallines.h"
 #include "dealsheetlinking.h"
 #include "dealworkbookexport.h"
@@ -43,17 +44,6 @@ long long keyOf(const QVariant &value)
 QVariant keyOrNull(long long id)
 {
     return id >= 1 ? QVariant(id) : QVariant(QVariant::LongLong);
-}
-
-QVariant textOrNull(const QString &text)
-{
-    return text.isEmpty() ? QVariant(QVariant::String) : QVariant(text);
-}
-
-void selectByData(QComboBox *combo, const QVariant &value)
-{
-    const QSignalBlocker blocker(combo);
-    combo->setCurrentIndex(value.isNull() ? -1 : combo->findData(value));
 }
 
 const char shipped[] = "Отгружен";
@@ -233,39 +223,20 @@ void QDealEditor::setData(QSqlRecord record)
         reloadTable(details, m_id, false);
         reloadTable(requests, m_id, true);
         reloadTable(links, m_id);
+        // Numbers, dates and names of sheets are short: shown whole with their
+        // captions; the names of lines and the list of items take the rest.
+        for (QTableView *view : {tvDetails, tvOkr}) {
+            for (int column = 2; view->model() && column < view->model()->columnCount(); ++column)
+                view->resizeColumnToContents(column);
+        }
+        for (int column : {0, 1, 3})
+            tvDoc->resizeColumnToContents(column);
         onDetailSelect();
         onDetailOkrSelect();
         onLinkSelect();
 
-        const QVariant division = record.value(field("id_division"));
-        if (m_id < 1 && division.isNull()) {
-            if (QDataTable *divisions = table("t_division")) {
-                const int row = divisions->locate(field("b_default"), true);
-                selectByData(cbDivision, row < 0 ? QVariant() : divisions->getRecord(row).value(field("id")));
-            }
-        } else {
-            selectByData(cbDivision, division);
-        }
-        selectByData(cbRequestDoc, record.value(field("id_request_doc")));
-        selectByData(cbState, record.value(field("id_state")));
+        DealHeaderForm(this, m_document).show(record);
         cbState->setEnabled(m_id > 0);
-        selectByData(cbPayerForDelivery, record.value(field("id_payer_for_delivery")));
-        const QVariant currency = record.value(field("id_currency"));
-        if (currency.isNull()) {
-            const QSignalBlocker currencyBlocker(cbCurrency);
-            cbCurrency->setCurrentIndex(cbCurrency->count() > 0 ? 0 : -1);
-        } else {
-            selectByData(cbCurrency, currency);
-        }
-        // Plain text both ways: a basis that happens to look like markup stays as typed.
-        teBase->setPlainText(record.value(field("c_base")).toString());
-        teComment->setPlainText(record.value(field("c_comment")).toString());
-        lineEditAddress->setText(record.value(field("c_address")).toString());
-        lineEditINN->setText(record.value(field("c_inn")).toString());
-        lineEditContactPerson->setText(record.value(field("c_contact_person")).toString());
-        lineEditPhone->setText(record.value(field("c_phone")).toString());
-        leTransportCompany->setText(record.value(field("c_transport_company")).toString());
-        leSendingNumber->setText(record.value(field("c_sending_number")).toString());
         // The file list names each file's signer from t_user as it loads its
         // rows: the users are read first, not in the middle of that load.
         QDataTable *users = table("t_user");
@@ -353,35 +324,15 @@ bool QDealEditor::checkData()
     return false;
 }
 
-void QDealEditor::writeChoice(const char *name, const QComboBox *combo)
-{
-    // A value the list does not hold (a division since closed, say) shows as
-    // no choice; it stays as stored until the person chooses another.
-    if (combo->currentIndex() >= 0)
-        m_record.setValue(field(name), combo->currentData());
-}
-
 void QDealEditor::writeRecord()
 {
-    writeChoice("id_division", cbDivision);
+    DealHeaderForm(this, m_document).write(&m_record);
     m_record.setValue(field("id_contractor"), keyOrNull(m_recipient->id()));
     m_record.setValue(field("c_contractor"), m_recipient->name());
     m_record.setValue(field("id_provider"), keyOrNull(m_provider->id()));
     m_record.setValue(field("c_provider"), m_provider->name());
     m_record.setValue(field("id_transport_company"), keyOrNull(m_carrier->id()));
     m_record.setValue(field("c_transport_company_name"), m_carrier->name());
-    writeChoice("id_request_doc", cbRequestDoc);
-    writeChoice("id_state", cbState);
-    writeChoice("id_payer_for_delivery", cbPayerForDelivery);
-    writeChoice("id_currency", cbCurrency);
-    m_record.setValue(field("c_base"), teBase->toPlainText());
-    m_record.setValue(field("c_comment"), teComment->toPlainText());
-    m_record.setValue(field("c_address"), textOrNull(lineEditAddress->text()));
-    m_record.setValue(field("c_inn"), textOrNull(lineEditINN->text()));
-    m_record.setValue(field("c_contact_person"), textOrNull(lineEditContactPerson->text()));
-    m_record.setValue(field("c_phone"), textOrNull(lineEditPhone->text()));
-    m_record.setValue(field("c_transport_company"), textOrNull(leTransportCompany->text()));
-    m_record.setValue(field("c_sending_number"), textOrNull(leSendingNumber->text()));
 }
 
 void QDealEditor::getData()

@@ -113,8 +113,8 @@ private:
     // What the spreadsheet exports print: the kept deal and the texts shown.
     DealExportFields exportFields() const;
 
+    // The form into the kept record.
     void writeRecord();
-    void writeChoice(const char *name, const QComboBox *combo);
     void showTotals();
     // After a line was added, changed or deleted.
     void linesChanged(bool positions);

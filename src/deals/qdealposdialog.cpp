@@ -2,11 +2,11 @@
 
 #include "appcontext.h"
 #include "fileinstantwidget.h"
+#include "itemproducttree.h"
+#include "itemtreenode.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
-#include "suppliers/itemproducttree.h"
-#include "suppliers/itemtreenode.h"
 #include "vatprice.h"
 #include "workplacelogging.h"
 

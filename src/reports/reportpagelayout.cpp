@@ -10,6 +10,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
 
 namespace {
 
@@ -92,38 +93,85 @@ bool ReportPageLayout::print(QPrinter *printer)
 
     QElapsedTimer clock;
     clock.start();
-    QAbstractTextDocumentLayout *layout = m_document->documentLayout();
     const int pages = m_document->pageCount();
-    const qreal pageHeight = m_pageSize.height();
-    const qreal footerHeight = footerPoints * printer->resolution() / 72.0;
-    QFont numberFont = m_document->defaultFont();
-    numberFont.setPointSizeF(qMax<qreal>(6, numberFont.pointSizeF() - 1));
-    painter.setFont(QFont(numberFont, printer));
     for (int page = 0; page < pages; ++page) {
         if (page > 0)
             printer->newPage();
-        painter.save();
-        const QRectF clip(0, page * pageHeight, m_pageSize.width(), pageHeight);
-        painter.translate(0, -clip.top());
-        painter.setClipRect(clip);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = clip;
-        context.palette.setColor(QPalette::Text, Qt::black);
-        layout->draw(&painter, context);
-        painter.restore();
-        if (pages > 1) {
-            painter.drawText(QRectF(0, pageHeight, m_pageSize.width(), footerHeight), Qt::AlignRight | Qt::AlignBottom,
-                             QStringLiteral("%1 / %2").arg(page + 1).arg(pages));
-        }
+        drawLaidOutPage(&painter, page, printer);
     }
     painter.end();
     qCDebug(lcReports) << "Drew" << pages << "pages in" << clock.elapsed() << "ms";
+    releasePrinter(printer);
+    return true;
+}
 
+bool ReportPageLayout::printEmptyPages(QPrinter *printer)
+{
+    QPainter painter(printer);
+    if (!painter.isActive())
+        return false;
+    layOutFor(printer);
+    for (int page = 1; page < m_document->pageCount(); ++page)
+        printer->newPage();
+    painter.end();
+    releasePrinter(printer);
+    return true;
+}
+
+int ReportPageLayout::pageCount()
+{
+    layOutFor(m_home);
+    return m_document->pageCount();
+}
+
+void ReportPageLayout::drawPage(QPainter *painter, int page)
+{
+    layOutFor(m_home);
+    if (page < 0 || page >= m_document->pageCount())
+        return;
+    drawLaidOutPage(painter, page, m_home);
+}
+
+void ReportPageLayout::drawLaidOutPage(QPainter *painter, int page, const QPrinter *printer) const
+{
+    const int pages = m_document->pageCount();
+    const qreal pageHeight = m_pageSize.height();
+    painter->save();
+    const QRectF clip(0, page * pageHeight, m_pageSize.width(), pageHeight);
+    painter->translate(0, -clip.top());
+    painter->setClipRect(clip, Qt::IntersectClip);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = clip;
+    context.palette.setColor(QPalette::Text, Qt::black);
+    m_document->documentLayout()->draw(painter, context);
+    painter->restore();
+    if (pages < 2)
+        return;
+
+    // Laid out as text for the printer, not through the painter's font, so
+    // that the number has the same size on paper and on a screen painter
+    // scaled to the printer's pixels.
+    QFont numberFont = m_document->defaultFont();
+    numberFont.setPointSizeF(qMax<qreal>(6, numberFont.pointSizeF() - 1));
+    QTextLayout number(QStringLiteral("%1 / %2").arg(page + 1).arg(pages), numberFont,
+                       const_cast<QPrinter *>(printer));
+    number.beginLayout();
+    QTextLine line = number.createLine();
+    line.setLeadingIncluded(false);
+    number.endLayout();
+    const qreal footerBottom = pageHeight + footerPoints * printer->resolution() / 72.0;
+    painter->save();
+    painter->setPen(Qt::black);
+    number.draw(painter, QPointF(m_pageSize.width() - line.naturalTextWidth(), footerBottom - line.height()));
+    painter->restore();
+}
+
+void ReportPageLayout::releasePrinter(const QPrinter *printer)
+{
     // The layout must not keep pointing at a printer that may go away after
     // this call; the home printer's layout is made again when next needed.
     if (printer != m_home) {
         m_document->documentLayout()->setPaintDevice(m_home);
         m_laidOutFor = nullptr;
     }
-    return true;
 }

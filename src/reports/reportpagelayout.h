@@ -6,6 +6,7 @@
 #include <QSizeF>
 #include <QString>
 
+class QPainter;
 class QPrinter;
 class QTextDocument;
 
@@ -26,9 +27,23 @@ public:
     // False when the printer could not be opened (an unwritable file, say).
     bool print(QPrinter *printer);
 
+    // Gives printer as many empty pages as the report has, laid out for it:
+    // a preview learns the page count without every page being drawn, and
+    // draws the pages it shows with drawPage.
+    bool printEmptyPages(QPrinter *printer);
+
+    // The number of pages for the home printer.
+    int pageCount();
+
+    // Draws one page (from 0) for the home printer, in its device pixels, the
+    // origin at the top left corner of the page's printable area.
+    void drawPage(QPainter *painter, int page);
+
 private:
     QSizeF pageSizeFor(const QPrinter *printer) const;
     void layOutFor(QPrinter *printer);
+    void drawLaidOutPage(QPainter *painter, int page, const QPrinter *printer) const;
+    void releasePrinter(const QPrinter *printer);
 
     QTextDocument *m_document;
     QPrinter *m_home;

@@ -2,6 +2,7 @@
 
 #include "lineedit.h"
 #include "qprintpreviewmainwindow.h"
+#include "reportpageitem.h"
 #include "reporttemplate.h"
 #include "workplacelogging.h"
 #include "zoomfactorvalidator.h"
@@ -15,10 +16,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPaintEngine>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryFile>
@@ -98,6 +102,7 @@ reportWidget::reportWidget(QWidget *parent)
     connect(zoomFactor->lineEdit(), &QLineEdit::editingFinished, this, &reportWidget::onZoomFactorChanged);
     connect(zoomFactor, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &reportWidget::onZoomFactorChanged);
     connect(preview, &QPrintPreviewWidget::paintRequested, this, &reportWidget::onPaintRequest);
+    connect(preview, &QPrintPreviewWidget::previewChanged, this, &reportWidget::showPages);
     connect(preview, &QPrintPreviewWidget::previewChanged, this, &reportWidget::onPreviewChanged);
     connect(pageNumEdit, &QLineEdit::editingFinished, this, &reportWidget::onPageNumEdited);
 
@@ -269,10 +274,33 @@ void reportWidget::setFitMode(QPrintPreviewWidget::ZoomMode mode)
 
 void reportWidget::onPaintRequest(QPrinter *target)
 {
-    lastPrintSucceeded = pageLayout->print(target);
+    // The preview records what is drawn into pictures, every page up front;
+    // it gets empty pages instead, and showPages draws those in view.
+    const QPaintEngine *engine = target->paintEngine();
+    const bool previewing = target == printer.get() && engine && engine->type() == QPaintEngine::Picture;
+    lastPrintSucceeded = previewing ? pageLayout->printEmptyPages(target) : pageLayout->print(target);
     if (!lastPrintSucceeded)
         qCWarning(lcReports) << "Cannot print the report to" << target->outputFileName();
     Q_EMIT paintComplette();
+}
+
+void reportWidget::showPages()
+{
+    const auto *view = preview->findChild<QGraphicsView *>();
+    if (!view || !view->scene())
+        return;
+    const QRectF printableArea = printer->pageLayout().paintRectPixels(printer->resolution());
+    // The preview adds its pages to the scene in page order and stacks later
+    // items above earlier ones, so the top-level items bottom up are the pages.
+    int page = 0;
+    const QList<QGraphicsItem *> items = view->scene()->items(Qt::AscendingOrder);
+    for (QGraphicsItem *paper : items) {
+        if (paper->parentItem())
+            continue;
+        if (paper->childItems().isEmpty())
+            new ReportPageItem(pageLayout.get(), page, printableArea, paper);
+        ++page;
+    }
 }
 
 void reportWidget::handleFit()

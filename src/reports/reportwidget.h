@@ -76,6 +76,7 @@ private:
     QAction *makeAction(const char *objectName, const QString &icon, const QString &toolTip, QActionGroup *group,
                         bool checkable);
     void setFitting(bool on);
+    void showPages();
 
     std::unique_ptr<QPrinter> printer;
     QTextDocument *document = nullptr;
