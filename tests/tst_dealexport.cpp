@@ -431,6 +431,14 @@ void tst_DealExport::invoiceEdgeCases_data()
                                            << "Всего наименований 0, на сумму 0 Российский рубль";
     QTest::newRow("no positions: signature") << none << QVariant() << "B35" << "Руководитель";
 
+    // The demo deal with its first position deleted in this edit, not yet saved.
+    const qlonglong firstDeleted = -2;
+    QTest::newRow("deleted position: not invoiced") << firstDeleted << QVariant() << "C23"
+                                                    << m_lines.value(1).value(QStringLiteral("c_name")).toString();
+    QTest::newRow("deleted position: numbering") << firstDeleted << QVariant() << "B23" << "1";
+    QTest::newRow("deleted position: totals one row up") << firstDeleted << QVariant()
+                                                         << QStringLiteral("I%1").arg(23 + m_lines.size()) << "Итого:";
+
     // A seller without requisites: the form stands, the cells are empty.
     QTest::newRow("division without requisites: bank") << m_dealId << QVariant(-5) << "B3" << "";
     QTest::newRow("division without requisites: BIC") << m_dealId << QVariant(-5) << "H3" << "";
@@ -445,12 +453,14 @@ void tst_DealExport::invoiceEdgeCases()
     QFETCH(QString, cell);
     QFETCH(QString, value);
 
-    DealExportFields fields = fieldsFor(dealId == -1 ? m_dealId : dealId);
+    DealExportFields fields = fieldsFor(dealId < 0 ? m_dealId : dealId);
     if (division.isValid()) {
         fields.deal.setValue(QStringLiteral("id_division"), division);
         fields.seller = QStringLiteral("ООО «Вектор-Электро»");
     }
-    loadPositions(dealId);
+    loadPositions(dealId == -2 ? m_dealId : dealId);
+    if (dealId == -2)
+        QVERIFY(m_document.getTable(QStringLiteral("t_deal_details"))->deleteRow(0));
     DealRequisites::load(m_document.getTable(QStringLiteral("t_division_requisite")), QStringLiteral("id_division"),
                          fields.deal.value(QStringLiteral("id_division")));
     DealRequisites::load(m_document.getTable(QStringLiteral("t_contractor_requisite")),
