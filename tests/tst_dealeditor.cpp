@@ -226,10 +226,10 @@ void tst_DealEditor::enqueueLine(ModalAnswerer *answerer, const Line &line)
 void tst_DealEditor::dropFile(ModalAnswerer *answerer, const QString &directory, const QString &description)
 {
     const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
-    const QString path = directory + QStringLiteral("/specification-") + stamp + QStringLiteral(".txt");
+    const QString path = directory + QStringLiteral("/zakaz-") + stamp + QStringLiteral(".txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("Спецификация к сделке " + stamp.toUtf8());
+    file.write("Заказ к сделке " + stamp.toUtf8());
     file.close();
     answerer->enqueue([description](QWidget *dialog) {
         QLineEdit *edit = child<QLineEdit>(dialog, "");
