@@ -9,6 +9,7 @@ packages=(
     libhunspell-dev hunspell-ru libxlsxwriter-dev zlib1g-dev
     postgresql-15 fonts-dejavu-core
     qttranslations5-l10n desktop-file-utils poppler-utils
+    python3-openpyxl fonts-crosextra-carlito
 )
 
 missing=()

@@ -28,16 +28,17 @@ cmake --install "$build" --prefix "$work/stage" > "$work/install.log" 2>&1 \
 # A prefix is relocatable when it works wherever it ends up.
 mv "$work/stage" "$prefix"
 
-for file in bin/workplace bin/workplace-pg lib/workplace/libdeals.so.1 lib/workplace/drivers/libpgdriver.so \
+for file in bin/workplace bin/workplace-pg lib/workplace/libdeals.so.1 lib/workplace/comdict.so lib/workplace/drivers/libpgdriver.so \
             share/applications/workplace.desktop share/icons/hicolor/scalable/apps/workplace.svg \
             share/icons/hicolor/48x48/apps/workplace.png share/workplace/sql/migrations/0001_core.sql; do
     [[ -e "$prefix/$file" ]] || fail "$file is not installed"
 done
 desktop-file-validate "$prefix/share/applications/workplace.desktop" || fail "the desktop entry is not valid"
 # The shell takes its libraries from the prefix, never from the build tree.
-readelf -d "$prefix/bin/workplace" | grep -q 'RUNPATH.*\[\$ORIGIN/\.\./lib/workplace\]' \
+# grep reads to the end (no -q): under pipefail a writer cut off early fails the check.
+readelf -d "$prefix/bin/workplace" | grep 'RUNPATH.*\[\$ORIGIN/\.\./lib/workplace\]' >/dev/null \
     || fail "bin/workplace does not look for its libraries in ../lib/workplace"
-ldd "$prefix/bin/workplace" | grep -q "libdeals.so.1 => $prefix/bin/../lib/workplace/libdeals.so.1" \
+ldd "$prefix/bin/workplace" | grep "libdeals.so.1 => $prefix/bin/../lib/workplace/libdeals.so.1" >/dev/null \
     || fail "bin/workplace does not load the installed deals library: $(ldd "$prefix/bin/workplace" | grep deals)"
 
 # What a login session gives a program (Debian's default path), and nothing of

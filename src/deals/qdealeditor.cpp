@@ -6,7 +6,10 @@
 #include "dealfields.h"
 #include "dealheaderform.h"
 #include "deallines.h"
+#include "dealsheetlinking.h"
+#include "dealworkbookexport.h"
 #include "filewidget.h"
+#include "packinglistpreview.h"
 #include "qbubbletip.h"
 #include "qdataset.h"
 #include "qdatatable.h"
@@ -611,30 +614,45 @@ void QDealEditor::on_buttonUnlink_clicked()
     emit dataChanged();
 }
 
-void QDealEditor::notYet(const QString &what)
+DealExportFields QDealEditor::exportFields() const
 {
-    QMessageBox::information(this, QStringLiteral("Внимание"),
-                             QStringLiteral("%1 появится в следующей версии.").arg(what));
+    DealExportFields fields;
+    fields.deal = m_record;
+    fields.seller = cbDivision->currentText();
+    fields.buyer = cbContractor->currentText();
+    fields.currency = cbCurrency->currentText();
+    fields.transportCompany = cbTransportCompany->currentText();
+    fields.payerForDelivery = cbPayerForDelivery->currentText();
+    fields.inn = DealExportFields::shownText(lineEditINN);
+    fields.address = DealExportFields::shownText(lineEditAddress);
+    fields.contactPerson = DealExportFields::shownText(lineEditContactPerson);
+    fields.phone = DealExportFields::shownText(lineEditPhone);
+    return fields;
 }
 
-// The workbook export fills these two.
 void QDealEditor::on_btSave_clicked()
 {
-    notYet(QStringLiteral("Выставление счета"));
+    DealWorkbookExport(m_document, this).exportInvoice(exportFields());
 }
 
 void QDealEditor::on_btSaveDelivery_clicked()
 {
-    notYet(QStringLiteral("Сохранение полей получателя"));
+    DealWorkbookExport(m_document, this).exportRecipientSheet(exportFields());
 }
 
-// The shipping-sheet links fill these two.
 void QDealEditor::on_buttonLink_clicked()
 {
-    notYet(QStringLiteral("Привязка отгрузки"));
+    if (!DealSheetLinking(m_document, this).linkSheet(m_id))
+        return;
+    onLinkSelect();
+    emit dataChanged();
 }
 
 void QDealEditor::on_buttonShippingReport_clicked()
 {
-    notYet(QStringLiteral("Упаковочный лист"));
+    QDataTable *links = table("t_deal_link");
+    const int row = tvDoc->currentIndex().row();
+    if (!links || row < 0 || row >= links->rowCount())
+        return;
+    PackingListPreview::exec(links->getRecord(row).value(field("c_form")).toString());
 }

@@ -2,6 +2,7 @@
 #define QDEALEDITOR_H
 
 #include "celldata.h"
+#include "dealexportfields.h"
 #include "dealsglobal.h"
 #include "ui_qdealeditor.h"
 
@@ -109,7 +110,8 @@ private:
 
     void recipientChosen();
     void showContractorHints(long long contractorId);
-    void notYet(const QString &what);
+    // What the spreadsheet exports print: the kept deal and the texts shown.
+    DealExportFields exportFields() const;
 
     // The form into the kept record.
     void writeRecord();
