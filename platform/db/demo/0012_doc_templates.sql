@@ -397,9 +397,9 @@ if (!count)
 var currency = esc(deal("c_currency"));
 var lines = "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\""
     + " style=\"border-collapse: collapse; border-color: #7f8c99;\" class=\"lines\">\n"
-    + "<tr bgcolor=\"#e8edf3\"><th width=\"3%\">№</th><th width=\"28%\">Товар</th><th width=\"5%\">Ед.</th>"
+    + "<tr bgcolor=\"#e8edf3\"><th width=\"3%\">№</th><th width=\"26%\">Товар</th><th width=\"5%\">Ед.</th>"
     + "<th width=\"6%\">Кол-во</th><th width=\"11%\">Цена<br>без НДС,<br>" + currency + "</th>"
-    + "<th width=\"14%\">Сумма<br>без НДС,<br>" + currency + "</th><th width=\"7%\">НДС,<br>ставка</th>"
+    + "<th width=\"14%\">Сумма<br>без НДС,<br>" + currency + "</th><th width=\"9%\">НДС,<br>ставка</th>"
     + "<th width=\"12%\">Сумма<br>НДС,<br>" + currency + "</th><th width=\"14%\">Сумма<br>с НДС,<br>" + currency + "</th></tr>\n"
     + rows
     + "<tr><td colspan=\"5\" align=\"right\"><b>Итого:</b></td>"
