@@ -35,10 +35,14 @@ for file in bin/workplace bin/workplace-pg lib/workplace/libdeals.so.1 lib/workp
 done
 desktop-file-validate "$prefix/share/applications/workplace.desktop" || fail "the desktop entry is not valid"
 # The shell takes its libraries from the prefix, never from the build tree.
-readelf -d "$prefix/bin/workplace" | grep -q 'RUNPATH.*\[\$ORIGIN/\.\./lib/workplace\]' \
+# Read whole before grep -q looks at them: a writer that grep left behind dies
+# of SIGPIPE, which pipefail takes for a failure.
+dynamic=$(readelf -d "$prefix/bin/workplace")
+grep -q 'RUNPATH.*\[\$ORIGIN/\.\./lib/workplace\]' <<<"$dynamic" \
     || fail "bin/workplace does not look for its libraries in ../lib/workplace"
-ldd "$prefix/bin/workplace" | grep -q "libdeals.so.1 => $prefix/bin/../lib/workplace/libdeals.so.1" \
-    || fail "bin/workplace does not load the installed deals library: $(ldd "$prefix/bin/workplace" | grep deals)"
+libraries=$(ldd "$prefix/bin/workplace")
+grep -q "libdeals.so.1 => $prefix/bin/../lib/workplace/libdeals.so.1" <<<"$libraries" \
+    || fail "bin/workplace does not load the installed deals library: $(grep deals <<<"$libraries")"
 
 # What a login session gives a program (Debian's default path), and nothing of
 # the build's or the test run's: no library path, no runtime folder, no settings.
