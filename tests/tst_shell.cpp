@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QImage>
+#include <QLibrary>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSqlDatabase>
@@ -32,8 +33,14 @@ private slots:
     void twoFirstStartsAtOnce();
     void quietUnlessAsked_data();
     void quietUnlessAsked();
+    void openRecord_data();
+    void openRecord();
 
 private:
+    qlonglong scalar(const QString &statement);
+    QLibrary m_driver;
+    QImage screenshot(const QStringList &arguments, int *exitCode, QString *output);
+
     int runShell(const QStringList &arguments, const QByteArray &input, QString *output,
                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     int runProcess(const QStringList &arguments, const QByteArray &input, QString *output,
@@ -43,6 +50,12 @@ private:
 void tst_Shell::initTestCase()
 {
     QString error;
+    // The deals to open, in a database of their own: the one the shell
+    // creates below on a configured server gets no demo data.
+    QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_shell_deals"), &error), qPrintable(error));
+    qApp->setProperty("bDemoData", true);
+    m_driver.setFileName(TestServer::driverFile());
+    QVERIFY2(TestServer::createSchema(&m_driver, &error), qPrintable(error));
     QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_shell"), &error), qPrintable(error));
 }
 
@@ -371,6 +384,88 @@ void tst_Shell::quietUnlessAsked()
         QVERIFY2(lines.contains(line), qPrintable(output));
     if (rules.endsWith(QLatin1String("=false")))
         QVERIFY2(!output.contains(QLatin1String("QDbSettings::")), qPrintable(output));
+}
+
+qlonglong tst_Shell::scalar(const QString &statement)
+{
+    const QString name = QStringLiteral("tst_shell-reader");
+    qlonglong value = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(TestServer::socketDir());
+        db.setUserName(PrivateServer::superUser());
+        db.setDatabaseName(QStringLiteral("tst_shell_deals"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(statement) && query.next() && !query.isNull(0))
+                value = query.value(0).toLongLong();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return value;
+}
+
+QImage tst_Shell::screenshot(const QStringList &arguments, int *exitCode, QString *output)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("shell.png"));
+    // The last --db-name counts.
+    *exitCode = runShell(QStringList{"--db-name", "tst_shell_deals", "--user", "admin", "--password", "admin",
+                                     "--screenshot", picture} + arguments,
+                         QByteArray(), output);
+    return QImage(picture);
+}
+
+void tst_Shell::openRecord_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("record");      // the statement that finds the record's id
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("editorOpens");
+    QTest::addColumn<QString>("expected");    // in the output
+
+    // The list opens on the planned deals: a closed one has to be brought into it.
+    QTest::newRow("closed deal") << "t_deals" << "select min(id) from jur.t_deals where id_state = 5" << 0 << true
+                                 << QString();
+    QTest::newRow("table name in capitals") << "T_DEALS" << "select max(id) from jur.t_deals where id_state = 1"
+                                            << 0 << true << QString();
+    QTest::newRow("deal that does not exist") << "t_deals" << "select max(id) + 1000 from jur.t_deals" << 0 << false
+                                              << QString();
+    QTest::newRow("positions have no reminders")
+            << "t_deal_details" << "select min(id) from jur.t_deal_details" << 1 << false
+            << "Записи таблицы \"t_deal_details\" не открывает ни один модуль.";
+    QTest::newRow("unknown table") << "t_nothing" << "select 1" << 1 << false
+                                   << "Записи таблицы \"t_nothing\" не открывает ни один модуль.";
+}
+
+void tst_Shell::openRecord()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, record);
+    QFETCH(int, exitCode);
+    QFETCH(bool, editorOpens);
+    QFETCH(QString, expected);
+
+    const qlonglong id = scalar(record);
+    QVERIFY2(id > 0, "the demo deals are missing");
+    int plainExit = -1;
+    QString output;
+    const QImage plain = screenshot({}, &plainExit, &output);
+    QVERIFY2(plainExit == 0 && !plain.isNull(), qPrintable(output));
+
+    int exit = -1;
+    const QImage opened = screenshot({"--open-record", table, QString::number(id)}, &exit, &output);
+    QCOMPARE(exit, exitCode);
+    QVERIFY2(output.contains(expected), qPrintable(output));
+    if (exitCode != 0) {
+        QVERIFY2(opened.isNull(), "a refused record still rendered the window");
+        return;
+    }
+    QVERIFY2(!opened.isNull(), qPrintable(output));
+    // The editor takes the lower part of the module: the picture changes
+    // only when it opened.
+    QCOMPARE(opened.size(), plain.size());
+    QCOMPARE(opened != plain, editorOpens);
 }
 
 QTEST_MAIN(tst_Shell)

@@ -31,11 +31,50 @@ QList<QAction *> &actionList()
     return actions;
 }
 
+// The table hands the display callback a record in its own column order;
+// a record of another shape is looked up by name.
+QVariant fieldValue(const QSqlRecord &record, int guess, const QString &name)
+{
+    if (guess >= 0 && guess < record.count() && record.fieldName(guess) == name)
+        return record.value(guess);
+    return record.value(name);
+}
+
+// Hiding or resizing rows one at a time makes a painting header work out the
+// position of every row after each change; paused, it only takes the sizes.
+// Leaves alone a view whose updates somebody else has switched off.
+class UpdatesPaused
+{
+public:
+    explicit UpdatesPaused(QWidget *widget)
+        : m_widget(widget)
+        , m_paused(!widget->testAttribute(Qt::WA_ForceUpdatesDisabled))
+    {
+        if (m_paused)
+            m_widget->setUpdatesEnabled(false);
+    }
+    ~UpdatesPaused()
+    {
+        if (m_paused)
+            m_widget->setUpdatesEnabled(true);
+    }
+    UpdatesPaused(const UpdatesPaused &) = delete;
+    UpdatesPaused &operator=(const UpdatesPaused &) = delete;
+
+private:
+    QWidget *m_widget;
+    bool m_paused;
+};
+
 } // namespace
 
 QDealsView::QDealsView(QDataSet *document, QWidget *parent)
     : QWidget(parent)
     , m_document(document)
+    , m_attachIcon(QStringLiteral(":/Icons/ATTACH"))
+    , m_toolsIcon(QStringLiteral(":/Icons/TOOLS"))
+    , m_readyBrush(Qt::green)
+    , m_partlyReadyBrush(Qt::yellow)
 {
     setupUi(this);
     acNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
@@ -46,8 +85,11 @@ QDealsView::QDealsView(QDataSet *document, QWidget *parent)
     if (m_document)
         m_table = m_document->getTable(QStringLiteral("t_deals"));
     if (m_table) {
+        m_qtyField = m_table->columnIndex(QStringLiteral("n_qty"));
+        m_readyField = m_table->columnIndex(QStringLiteral("n_qty_ready"));
         m_table->setView(tvDeals);
         connect(m_table, &QDataTable::getDispInfo, this, &QDealsView::onGetDispInfo);
+        trackFittedRows();
     }
 
     fillStates();
@@ -121,7 +163,13 @@ void QDealsView::filter()
 {
     if (!m_table)
         return;
+    const UpdatesPaused paused(tvDeals);
+    applyFilters();
+    fitShownRows();
+}
 
+void QDealsView::applyFilters()
+{
     const QVariant state = cbState->currentData();
     if (state.isNull() || state.toString().isEmpty())
         m_table->clearFilter(QStringLiteral("id_state"));
@@ -161,14 +209,48 @@ void QDealsView::refresh()
 {
     if (!m_document || !m_table)
         return;
+    const UpdatesPaused paused(tvDeals);
     m_document->closeAll();
     m_table->close();
     m_table->open(false, false);
-    tvDeals->resizeRowsToContents();
     updateButtons();
 
     rebuildContractors();
+    // Fits the rows to their contents once the filters have left the ones to show.
     filter();
+}
+
+void QDealsView::trackFittedRows()
+{
+    const QStandardItemModel *model = m_table->getModel();
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent, int first, int last) {
+        if (!parent.isValid())
+            m_fitted.insert(first, last - first + 1, false);
+    });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex &parent, int first, int last) {
+        if (!parent.isValid())
+            m_fitted.remove(first, last - first + 1);
+    });
+    // Sorting moves rows without saying where: fit them all again when shown.
+    const auto forgetAll = [this] { m_fitted.fill(false, m_table->rowCount()); };
+    connect(model, &QAbstractItemModel::layoutChanged, this, forgetAll);
+    connect(model, &QAbstractItemModel::modelReset, this, forgetAll);
+    forgetAll();
+}
+
+void QDealsView::fitShownRows()
+{
+    bool pending = false;
+    for (int row = 0; row < m_fitted.size() && !pending; ++row)
+        pending = !m_fitted.at(row) && !tvDeals->isRowHidden(row);
+    if (!pending)
+        return;
+    // The view measures the rows it shows and skips the hidden ones.
+    tvDeals->resizeRowsToContents();
+    for (int row = 0; row < m_fitted.size(); ++row) {
+        if (!tvDeals->isRowHidden(row))
+            m_fitted[row] = true;
+    }
 }
 
 void QDealsView::rebuildContractors()
@@ -265,21 +347,23 @@ void QDealsView::onGetDispInfo(int colNum, QVariant *data, QCellData *cData, QSq
 {
     if (!record || !cData)
         return;
-    const int qty = record->value(QStringLiteral("n_qty")).toInt();
-    const int ready = record->value(QStringLiteral("n_qty_ready")).toInt();
+    static const QString qtyName = QStringLiteral("n_qty");
+    static const QString readyName = QStringLiteral("n_qty_ready");
+    const int qty = fieldValue(*record, m_qtyField, qtyName).toInt();
+    const int ready = fieldValue(*record, m_readyField, readyName).toInt();
     if (qty >= 1 && ready > 0)
-        cData->background = QBrush(qty == ready ? Qt::green : Qt::yellow);
+        cData->background = qty == ready ? m_readyBrush : m_partlyReadyBrush;
 
     switch (colNum) {
     case ColAttach:
         cData->text.clear();
         if (data && data->toBool())
-            cData->icon = QIcon(QStringLiteral(":/Icons/ATTACH"));
+            cData->icon = m_attachIcon;
         break;
     case ColRequest:
         cData->text.clear();
         if (data && data->toBool())
-            cData->icon = QIcon(QStringLiteral(":/Icons/TOOLS"));
+            cData->icon = m_toolsIcon;
         break;
     case ColExecution:
         if (data)

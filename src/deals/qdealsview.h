@@ -5,8 +5,11 @@
 #include "dealsglobal.h"
 #include "ui_dealsview.h"
 
+#include <QBrush>
+#include <QIcon>
 #include <QList>
 #include <QSqlRecord>
+#include <QVector>
 #include <QWidget>
 
 class QAction;
@@ -58,10 +61,26 @@ private:
     void moveCursorTo(int row);
     // Drops the state, recipient and text filters.
     void showAll();
+    void applyFilters();
+    // Fits the shown rows that have not been fitted to their contents since
+    // they were loaded; rows the filters hide wait until they are shown.
+    void fitShownRows();
+    void trackFittedRows();
 
     QDataSet *m_document = nullptr;
     QDataTable *m_table = nullptr;
     QString m_searchText;
+
+    // The display callback runs for every visible cell of every loaded row:
+    // what it hands out is made once and shared by the cells.
+    QIcon m_attachIcon;
+    QIcon m_toolsIcon;
+    QBrush m_readyBrush;
+    QBrush m_partlyReadyBrush;
+    int m_qtyField = -1;
+    int m_readyField = -1;
+    // Per model row: fitted to its contents since it was loaded.
+    QVector<bool> m_fitted;
 };
 
 #endif // QDEALSVIEW_H
