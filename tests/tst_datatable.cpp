@@ -90,6 +90,8 @@ private Q_SLOTS:
     void loading_data();
     void loading();
     void openWithoutData();
+    void queriesWhileLoading_data();
+    void queriesWhileLoading();
     void editCycle_data();
     void editCycle();
     void failedCommit_data();
@@ -274,6 +276,67 @@ void TestDataTable::loading()
     QCOMPARE(table->getField("c_name"), QVariant());
     QVERIFY(table->open());
     QCOMPARE(table->rowCount(), rows + 1);
+}
+
+// A display callback that reads the database while the table loads (a
+// look-up table opened on its first use) must not cost the table its rows.
+void TestDataTable::queriesWhileLoading_data()
+{
+    QTest::addColumn<bool>("lookupTable");
+    QTest::addColumn<bool>("backGround");
+    QTest::addColumn<int>("minQty");
+    QTest::addColumn<QStringList>("shown");
+
+    const QStringList all = {"apple:5", "pear:2", "locked:7", "plum:9"};
+    QTest::newRow("look-up table, foreground") << true << false << 0 << all;
+    QTest::newRow("look-up table, background") << true << true << 0 << all;
+    QTest::newRow("plain query per cell") << false << false << 0 << all;
+    QTest::newRow("plain query, background, select parameter") << false << true << 6
+                                                               << QStringList{"locked:7", "plum:9"};
+}
+
+void TestDataTable::queriesWhileLoading()
+{
+    QFETCH(bool, lookupTable);
+    QFETCH(bool, backGround);
+    QFETCH(int, minQty);
+    QFETCH(QStringList, shown);
+
+    auto table = goodsTable();
+    table->setSelectParam(QStringLiteral("min_qty"), minQty);
+    std::unique_ptr<QDataTable> names;
+    connect(table.get(), &QDataTable::getDispInfo, this,
+            [&](int column, QVariant *value, QCellData *cell, QSqlRecord *record, int) {
+                if (column != 1)
+                    return;
+                const QVariant id = record->value(QStringLiteral("id"));
+                if (lookupTable) {
+                    if (!names) {
+                        names = std::make_unique<QDataTable>(QStringLiteral("names"), m_connection);
+                        names->setNativeScripts(QStringLiteral("select id, c_name || ':' || n_qty as c_label "
+                                                               "from tst.t_goods order by id"),
+                                                QString(), QString(), QString());
+                        names->setKeyField(QStringLiteral("id"));
+                        QVERIFY(names->open());
+                    }
+                    if (names->locate(QStringLiteral("id"), id) >= 0)
+                        cell->text = names->getField(QStringLiteral("c_label")).toString();
+                    return;
+                }
+                QSqlQuery query(m_connection->database());
+                Q_UNUSED(value)
+                m_connection->execScript(QStringLiteral("select c_name || ':' || n_qty from tst.t_goods where id = :id"),
+                                         &query, {id});
+                if (query.isValid()) // the script leaves the query on its first row
+                    cell->text = query.value(0).toString();
+            });
+    QVERIFY(table->open(backGround));
+    QCOMPARE(table->getTableState(), 0);
+    QCOMPARE(table->rowCount(), shown.size());
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts.append(table->getModel()->item(row, 1)->text());
+    QCOMPARE(texts, shown);
 }
 
 void TestDataTable::openWithoutData()

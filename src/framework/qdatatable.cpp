@@ -510,44 +510,58 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     setupHeaders(true);
 
     const QSqlRecord result = query.record();
-    QVector<int> sourceOf(m_columns.size());
-    for (int c = 0; c < m_columns.size(); ++c)
+    const int columnCount = m_columns.size();
+    QVector<int> sourceOf(columnCount);
+    for (int c = 0; c < columnCount; ++c)
         sourceOf[c] = result.indexOf(m_columns.at(c).fieldName);
+
+    // The whole result is read before a single row is stored: storing runs
+    // display callbacks, and a callback that sends a query of its own (a
+    // look-up table opened on first use) would make the driver drop the rows
+    // of this one that were not read yet. Nor may the read yield to the event
+    // loop, for the same reason; it is the cheap part of a load.
+    QVector<QVariant> values;
+    while (query.isValid()) {
+        for (int c = 0; c < columnCount; ++c) {
+            const colInfo &column = m_columns.at(c);
+            if (sourceOf.at(c) < 0)
+                values.append(column.defValue.isValid() ? column.defValue : typedNull(column.dataType));
+            else
+                values.append(conform(query.value(sourceOf.at(c)), column.dataType));
+        }
+        query.next();
+    }
+    if (query.lastError().isValid()) {
+        m_lastError = query.lastError();
+        query.finish();
+        return false;
+    }
+    query.finish();
 
     const quint64 generation = m_loadGeneration;
     QElapsedTimer clock;
     clock.start();
-    while (query.isValid()) {
-        appendLoadedRow(query, sourceOf);
+    const int loadedRows = columnCount > 0 ? values.size() / columnCount : 0;
+    for (int row = 0; row < loadedRows; ++row) {
+        appendLoadedRow(values.constData() + row * columnCount);
         if (m_model->rowCount() == 1 && m_view)
             prepareView(m_view);
         yieldWhenDue(backGround, &clock);
         if (generation != m_loadGeneration) {
             // Someone cleared or closed the table while the load yielded.
-            query.finish();
             m_loadAborted = true;
             return false;
         }
-        query.next();
     }
-    query.finish();
     m_model->setSortRole(ValueRole);
     m_modified = false;
     return true;
 }
 
-void QDataTable::appendLoadedRow(const QSqlQuery &query, const QVector<int> &sourceOf)
+void QDataTable::appendLoadedRow(const QVariant *rowValues)
 {
     const int columnCount = m_columns.size();
-    QVector<QVariant> values(columnCount);
-    for (int c = 0; c < columnCount; ++c) {
-        const colInfo &column = m_columns.at(c);
-        if (sourceOf.at(c) < 0)
-            values[c] = column.defValue.isValid() ? column.defValue : typedNull(column.dataType);
-        else
-            values[c] = conform(query.value(sourceOf.at(c)), column.dataType);
-    }
-
+    const QVector<QVariant> values(rowValues, rowValues + columnCount);
     const QList<QStandardItem *> items = makeRowItems(values);
     auto *head = static_cast<DataTableRowItem *>(items.first());
 

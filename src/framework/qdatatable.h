@@ -208,7 +208,7 @@ private:
     QVariant conform(const QVariant &value, int dataType) const;
     QSqlRecord conformRecord(QSqlRecord record) const;
 
-    void appendLoadedRow(const QSqlQuery &query, const QVector<int> &sourceOf);
+    void appendLoadedRow(const QVariant *rowValues);
     void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall);
     void storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
                    bool original, QSqlRecord *record, int state);
