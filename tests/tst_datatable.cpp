@@ -757,6 +757,18 @@ void TestDataTable::filters()
             shown.append(table->getField("c_name", row).toString());
     }
     QCOMPARE(shown, visible);
+    // The view lays the shown rows out one under another, whatever it was told while hiding them.
+    const int rowHeight = view.verticalHeader()->defaultSectionSize();
+    QCOMPARE(view.verticalHeader()->length(), visible.size() * rowHeight);
+    int place = 0;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (view.isRowHidden(row))
+            continue;
+        QCOMPARE(view.rowViewportPosition(row), place * rowHeight);
+        QCOMPARE(view.rowAt(place * rowHeight + 1), row);
+        ++place;
+    }
+    QVERIFY(view.verticalHeader()->updatesEnabled());
 
     QStringList values = table->getValuesList("n_qty");
     values.sort();
@@ -770,8 +782,11 @@ void TestDataTable::filters()
     QCOMPARE(table->visibleRowCount(), 3);
     table->clearAllFilters();
     QCOMPARE(table->visibleRowCount(), 4);
-    for (int row = 0; row < table->rowCount(); ++row)
+    for (int row = 0; row < table->rowCount(); ++row) {
         QVERIFY(!view.isRowHidden(row));
+        QCOMPARE(view.rowViewportPosition(row), row * rowHeight);
+    }
+    QCOMPARE(view.verticalHeader()->length(), 4 * rowHeight);
 }
 
 void TestDataTable::viewBinding()

@@ -1592,6 +1592,14 @@ void QDataTable::applyFilters()
         passes.append(pass);
     }
 
+    // Each hidden or shown row is a section resize of the vertical header,
+    // and a header that paints asks for the section's position after every
+    // resize: one pass over all sections per row, seconds for a long table.
+    // With its updates suspended the header only records the sizes; the
+    // positions are worked out once, when the view next lays the rows out.
+    QHeaderView *header = m_view->verticalHeader();
+    const bool updates = header->updatesEnabled();
+    header->setUpdatesEnabled(false);
     for (int row = 0; row < rowCount(); ++row) {
         DataTableRowItem *head = rowItem(row);
         bool visible = true;
@@ -1606,6 +1614,7 @@ void QDataTable::applyFilters()
         if (!visible)
             ++m_hiddenRows;
     }
+    header->setUpdatesEnabled(updates);
 }
 
 QStringList QDataTable::getValuesList(int column) const
