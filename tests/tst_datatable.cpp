@@ -94,6 +94,8 @@ private Q_SLOTS:
     void queriesWhileLoading();
     void editCycle_data();
     void editCycle();
+    void batchedCommitMatchesReload_data();
+    void batchedCommitMatchesReload();
     void failedCommit_data();
     void failedCommit();
     void rollbackRestores();
@@ -429,6 +431,74 @@ void TestDataTable::editCycle()
     // Nothing queued: a second commit changes nothing.
     QVERIFY(table->commit());
     QCOMPARE(dbGoods().size(), 5);
+}
+
+// Many rows of one queue travel together; what the table holds afterwards
+// must be what the server stored, exactly as a fresh load reads it.
+void TestDataTable::batchedCommitMatchesReload_data()
+{
+    QTest::addColumn<bool>("inTransaction");
+    QTest::addColumn<bool>("updateReturns");
+    QTest::newRow("own transaction") << false << false;
+    QTest::newRow("caller's transaction") << true << false;
+    QTest::newRow("update returns the row") << false << true;
+}
+
+void TestDataTable::batchedCommitMatchesReload()
+{
+    QFETCH(bool, inTransaction);
+    QFETCH(bool, updateReturns);
+
+    auto table = goodsTable();
+    if (updateReturns)
+        table->setNativeScripts(QString::fromLatin1(selectText),
+                                QString::fromLatin1(updateText) + QStringLiteral(" returning id, c_name, n_qty, n_price, "
+                                                                                 "d_made, c_name || '!' as c_note"),
+                                QString::fromLatin1(insertReturningText), QString::fromLatin1(deleteText));
+    QVERIFY(table->open());
+    QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+    const int added = 700;
+    for (int i = 0; i < added; ++i) {
+        QVERIFY(table->addRow());
+        QVERIFY(table->setField("c_name", QStringLiteral("товар %1 ' \\ :n_qty $1").arg(i)));
+        QVERIFY(table->setField("n_qty", i));
+        if (i % 4)
+            QVERIFY(table->setField("n_price", i % 2 ? i * -0.25 : double(i)));
+        QVERIFY(table->setField("d_made", i % 5 ? QVariant(QDate(2024, 1, 1).addDays(i)) : QVariant(QVariant::Date)));
+    }
+    for (const QString &name : {QStringLiteral("apple"), QStringLiteral("pear"), QStringLiteral("plum")}) {
+        QVERIFY(table->locate("c_name", name) >= 0);
+        QVERIFY(table->setField("n_price", 10.5));
+    }
+    if (inTransaction)
+        QVERIFY(m_connection->beginTransaction());
+    QVERIFY(table->commit());
+    if (inTransaction)
+        QVERIFY(m_connection->commitTransaction());
+    QVERIFY(!table->hasPendingRows());
+
+    // New keys announced one per row, in the order the rows were added.
+    QCOMPARE(announced.count(), added);
+    for (int i = 0; i < added; ++i) {
+        QCOMPARE(announced.at(i).at(1).toInt(), -(i + 1));
+        QCOMPARE(announced.at(i).at(2).toLongLong(), qlonglong(i + 5));
+    }
+    auto reloaded = goodsTable();
+    QVERIFY(reloaded->open());
+    QCOMPARE(reloaded->rowCount(), table->rowCount());
+    for (int row = 0; row < reloaded->rowCount(); ++row) {
+        const QSqlRecord stored = reloaded->getRecord(row);
+        const int mine = table->locate("id", stored.value("id"));
+        QVERIFY(mine >= 0);
+        QCOMPARE(table->getRowState(mine), int(rsUnchanged));
+        const QSqlRecord held = table->getRecord(mine);
+        for (const char *field : {"id", "c_name", "n_qty", "n_price", "d_made"}) {
+            QCOMPARE(held.value(field).type(), stored.value(field).type());
+            QCOMPARE(held.value(field), stored.value(field));
+        }
+        if (updateReturns && stored.value("n_price").toDouble() == 10.5)
+            QCOMPARE(held.value("c_note").toString(), held.value("c_name").toString() + QLatin1Char('!'));
+    }
 }
 
 void TestDataTable::failedCommit_data()

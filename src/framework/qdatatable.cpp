@@ -1024,13 +1024,24 @@ bool QDataTable::runRowScript(const QString &script, int row, QSqlQuery *query)
     return false;
 }
 
-bool QDataTable::affectedRow(const QSqlQuery &query)
+RowScriptResult QDataTable::resultOf(QSqlQuery &query)
+{
+    RowScriptResult result;
+    result.returnsRows = query.isSelect();
+    result.rowCount = query.isValid() ? 1 : 0;
+    result.affected = query.numRowsAffected();
+    if (result.returnsRows && query.isValid())
+        result.row = query.record();
+    return result;
+}
+
+bool QDataTable::affectedRow(const RowScriptResult &result)
 {
     // A script that returns rows found the row when it returned one; a plain
     // statement, when the server counted one.
-    if (query.isSelect())
-        return query.isValid();
-    return query.numRowsAffected() != 0;
+    if (result.returnsRows)
+        return result.rowCount > 0;
+    return result.affected != 0;
 }
 
 void QDataTable::reportConflict(RowConflict::Operation operation, int row)
@@ -1053,6 +1064,12 @@ bool QDataTable::writeQueue(RowQueue &queue, const QString &script, const char *
         qCDebug(lcTable).noquote() << QStringLiteral("WARNING: %1 script is empty.").arg(QLatin1String(kind)) << objectName();
         return true;
     }
+    // The insert's key read back by a second statement needs its own query per row.
+    const bool keyReadBack = written == &QDataTable::rowInserted && !m_keyField.isEmpty() && AppContext::noStoredProc();
+    if (!keyReadBack && queue.size() > 1) {
+        if (writeQueueTogether(queue, script, written, conflictOn) == RowScriptsDone)
+            return true;
+    }
     QElapsedTimer clock;
     clock.start();
     const QList<qint64> pending = queue.toList();
@@ -1067,41 +1084,73 @@ bool QDataTable::writeQueue(RowQueue &queue, const QString &script, const char *
             return false;
         }
         // A row that was never stored (new, then deleted) has nothing to find.
-        if (conflictOn != RowConflict::NoOperation && !m_newRows.contains(id) && !affectedRow(query)) {
+        if (conflictOn != RowConflict::NoOperation && !m_newRows.contains(id) && !affectedRow(resultOf(query))) {
             query.finish();
             reportConflict(conflictOn, row);
             return false;
         }
-        (this->*written)(id, row, query);
+        if (keyReadBack)
+            m_connection->scopeIdentity(objectName(), &query);
+        const RowScriptResult result = resultOf(query);
         query.finish();
+        (this->*written)(id, row, result);
         yieldWhenDue(backGround, &clock);
     }
     return true;
 }
 
-void QDataTable::rowDeleted(qint64 id, int row, QSqlQuery &query)
+int QDataTable::writeQueueTogether(RowQueue &queue, const QString &script, RowWritten written,
+                                   RowConflict::Operation conflictOn)
+{
+    if (!m_connection)
+        return RowScriptsNotSent;
+    const QList<qint64> pending = queue.toList();
+    QList<QSqlRecord> records;
+    QVector<bool> mustFind;
+    records.reserve(pending.size());
+    mustFind.reserve(pending.size());
+    for (qint64 id : pending) {
+        records.append(recordOf(rowOfIdentity(id)->row()));
+        // A row that was never stored (new, then deleted) has nothing to find.
+        mustFind.append(conflictOn != RowConflict::NoOperation && !m_newRows.contains(id));
+    }
+    QList<RowScriptResult> results;
+    int failed = -1;
+    const int outcome = m_connection->execRowScripts(script, records, mustFind, &results, &failed);
+    // A batch that failed left nothing behind; the rows then go one by one,
+    // which writes those before the failing row and reports it as always.
+    if (outcome != RowScriptsDone)
+        return RowScriptsNotSent;
+    // The rows take what the server stored in the order they were sent, each
+    // announcing its new key before the next one is looked at.
+    for (int i = 0; i < pending.size(); ++i) {
+        const qint64 id = pending.at(i);
+        if (!queue.contains(id))
+            continue;
+        (this->*written)(id, rowOfIdentity(id)->row(), results.at(i));
+    }
+    return outcome;
+}
+
+void QDataTable::rowDeleted(qint64 id, int row, const RowScriptResult &result)
 {
     Q_UNUSED(id)
-    query.finish();
+    Q_UNUSED(result)
     // Removing the row drops its identity from every queue and its index entries.
     m_model->removeRow(row);
 }
 
-void QDataTable::rowInserted(qint64 id, int row, QSqlQuery &query)
+void QDataTable::rowInserted(qint64 id, int row, const RowScriptResult &result)
 {
     const int keyColumn = columnIndex(m_keyField);
     const QVariant oldKey = keyColumn >= 0 ? recordOf(row).value(keyColumn) : QVariant();
-    if (!m_keyField.isEmpty() && AppContext::noStoredProc())
-        m_connection->scopeIdentity(objectName(), &query);
     m_newRows.remove(id);
-    if (!query.isSelect() || !query.isValid())
+    if (!result.returnsRows || result.rowCount == 0)
         return;
-    const QSqlRecord stored = query.record();
-    query.finish();
     // The row now is what the database holds: its own values first,
     // then whatever the server returned (the new key, computed columns).
     resetOriginalData(row, true);
-    setRow(row, conformRecord(stored), true);
+    setRow(row, conformRecord(result.row), true);
     if (keyColumn < 0)
         return;
     const QVariant newKey = recordOf(row).value(keyColumn);
@@ -1110,15 +1159,13 @@ void QDataTable::rowInserted(qint64 id, int row, QSqlQuery &query)
     emit dataChanged(m_keyField, oldKey, newKey, objectName());
 }
 
-void QDataTable::rowUpdated(qint64 id, int row, QSqlQuery &query)
+void QDataTable::rowUpdated(qint64 id, int row, const RowScriptResult &result)
 {
     resetOriginalData(row, true);
     m_changedRows.remove(id);
-    if (!query.isSelect() || !query.first())
+    if (!result.returnsRows || result.rowCount == 0)
         return;
-    const QSqlRecord stored = query.record();
-    query.finish();
-    setRow(row, conformRecord(stored), true);
+    setRow(row, conformRecord(result.row), true);
 }
 
 bool QDataTable::commit(bool backGround)

@@ -5,6 +5,7 @@
 #include "colinfo.h"
 #include "datatabletypes.h"
 #include "dealsglobal.h"
+#include "drivertypes.h"
 #include "rowconflict.h"
 #include "rowqueue.h"
 
@@ -229,14 +230,18 @@ private:
     bool runRowScript(const QString &script, int row, QSqlQuery *query);
     // Runs the script for each row of the queue in order; `written` takes each
     // row the script accepted. False at the first failure.
-    using RowWritten = void (QDataTable::*)(qint64 id, int row, QSqlQuery &query);
+    using RowWritten = void (QDataTable::*)(qint64 id, int row, const RowScriptResult &result);
     bool writeQueue(RowQueue &queue, const QString &script, const char *kind, bool backGround, RowWritten written,
                     RowConflict::Operation conflictOn);
-    static bool affectedRow(const QSqlQuery &query);
+    // The queue's executions sent together; RowScriptsNotSent leaves the queue to the row-by-row path.
+    int writeQueueTogether(RowQueue &queue, const QString &script, RowWritten written,
+                           RowConflict::Operation conflictOn);
+    static RowScriptResult resultOf(QSqlQuery &query);
+    static bool affectedRow(const RowScriptResult &result);
     void reportConflict(RowConflict::Operation operation, int row);
-    void rowDeleted(qint64 id, int row, QSqlQuery &query);
-    void rowInserted(qint64 id, int row, QSqlQuery &query);
-    void rowUpdated(qint64 id, int row, QSqlQuery &query);
+    void rowDeleted(qint64 id, int row, const RowScriptResult &result);
+    void rowInserted(qint64 id, int row, const RowScriptResult &result);
+    void rowUpdated(qint64 id, int row, const RowScriptResult &result);
 
     infoList m_columns;
 
