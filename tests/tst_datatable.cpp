@@ -103,6 +103,8 @@ private Q_SLOTS:
     void autoIncrement();
     void indexesAfterRemoval_data();
     void indexesAfterRemoval();
+    void locateMovesTheCurrentRow_data();
+    void locateMovesTheCurrentRow();
     void getRowsCopiesMatches();
     void append();
     void filters_data();
@@ -720,6 +722,58 @@ void TestDataTable::indexesAfterRemoval()
     QCOMPARE(table->locate("c_name", "plum"), 1);
     QCOMPARE(table->locate("c_name", "pear"), 2);
     QCOMPARE(table->locate("id", 2), -1);
+}
+
+void TestDataTable::locateMovesTheCurrentRow_data()
+{
+    QTest::addColumn<QString>("deleted"); // a row deleted first, by name
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("found");
+    QTest::addColumn<int>("current");
+
+    // Rows: apple (id 1), pear (2), locked (3), plum (4); the current row starts at 2.
+    QTest::newRow("index hit") << "" << "id" << QVariant(4) << 3 << 3;
+    QTest::newRow("index miss") << "" << "id" << QVariant(99) << -1 << -1;
+    QTest::newRow("index candidate deleted") << "pear" << "id" << QVariant(2) << -1 << 1;
+    QTest::newRow("index candidate deleted, live twin found by scan") << "apple" << "c_name" << QVariant("apple")
+                                                                      << 4 << 4;
+    QTest::newRow("plain hit") << "" << "c_name" << QVariant("plum") << 3 << 3;
+    QTest::newRow("plain miss") << "" << "c_name" << QVariant("fig") << -1 << 2;
+    QTest::newRow("plain match deleted") << "pear" << "c_name" << QVariant("pear") << -1 << 2;
+    QTest::newRow("plain null") << "" << "d_made" << QVariant(QVariant::Date) << 2 << 2;
+}
+
+void TestDataTable::locateMovesTheCurrentRow()
+{
+    QFETCH(QString, deleted);
+    QFETCH(QString, field);
+    QFETCH(QVariant, value);
+    QFETCH(int, found);
+    QFETCH(int, current);
+
+    auto table = goodsTable();
+    const bool twin = QByteArray(QTest::currentDataTag()).contains("twin");
+    if (twin)
+        table->addSearchIndex("c_name", idxHash);
+    QVERIFY(table->open());
+    if (!deleted.isEmpty())
+        QVERIFY(table->deleteRow(rowOf(table.get(), deleted)));
+    if (twin) {
+        QVERIFY(table->addRow());
+        QVERIFY(table->setField("c_name", deleted));
+    }
+    QVERIFY(table->first());
+    QVERIFY(table->next());
+    QVERIFY(table->next());
+    QCOMPARE(table->locate(field, value), found);
+    QCOMPARE(table->currentRow(), current);
+    // The list form walks the same steps.
+    QVERIFY(table->first());
+    QVERIFY(table->next());
+    QVERIFY(table->next());
+    QCOMPARE(table->locate(QStringList{field}, QList<QVariant>{value}), found);
+    QCOMPARE(table->currentRow(), current);
 }
 
 void TestDataTable::getRowsCopiesMatches()

@@ -1441,41 +1441,107 @@ int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &value
     const bool indexed = !columns.isEmpty()
             && std::all_of(columns.cbegin(), columns.cend(), [this](int c) { return indexOfColumn(c) != nullptr; });
     if (indexed) {
-        // The index is exact, so its candidates are all there is; the lowest
-        // live row among them wins, whatever order the hash keeps.
-        int found = -1;
-        auto consider = [&](DataTableRowItem *head) {
+        const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
+        // The set's first member is its lowest row, whatever order the hash keeps.
+        int first = -1;
+        for (DataTableRowItem *head : candidates) {
             const int row = head->row();
-            if ((found < 0 || row < found) && head->state() != rsDeleted && matchRow(row, columns, values))
-                found = row;
-        };
-        if (columns.size() == 1) {
-            // One field: walk its index entries directly, no candidate set to build.
-            const SearchIndex *index = indexOfColumn(columns.first());
-            const QString key = DataTableItem::textOf(values.first());
-            for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it)
-                consider(it.value());
-        } else {
-            const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
-            for (DataTableRowItem *head : candidates)
-                consider(head);
+            if (first < 0 || row < first)
+                first = row;
         }
-        m_currentRow = found;
-        return found;
+        m_currentRow = first;
+        if (first >= 0 && getRowState(first) != rsDeleted && matchRow(first, columns, values))
+            return first;
     }
+    return scanFor(columns, values);
+}
 
-    for (int row = 0; row < rowCount(); ++row) {
-        if (getRowState(row) == rsDeleted || !matchRow(row, columns, values))
+int QDataTable::locate(const QString &fldName, const QVariant &value)
+{
+    // The common case, one field, without building lists of names and values.
+    if (m_tableState == -2)
+        return -1;
+    const int column = columnIndex(fldName);
+    if (column < 0)
+        return -1;
+    const int found = locateByIndex(column, value);
+    return found >= 0 ? found : scanFor(QVector<int>{column}, QList<QVariant>{value});
+}
+
+int QDataTable::locateByIndex(int column, const QVariant &value)
+{
+    const SearchIndex *index = indexOfColumn(column);
+    if (!index)
+        return -1;
+    const QString key = DataTableItem::textOf(value);
+    DataTableRowItem *firstHead = nullptr;
+    int first = -1;
+    for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it) {
+        const int row = it.value()->row();
+        if (first < 0 || row < first) {
+            first = row;
+            firstHead = it.value();
+        }
+    }
+    m_currentRow = first;
+    if (!firstHead || firstHead->state() == rsDeleted)
+        return -1;
+    // The first column's cell is the row's head itself: no model look-up for the usual key.
+    if (column == 0 && firstHead->model() == m_model) {
+        const QVariant &current = firstHead->value();
+        if (!value.isNull() && current.userType() == QMetaType::LongLong && value.userType() == QMetaType::LongLong
+            && !current.isNull())
+            return *static_cast<const qlonglong *>(current.constData())
+                    == *static_cast<const qlonglong *>(value.constData()) ? first : -1;
+    }
+    return cellMatches(first, column, value) ? first : -1;
+}
+
+bool QDataTable::cellMatches(int row, int column, const QVariant &value) const
+{
+    const QStandardItem *cell = m_model->item(row, column);
+    if (!cell || (cell->type() != QStandardItem::UserType + 1 && cell->type() != QStandardItem::UserType + 2))
+        return !value.isValid() || value.isNull();
+    const QVariant &current = static_cast<const DataTableItem *>(cell)->value();
+    if (value.isNull())
+        return current.isNull();
+    // The usual key, compared without the variant's general comparison.
+    if (current.userType() == QMetaType::LongLong && value.userType() == QMetaType::LongLong && !current.isNull())
+        return *static_cast<const qlonglong *>(current.constData()) == *static_cast<const qlonglong *>(value.constData());
+    return current == value;
+}
+
+int QDataTable::scanFor(const QVector<int> &columns, const QList<QVariant> &values)
+{
+    const int rows = m_model->rowCount();
+    if (columns.size() == 1 && !values.first().isNull() && values.first().userType() == QMetaType::QString) {
+        // A text searched in a column: compared as text straight from the
+        // stored values, the cost of the plainest possible scan.
+        const int column = columns.first();
+        const QString text = values.first().toString();
+        for (int row = 0; row < rows; ++row) {
+            const QStandardItem *cell = m_model->item(row, column);
+            // The table's own cells, told apart without a dynamic cast.
+            if (!cell || (cell->type() != QStandardItem::UserType + 1 && cell->type() != QStandardItem::UserType + 2))
+                continue;
+            const QVariant &current = static_cast<const DataTableItem *>(cell)->value();
+            const bool same = current.userType() == QMetaType::QString
+                    ? *static_cast<const QString *>(current.constData()) == text
+                    : current == values.first();
+            if (!same || getRowState(row) == rsDeleted)
+                continue;
+            m_currentRow = row;
+            return row;
+        }
+        return -1;
+    }
+    for (int row = 0; row < rows; ++row) {
+        if (!matchRow(row, columns, values) || getRowState(row) == rsDeleted)
             continue;
         m_currentRow = row;
         return row;
     }
     return -1;
-}
-
-int QDataTable::locate(const QString &fldName, const QVariant &value)
-{
-    return locate(QStringList{fldName}, QList<QVariant>{value});
 }
 
 void QDataTable::getRows(QDataTable *dest, const QStringList &fldNames, const QList<QVariant> &values)
@@ -1558,7 +1624,9 @@ bool QDataTable::append(const QStringList &fldNames, const QList<QVariant> &fldV
         query.next();
         if (record.isEmpty())
             continue;
-        int row = keyColumn >= 0 ? locate(m_keyField, record.value(m_keyField)) : -1;
+        // The key index alone: a miss is a new row, and a scan of the whole
+        // table per new row would make a long append quadratic.
+        int row = keyColumn >= 0 ? locateByIndex(keyColumn, record.value(m_keyField)) : -1;
         if (row < 0) {
             const QList<QStandardItem *> items = makeRowItems(QVector<QVariant>());
             {

@@ -225,6 +225,11 @@ private:
     QSet<DataTableRowItem *> candidatesFromIndex(const QVector<int> &columns, const QList<QVariant> &values);
     bool matchRow(int row, const QVector<int> &columns, const QList<QVariant> &values) const;
     bool resolveColumns(const QStringList &fldNames, QVector<int> *columns) const;
+    bool cellMatches(int row, int column, const QVariant &value) const;
+    // The index's candidate for the value, as the current row, when it is a live match; -1 otherwise.
+    int locateByIndex(int column, const QVariant &value);
+    // The first row, not deleted, whose values match; it becomes the current row.
+    int scanFor(const QVector<int> &columns, const QList<QVariant> &values);
 
     QSqlRecord insertRow(int position, bool setNow);
     bool runRowScript(const QString &script, int row, QSqlQuery *query);
