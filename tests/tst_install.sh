@@ -48,7 +48,10 @@ shell() {
         QT_QPA_PLATFORM=offscreen "$prefix/bin/workplace" "$@"
 }
 
-shell --list-windows | grep -q '^main ' || fail "--list-windows does not list the main window"
+# Into a file: grep -q leaves at the first match, and a list longer than one
+# pipe write would then end the shell with SIGPIPE, which pipefail reports.
+shell --list-windows > "$work/windows.txt" || fail "--list-windows failed"
+grep -q '^main ' "$work/windows.txt" || fail "--list-windows does not list the main window"
 
 # Under /tmp with a name nobody can guess; run as root, the server's own user owns it.
 data=$(mktemp -d /tmp/workplace-install-db.XXXXXXXX)

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -65,6 +66,7 @@ private slots:
     void othersKeepTheirGoBackConnections();
     void floatingEditorLosesItsPlace_data();
     void floatingEditorLosesItsPlace();
+    void shellClosesWithAnEditorFloating();
 
     void icons_data();
     void icons();
@@ -258,6 +260,27 @@ void TestModuleFrame::floatingEditorLosesItsPlace()
     QUserInterface::popupWindow()->close();
     QCOMPARE(next.frame->parentWidget(), next.ui.editFrame);
     QVERIFY(popups.isEmpty());
+}
+
+void TestModuleFrame::shellClosesWithAnEditorFloating()
+{
+    // The shell's main window goes with the module page and, since this module
+    // tore an editor off first, with the floating window too.
+    auto shell = std::make_unique<QTabWidget>();
+    auto *ui = new CountingInterface;
+    auto *frame = new QDataEditor(ui);
+    ui->editLayout->addWidget(frame);
+    QObject::connect(frame, &QDataEditor::popup, ui, &QUserInterface::toggleEditorPopup);
+    shell->addTab(ui, QStringLiteral("Сделки"));
+    shell->show();
+    frame->setFocus();
+    ui->toggleEditorPopup(frame);
+    QPointer<QDataEditor> watched = frame;
+
+    shell.reset();
+    QVERIFY(watched.isNull());
+    QVERIFY(!QUserInterface::poppedWidget());
+    QVERIFY(!QUserInterface::popupWindow());
 }
 
 void TestModuleFrame::icons_data()

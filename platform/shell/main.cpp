@@ -4,6 +4,7 @@
 #include "databaselocation.h"
 #include "logindialog.h"
 #include "mainwindow.h"
+#include "modulehost.h"
 #include "passworddialog.h"
 #include "shelllocale.h"
 #include "shelllogging.h"
@@ -139,6 +140,12 @@ int runSession(const ShellOptions &options, const DatabaseLocation &location)
     }
 
     MainWindow window(databaseDescription);
+    ModuleHost modules(&window);
+    modules.loadModules();
+    if (!options.openRecordTable.isEmpty() && !modules.openRecord(options.openRecordTable, options.openRecordId)) {
+        reportError(options, QStringLiteral("Записи таблицы \"%1\" не открывает ни один модуль.").arg(options.openRecordTable));
+        return 1;
+    }
     QWidget *shown = &window;
     if (!options.window.isEmpty()) {
         const WindowCatalog::Entry *entry = WindowCatalog::find(options.window);

@@ -1,11 +1,14 @@
 #include "mainwindow.h"
 
 #include "appcontext.h"
+#include "dialogbounds.h"
+#include "suppliers/contractordialog.h"
 #include "passworddialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -29,6 +32,11 @@ MainWindow::MainWindow(const QString &databaseDescription, QWidget *parent)
     QAction *quit = m_toolBar->addAction(QStringLiteral("Выход"));
     connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
 
+    QAction *contractors = menuBar()->addMenu(QStringLiteral("Справочники"))->addAction(QStringLiteral("Контрагенты"));
+    contractors->setObjectName(QStringLiteral("actContractors"));
+    m_toolBar->addAction(contractors);
+    connect(contractors, &QAction::triggered, this, &MainWindow::openContractors);
+
     m_moduleArea->setObjectName(QStringLiteral("twModules"));
     m_moduleArea->setDocumentMode(true);
     m_moduleArea->setTabsClosable(false);
@@ -48,6 +56,15 @@ MainWindow::MainWindow(const QString &databaseDescription, QWidget *parent)
     m_moduleArea->addTab(welcome, QStringLiteral("Начало"));
 
     statusBar()->showMessage(QStringLiteral("Пользователь: %1").arg(AppContext::loggedInName()));
+}
+
+void MainWindow::openContractors()
+{
+    ContractorDialog dialog(this);
+    const QRect area = bounds();
+    if (area.isValid())
+        dialog.setGeometry(area);
+    dialog.exec();
 }
 
 void MainWindow::changePassword()

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void changePassword();
 
 private:
+    void openContractors();
+
     QToolBar *m_toolBar;
     QTabWidget *m_moduleArea;
 };

@@ -51,6 +51,7 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption windowOption(QStringLiteral("window"), QStringLiteral("Open this window after logging in (see --list-windows); with --screenshot, save its picture."), QStringLiteral("name[:argument]"));
     const QCommandLineOption listWindowsOption(QStringLiteral("list-windows"), QStringLiteral("Print the windows that --window opens and exit."));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Print the diagnostics of every subsystem (the workplace.* logging categories)."));
+    const QCommandLineOption openRecordOption(QStringLiteral("open-record"), QStringLiteral("After logging in, open a record as its reminder would: --open-record TABLE ID."), QStringLiteral("table"));
     const QCommandLineOption dataDirOption(QStringLiteral("data-dir"), QStringLiteral("Folder of the private database server."), QStringLiteral("folder"));
     const QCommandLineOption dbHostOption(QStringLiteral("db-host"), QStringLiteral("Database server host or socket folder."), QStringLiteral("host"));
     const QCommandLineOption dbPortOption(QStringLiteral("db-port"), QStringLiteral("Database server port."), QStringLiteral("port"));
@@ -58,7 +59,7 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption dbUserOption(QStringLiteral("db-user"), QStringLiteral("Database role."), QStringLiteral("role"));
     parser.addOptions({driverDirOption, driverOption, userOption, passwordOption, passwordFileOption, noGuiOption, traceOption,
                        debugDbOption, noStoredProcOption, screenshotOption, widgetsDemoOption, windowOption,
-                       listWindowsOption, verboseOption, dataDirOption,
+                       listWindowsOption, verboseOption, openRecordOption, dataDirOption,
                        dbHostOption, dbPortOption, dbNameOption, dbUserOption});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -100,6 +101,21 @@ bool ShellOptions::parse(const QStringList &arguments, QString *error)
     const int colon = windowValue.indexOf(QLatin1Char(':'));
     window = colon < 0 ? windowValue : windowValue.left(colon);
     windowArgument = colon < 0 ? QString() : windowValue.mid(colon + 1);
+    if (parser.isSet(openRecordOption)) {
+        // The id follows the table as the next argument (or as "TABLE:ID").
+        QString table = parser.value(openRecordOption);
+        QString id = table.section(QLatin1Char(':'), 1);
+        table = table.section(QLatin1Char(':'), 0, 0);
+        if (id.isEmpty() && !parser.positionalArguments().isEmpty())
+            id = parser.positionalArguments().constFirst();
+        bool numeric = false;
+        openRecordId = id.toLongLong(&numeric);
+        if (table.isEmpty() || !numeric) {
+            *error = QStringLiteral("--open-record needs a table and a record id: --open-record t_deals 42.");
+            return false;
+        }
+        openRecordTable = table;
+    }
     dataDir = parser.value(dataDirOption);
     dbHost = parser.value(dbHostOption);
     dbPort = parser.value(dbPortOption);

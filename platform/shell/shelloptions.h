@@ -23,6 +23,8 @@ struct ShellOptions
     QString windowArgument;    // the text after "NAME:"
     bool listWindows = false;
     bool verbose = false;      // every workplace logging category's debug output
+    QString openRecordTable;   // --open-record TABLE ID: open the record as a reminder would
+    long long openRecordId = 0;
     QString dataDir;       // folder of the private server
     QString dbHost;
     QString dbPort;

@@ -7,6 +7,10 @@ const WindowCatalog::Entries &WindowCatalog::entries()
         addShellWindows(&list);
         addSecurityWindows(&list);
         addFilesWindows(&list);
+        addSuppliersWindows(&list);
+        addReportWindows(&list);
+        addItemsWindows(&list);
+        addDealsWindows(&list);
         return list;
     }();
     return all;

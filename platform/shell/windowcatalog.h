@@ -39,5 +39,9 @@ public:
 void addShellWindows(WindowCatalog::Entries *entries);
 void addSecurityWindows(WindowCatalog::Entries *entries);
 void addFilesWindows(WindowCatalog::Entries *entries);
+void addSuppliersWindows(WindowCatalog::Entries *entries);
+void addReportWindows(WindowCatalog::Entries *entries);
+void addItemsWindows(WindowCatalog::Entries *entries);
+void addDealsWindows(WindowCatalog::Entries *entries);
 
 #endif // WINDOWCATALOG_H

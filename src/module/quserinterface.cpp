@@ -35,11 +35,12 @@ QUserInterface::~QUserInterface()
             s_popupOwner->backToDock();
         return;
     }
-    // Our editor must not outlive us in a window that another interface owns:
-    // take it back so that it goes with us.
+    // Our editor must not outlive us in a window that another interface owns,
+    // so it goes now. Not by docking it back: while the main window is torn
+    // down, reparenting walks a focus chain that is already half gone.
     QWidget *widget = s_poppedWidget;
     forgetPoppedWidget(widget);
-    widget->setParent(editFrame);
+    delete widget;
 }
 
 void QUserInterface::initSlots()

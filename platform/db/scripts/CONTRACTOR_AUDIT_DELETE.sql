@@ -1,0 +1,3 @@
+delete from jur.t_contractor_audit
+ where id = :id and n_row_version = :n_row_version
+returning id

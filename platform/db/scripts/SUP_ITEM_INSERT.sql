@@ -1,0 +1,13 @@
+-- Returns the stored row in the shape of the select, names included.
+with si as (
+    insert into jur.t_supplier_item (id_supplier, id_item)
+    values (:id_supplier, :id_item)
+    returning *
+)
+select si.id, si.id_supplier, si.id_item,
+       i.c_name as c_name_item, f.c_name as c_name_family, t.c_name as c_name_type,
+       si.n_row_version
+  from si
+  join dirs.t_item i on i.id = si.id_item
+  join dirs.t_item_family f on f.id = i.id_item_family
+  join dirs.t_item_type t on t.id = f.id_type

@@ -1,0 +1,307 @@
+#include "qdealsview.h"
+
+#include "appcontext.h"
+#include "qdataset.h"
+#include "qdatatable.h"
+#include "qdbsettings.h"
+#include "qsqlconnection.h"
+#include "workplacelogging.h"
+
+#include <QCompleter>
+#include <QDate>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLocale>
+#include <QSignalBlocker>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+
+namespace {
+
+const QString allStates = QStringLiteral("Все");
+const QString allContractors = QStringLiteral("ВСЕ");
+const QString plannedState = QStringLiteral("Запланирован");
+const QString headerKey = QStringLiteral("sales/deals/mainheader");
+
+enum DealColumn { ColAttach = 0, ColRequest = 1, ColExecution = 4, ColCreate = 9 };
+
+QList<QAction *> &actionList()
+{
+    static QList<QAction *> actions;
+    return actions;
+}
+
+} // namespace
+
+QDealsView::QDealsView(QDataSet *document, QWidget *parent)
+    : QWidget(parent)
+    , m_document(document)
+{
+    setupUi(this);
+    acNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
+    acCopy->setIcon(QIcon(QStringLiteral(":/commonIcon/EDIT_COPY")));
+    actionList().append(acNew);
+    actionList().append(acCopy);
+
+    if (m_document)
+        m_table = m_document->getTable(QStringLiteral("t_deals"));
+    if (m_table) {
+        m_table->setView(tvDeals);
+        connect(m_table, &QDataTable::getDispInfo, this, &QDealsView::onGetDispInfo);
+    }
+
+    fillStates();
+
+    connect(tvDeals->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &QDealsView::updateButtons);
+    connect(cbContractor, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &QDealsView::filter);
+    connect(cbState, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &QDealsView::filter);
+
+    // The list opens on the planned deals; without such a state, on all of them.
+    cbState->setCurrentIndex(cbState->findText(plannedState, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    updateButtons();
+}
+
+QDealsView::~QDealsView()
+{
+    // The shell may still hold the list; it must not hand out dead actions.
+    actionList().removeAll(acNew);
+    actionList().removeAll(acCopy);
+}
+
+QList<QAction *> *QDealsView::toolBarActions()
+{
+    return &actionList();
+}
+
+void QDealsView::fillStates()
+{
+    const QSignalBlocker blocker(cbState);
+    cbState->clear();
+    QDataTable *states = m_document ? m_document->getTable(QStringLiteral("t_deal_state")) : nullptr;
+    if (!states)
+        return;
+    states->open(false, false);
+    fillComboBox(cbState, states, QStringLiteral("c_name"), QStringLiteral("id"), allStates, QVariant());
+}
+
+QSqlRecord QDealsView::currentRow() const
+{
+    return m_table ? m_table->getViewCurrentRecord() : QSqlRecord();
+}
+
+int QDealsView::setCurrentRowByID(long long id)
+{
+    const int row = m_table ? m_table->locate(QStringLiteral("id"), id) : -1;
+    // A deal asked for by id (a reminder) is shown even when the filters hide it.
+    if (row >= 0 && tvDeals->isRowHidden(row))
+        showAll();
+    tvDeals->setCurrentIndex(row < 0 ? QModelIndex() : tvDeals->model()->index(row, 0));
+    return row;
+}
+
+void QDealsView::showAll()
+{
+    m_searchText.clear();
+    {
+        const QSignalBlocker states(cbState);
+        const QSignalBlocker contractors(cbContractor);
+        cbState->setCurrentIndex(cbState->count() > 0 ? 0 : -1);
+        cbContractor->setCurrentIndex(cbContractor->findText(allContractors));
+    }
+    filter();
+}
+
+void QDealsView::search(QString text)
+{
+    m_searchText = text.toLower();
+    filter();
+}
+
+void QDealsView::filter()
+{
+    if (!m_table)
+        return;
+
+    const QVariant state = cbState->currentData();
+    if (state.isNull() || state.toString().isEmpty())
+        m_table->clearFilter(QStringLiteral("id_state"));
+    else
+        m_table->setFilter(QStringLiteral("id_state"), state.toString(), fltKeep);
+
+    const QString contractor = cbContractor->currentText();
+    if (contractor == allContractors)
+        m_table->clearFilter(QStringLiteral("c_contractor"));
+    else
+        m_table->setFilter(QStringLiteral("c_contractor"), contractor, fltKeep);
+
+    // Every value contains the empty text: nothing more to hide.
+    if (m_searchText.isEmpty())
+        return;
+    const int base = m_table->columnIndex(QStringLiteral("c_base"));
+    const int contractorColumn = m_table->columnIndex(QStringLiteral("c_contractor"));
+    const int provider = m_table->columnIndex(QStringLiteral("c_provider"));
+    const int doc = m_table->columnIndex(QStringLiteral("c_doc"));
+    const QAbstractItemModel *model = tvDeals->model();
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        if (tvDeals->isRowHidden(row))
+            continue;
+        bool found = false;
+        for (int column : {base, contractorColumn, provider, doc}) {
+            if (model->index(row, column).data(ValueRole).toString().toLower().contains(m_searchText)) {
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            tvDeals->setRowHidden(row, true);
+    }
+}
+
+void QDealsView::refresh()
+{
+    if (!m_document || !m_table)
+        return;
+    m_document->closeAll();
+    m_table->close();
+    m_table->open(false, false);
+    tvDeals->resizeRowsToContents();
+    updateButtons();
+
+    rebuildContractors();
+    filter();
+}
+
+void QDealsView::rebuildContractors()
+{
+    QStringList names = m_table->getValuesList(QStringLiteral("c_contractor"));
+    names.removeAll(QString());
+    std::sort(names.begin(), names.end());
+
+    {
+        const QSignalBlocker blocker(cbContractor);
+        const QString remembered = cbContractor->currentText();
+        cbContractor->clear();
+        cbContractor->addItem(allContractors, QVariant());
+        cbContractor->addItems(names);
+        const int index = remembered.isEmpty()
+                ? -1 : cbContractor->findText(remembered, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (index >= 0)
+            cbContractor->setCurrentIndex(index);
+    }
+
+    auto *completer = new QCompleter(names, cbContractor);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    if (QCompleter *old = cbContractor->completer())
+        old->deleteLater();
+    cbContractor->setCompleter(completer);
+}
+
+void QDealsView::updateButtons()
+{
+    acNew->setEnabled(false);
+    acCopy->setEnabled(false);
+    if (!m_table)
+        return;
+
+    // One unsaved new deal at a time.
+    const int idColumn = m_table->columnIndex(QStringLiteral("id"));
+    bool hasNew = false;
+    for (int row = 0; row < m_table->rowCount() && !hasNew; ++row)
+        hasNew = m_table->getModel()->index(row, idColumn).data(ValueRole).toLongLong() < 0;
+    acNew->setEnabled(!hasNew);
+
+    const QSqlRecord record = currentRow();
+    acCopy->setEnabled(!record.isEmpty() && record.value(QStringLiteral("id")).toLongLong() > 0);
+}
+
+void QDealsView::moveCursorTo(int row)
+{
+    const QModelIndex index = tvDeals->model()->index(row, 0);
+    tvDeals->setCurrentIndex(index);
+    tvDeals->scrollTo(index);
+}
+
+void QDealsView::on_acNew_triggered()
+{
+    if (!m_table)
+        return;
+    m_table->newRow(true);
+    // A filtered list would hide the new deal from its own author.
+    tvDeals->setRowHidden(m_table->lastRow(), false);
+    moveCursorTo(m_table->lastRow());
+    updateButtons();
+    emit autoEdit();
+}
+
+void QDealsView::on_acCopy_triggered()
+{
+    const QSqlRecord record = currentRow();
+    const long long id = record.value(QStringLiteral("id")).toLongLong();
+    if (record.isEmpty() || id <= 0)
+        return;
+    QSqlConnection *connection = AppContext::connection();
+    if (!connection)
+        return;
+
+    QSqlQuery query = connection->execScript(connection->getScript(QStringLiteral("DEAL_COPY")), {id});
+    if (!query.isValid() || query.value(0).isNull())
+        return;
+    const long long copy = query.value(0).toLongLong();
+    qCDebug(lcDeals) << "deal" << id << "copied as" << copy;
+
+    refresh();
+    const int row = m_table->locate(QStringLiteral("id"), copy);
+    if (row < 0)
+        return;
+    // The copy starts in the first state: show it whatever the filters say.
+    tvDeals->setRowHidden(row, false);
+    moveCursorTo(row);
+    emit autoEdit();
+}
+
+void QDealsView::onGetDispInfo(int colNum, QVariant *data, QCellData *cData, QSqlRecord *record)
+{
+    if (!record || !cData)
+        return;
+    const int qty = record->value(QStringLiteral("n_qty")).toInt();
+    const int ready = record->value(QStringLiteral("n_qty_ready")).toInt();
+    if (qty >= 1 && ready > 0)
+        cData->background = QBrush(qty == ready ? Qt::green : Qt::yellow);
+
+    switch (colNum) {
+    case ColAttach:
+        cData->text.clear();
+        if (data && data->toBool())
+            cData->icon = QIcon(QStringLiteral(":/Icons/ATTACH"));
+        break;
+    case ColRequest:
+        cData->text.clear();
+        if (data && data->toBool())
+            cData->icon = QIcon(QStringLiteral(":/Icons/TOOLS"));
+        break;
+    case ColExecution:
+        if (data)
+            cData->text = QLocale().toString(data->toDate(), QLocale::ShortFormat);
+        break;
+    case ColCreate:
+        if (data)
+            cData->text = QLocale().toString(data->toDateTime(), QLocale::ShortFormat);
+        break;
+    default:
+        break;
+    }
+}
+
+void QDealsView::saveUserData()
+{
+    if (QDbSettings *settings = AppContext::userSettings())
+        settings->saveTableHeader(headerKey, m_table);
+}
+
+void QDealsView::restoreUserData()
+{
+    if (QDbSettings *settings = AppContext::userSettings())
+        settings->restoreTableHeader(headerKey, m_table);
+}

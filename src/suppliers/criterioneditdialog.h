@@ -1,0 +1,22 @@
+#ifndef CRITERIONEDITDIALOG_H
+#define CRITERIONEDITDIALOG_H
+
+#include "dealsglobal.h"
+#include "ui_criterioneditdialog.h"
+
+#include <QDialog>
+
+// One rating criterion: name, weight (above 0, at most 1) and description.
+class DEALS_EXPORT CriterionEditDialog : public QDialog, public Ui::CriterionEditDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CriterionEditDialog(QWidget *parent = nullptr);
+
+public Q_SLOTS:
+    // The weight is bounded by its spin box; only a name is required.
+    void accept() override;
+};
+
+#endif // CRITERIONEDITDIALOG_H
