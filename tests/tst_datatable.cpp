@@ -96,6 +96,8 @@ private Q_SLOTS:
     void editCycle();
     void batchedCommitMatchesReload_data();
     void batchedCommitMatchesReload();
+    void commitAndResetRules_data();
+    void commitAndResetRules();
     void failedCommit_data();
     void failedCommit();
     void rollbackRestores();
@@ -500,6 +502,60 @@ void TestDataTable::batchedCommitMatchesReload()
         }
         if (updateReturns && stored.value("n_price").toDouble() == 10.5)
             QCOMPARE(held.value("c_note").toString(), held.value("c_name").toString() + QLatin1Char('!'));
+    }
+}
+
+void TestDataTable::commitAndResetRules_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("a queue without a script waits, the table is no longer modified") << "empty update script";
+    QTest::newRow("an insert without a key field is announced") << "no key field";
+    QTest::newRow("a reset keeps the callback's background away") << "reset background";
+}
+
+void TestDataTable::commitAndResetRules()
+{
+    QFETCH(QString, scenario);
+    auto table = goodsTable();
+    if (scenario == "empty update script") {
+        table->setNativeScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
+                                QString::fromLatin1(deleteText));
+        QVERIFY(table->open());
+        QVERIFY(table->locate("c_name", "pear") >= 0);
+        QVERIFY(table->setField("n_qty", 30));
+        QVERIFY(table->isModified());
+        QVERIFY(table->commit());
+        QVERIFY(!table->isModified());
+        QCOMPARE(table->getRowState(table->currentRow()), int(rsChanged));
+        QVERIFY(table->hasPendingRows());
+        QCOMPARE(dbGoods(), QStringList({"apple:5", "locked:7", "pear:2", "plum:9"}));
+    } else if (scenario == "no key field") {
+        auto plain = std::make_unique<QDataTable>(QStringLiteral("tst.t_goods"), m_connection);
+        plain->setNativeScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
+                                QString());
+        plain->setSelectParam(QStringLiteral("min_qty"), 0);
+        QVERIFY(plain->open());
+        QSignalSpy announced(plain.get(), &QDataTable::dataChanged);
+        QVERIFY(plain->addRow());
+        QVERIFY(plain->setField("c_name", "kiwi"));
+        QVERIFY(plain->setField("n_qty", 1));
+        QVERIFY(plain->commit());
+        QCOMPARE(announced.count(), 1);
+        QCOMPARE(announced.at(0).at(0).toString(), QString());
+        QCOMPARE(announced.at(0).at(3).toString(), QStringLiteral("tst.t_goods"));
+        QCOMPARE(plain->getField("id", plain->lastRow()).toInt(), 5);
+    } else {
+        connect(table.get(), &QDataTable::getDispInfo, this,
+                [](int, QVariant *, QCellData *cell, QSqlRecord *, int) { cell->background = QBrush(Qt::yellow); });
+        QVERIFY(table->open());
+        const int pear = table->locate("c_name", "pear");
+        QCOMPARE(table->getModel()->item(pear, 1)->background().color(), QColor(Qt::yellow));
+        QVERIFY(table->setField("n_qty", 30));
+        QVERIFY(table->resetOriginalData(pear));
+        QCOMPARE(table->getField("n_qty", pear).toInt(), 2);
+        QCOMPARE(table->getRowState(pear), int(rsUnchanged));
+        for (int column = 0; column < table->columns().size(); ++column)
+            QCOMPARE(table->getModel()->item(pear, column)->background().style(), Qt::NoBrush);
     }
 }
 

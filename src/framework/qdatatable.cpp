@@ -582,7 +582,8 @@ void QDataTable::appendLoadedRow(const QVariant *rowValues)
     m_model->appendRow(items);
 }
 
-void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall)
+void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
+                          bool clearBackground)
 {
     const bool call = (alwaysCall || m_columns.at(column).visible) && hasDisplayListeners();
     // Copies of one default cell share its font and brushes; building a fresh
@@ -597,6 +598,9 @@ void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, i
     cellData cell = defaults;
     QVariant value = item->value();
     emit getDispInfo(column, &value, &cell, record, state);
+    // A reset shows the row as loaded: whatever a callback paints behind it stays away.
+    if (clearBackground)
+        cell.background = defaults.background;
     item->applyCell(cell, defaults);
 }
 
@@ -984,7 +988,7 @@ bool QDataTable::resetOriginalData(int row, bool keepValues)
             continue;
         const QString oldDisplay = item->displayText();
         item->clearDecoration();
-        decorate(item, c, &record, rsUnchanged, true);
+        decorate(item, c, &record, rsUnchanged, true, true);
         fileCell(head, c, oldTexts.at(c), DataTableItem::textOf(item->value()), oldDisplay, item->displayText(),
                  false);
         item->announce();
@@ -1151,9 +1155,8 @@ void QDataTable::rowInserted(qint64 id, int row, const RowScriptResult &result)
     // then whatever the server returned (the new key, computed columns).
     resetOriginalData(row, true);
     setRow(row, conformRecord(result.row), true);
-    if (keyColumn < 0)
-        return;
-    const QVariant newKey = recordOf(row).value(keyColumn);
+    // Announced without a key field too, with empty values: links have nothing to follow then.
+    const QVariant newKey = keyColumn >= 0 ? recordOf(row).value(keyColumn) : QVariant();
     qCDebug(lcTable).noquote() << "emit dataChanged(" << m_keyField << oldKey.toString() << newKey.toString()
                                << objectName() << ") ";
     emit dataChanged(m_keyField, oldKey, newKey, objectName());
@@ -1211,8 +1214,9 @@ bool QDataTable::commit(bool backGround)
     }
     if (m_tableState != -2)
         connectItemChanged();
-    // Rows queued by a handler while the commit yielded are still to be written.
-    m_modified = hasPendingRows();
+    // A completed commit clears the flag, also when a queue without a script
+    // keeps its rows waiting: they stay queued for the commit that has one.
+    m_modified = false;
     return true;
 }
 

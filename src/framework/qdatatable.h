@@ -210,7 +210,8 @@ private:
     QSqlRecord conformRecord(QSqlRecord record) const;
 
     void appendLoadedRow(const QVariant *rowValues);
-    void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall);
+    void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
+                  bool clearBackground = false);
     void storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
                    bool original, QSqlRecord *record, int state);
 

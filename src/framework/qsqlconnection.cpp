@@ -424,13 +424,20 @@ int QSqlConnection::execRowScripts(const QString &script, const QList<QSqlRecord
     const QStringList tokens = parameterTokens(script);
     for (const QString &token : tokens)
         names.append(parameterName(token));
+    // A table's records share one shape: the fields are found by name once.
+    QVector<int> fieldOf(names.size());
+    for (int i = 0; i < names.size(); ++i)
+        fieldOf[i] = records.first().indexOf(names.at(i));
     QList<QVariantList> rows;
     rows.reserve(records.size());
     for (const QSqlRecord &record : records) {
         QVariantList values;
         values.reserve(names.size());
-        for (const QString &name : qAsConst(names))
-            values.append(record.value(name));
+        for (int i = 0; i < names.size(); ++i) {
+            const int field = fieldOf.at(i);
+            const bool sameShape = field >= 0 && field < record.count() && record.fieldName(field) == names.at(i);
+            values.append(sameShape ? record.value(field) : record.value(names.at(i)));
+        }
         rows.append(values);
     }
     QSqlError error;
