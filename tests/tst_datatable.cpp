@@ -511,6 +511,8 @@ void TestDataTable::commitAndResetRules_data()
     QTest::newRow("a queue without a script waits, the table is no longer modified") << "empty update script";
     QTest::newRow("an insert without a key field is announced") << "no key field";
     QTest::newRow("a reset keeps the callback's background away") << "reset background";
+    QTest::newRow("a new row deleted is never inserted") << "new then deleted";
+    QTest::newRow("an insert that returns nothing leaves the row new, unqueued") << "insert without result";
 }
 
 void TestDataTable::commitAndResetRules()
@@ -544,6 +546,47 @@ void TestDataTable::commitAndResetRules()
         QCOMPARE(announced.at(0).at(0).toString(), QString());
         QCOMPARE(announced.at(0).at(3).toString(), QStringLiteral("tst.t_goods"));
         QCOMPARE(plain->getField("id", plain->lastRow()).toInt(), 5);
+    } else if (scenario == "new then deleted") {
+        // Logs every delete it is asked for, so that the temporary key shows.
+        exec(QStringLiteral("create table if not exists tst.t_deleted (id bigint)"));
+        exec(QStringLiteral("truncate tst.t_deleted"));
+        table->setNativeScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                                QString::fromLatin1(insertReturningText),
+                                QStringLiteral("with gone as (delete from tst.t_goods where id = :id returning id) "
+                                               "insert into tst.t_deleted select :id"));
+        QVERIFY(table->open());
+        QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+        for (const char *name : {"ghost", "kiwi", "shade"}) {
+            QVERIFY(table->addRow());
+            QVERIFY(table->setField("c_name", name));
+        }
+        QVERIFY(table->deleteRow(rowOf(table.get(), "ghost")));
+        QVERIFY(table->deleteRow(rowOf(table.get(), "shade")));
+        QVERIFY(table->commit());
+        QCOMPARE(dbGoods(), QStringList({"apple:5", "kiwi:1", "locked:7", "pear:2", "plum:9"}));
+        QCOMPARE(table->rowCount(), 5);
+        QCOMPARE(rowOf(table.get(), "ghost"), -1);
+        QCOMPARE(announced.count(), 1);
+        QSqlQuery deletes(m_connection->database());
+        QVERIFY(deletes.exec(QStringLiteral("select string_agg(id::text, ',' order by id) from tst.t_deleted")));
+        QVERIFY(deletes.next());
+        QCOMPARE(deletes.value(0).toString(), QStringLiteral("-3,-1"));
+    } else if (scenario == "insert without result") {
+        table->setNativeScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                                QString::fromLatin1(insertPlainText), QString::fromLatin1(deleteText));
+        QVERIFY(table->open());
+        for (const char *name : {"kiwi", "fig"}) {
+            QVERIFY(table->addRow());
+            QVERIFY(table->setField("c_name", name));
+        }
+        QVERIFY(table->commit());
+        QCOMPARE(dbGoods(), QStringList({"apple:5", "fig:1", "kiwi:1", "locked:7", "pear:2", "plum:9"}));
+        const int kiwi = rowOf(table.get(), "kiwi");
+        QCOMPARE(table->getRowState(kiwi), int(rsNew));
+        QCOMPARE(table->getField("id", kiwi).toInt(), -1);
+        QVERIFY(!table->hasPendingRows());
+        QVERIFY(table->commit());
+        QCOMPARE(dbGoods().size(), 6);
     } else {
         connect(table.get(), &QDataTable::getDispInfo, this,
                 [](int, QVariant *, QCellData *cell, QSqlRecord *, int) { cell->background = QBrush(Qt::yellow); });
