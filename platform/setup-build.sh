@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ccache pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5sql5-psql qtscript5-dev
     qtmultimedia5-dev libqt5multimedia5-plugins libqt5svg5-dev
-    libhunspell-dev hunspell-ru libxlsxwriter-dev zlib1g-dev
+    libhunspell-dev hunspell-ru libxlsxwriter-dev zlib1g-dev libpq-dev
     postgresql-15 fonts-dejavu-core
     qttranslations5-l10n desktop-file-utils poppler-utils
     python3-openpyxl fonts-crosextra-carlito

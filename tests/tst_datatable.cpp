@@ -90,8 +90,14 @@ private Q_SLOTS:
     void loading_data();
     void loading();
     void openWithoutData();
+    void queriesWhileLoading_data();
+    void queriesWhileLoading();
     void editCycle_data();
     void editCycle();
+    void batchedCommitMatchesReload_data();
+    void batchedCommitMatchesReload();
+    void commitAndResetRules_data();
+    void commitAndResetRules();
     void failedCommit_data();
     void failedCommit();
     void rollbackRestores();
@@ -99,6 +105,8 @@ private Q_SLOTS:
     void autoIncrement();
     void indexesAfterRemoval_data();
     void indexesAfterRemoval();
+    void locateMovesTheCurrentRow_data();
+    void locateMovesTheCurrentRow();
     void getRowsCopiesMatches();
     void append();
     void filters_data();
@@ -276,6 +284,67 @@ void TestDataTable::loading()
     QCOMPARE(table->rowCount(), rows + 1);
 }
 
+// A display callback that reads the database while the table loads (a
+// look-up table opened on its first use) must not cost the table its rows.
+void TestDataTable::queriesWhileLoading_data()
+{
+    QTest::addColumn<bool>("lookupTable");
+    QTest::addColumn<bool>("backGround");
+    QTest::addColumn<int>("minQty");
+    QTest::addColumn<QStringList>("shown");
+
+    const QStringList all = {"apple:5", "pear:2", "locked:7", "plum:9"};
+    QTest::newRow("look-up table, foreground") << true << false << 0 << all;
+    QTest::newRow("look-up table, background") << true << true << 0 << all;
+    QTest::newRow("plain query per cell") << false << false << 0 << all;
+    QTest::newRow("plain query, background, select parameter") << false << true << 6
+                                                               << QStringList{"locked:7", "plum:9"};
+}
+
+void TestDataTable::queriesWhileLoading()
+{
+    QFETCH(bool, lookupTable);
+    QFETCH(bool, backGround);
+    QFETCH(int, minQty);
+    QFETCH(QStringList, shown);
+
+    auto table = goodsTable();
+    table->setSelectParam(QStringLiteral("min_qty"), minQty);
+    std::unique_ptr<QDataTable> names;
+    connect(table.get(), &QDataTable::getDispInfo, this,
+            [&](int column, QVariant *value, QCellData *cell, QSqlRecord *record, int) {
+                if (column != 1)
+                    return;
+                const QVariant id = record->value(QStringLiteral("id"));
+                if (lookupTable) {
+                    if (!names) {
+                        names = std::make_unique<QDataTable>(QStringLiteral("names"), m_connection);
+                        names->setNativeScripts(QStringLiteral("select id, c_name || ':' || n_qty as c_label "
+                                                               "from tst.t_goods order by id"),
+                                                QString(), QString(), QString());
+                        names->setKeyField(QStringLiteral("id"));
+                        QVERIFY(names->open());
+                    }
+                    if (names->locate(QStringLiteral("id"), id) >= 0)
+                        cell->text = names->getField(QStringLiteral("c_label")).toString();
+                    return;
+                }
+                QSqlQuery query(m_connection->database());
+                Q_UNUSED(value)
+                m_connection->execScript(QStringLiteral("select c_name || ':' || n_qty from tst.t_goods where id = :id"),
+                                         &query, {id});
+                if (query.isValid()) // the script leaves the query on its first row
+                    cell->text = query.value(0).toString();
+            });
+    QVERIFY(table->open(backGround));
+    QCOMPARE(table->getTableState(), 0);
+    QCOMPARE(table->rowCount(), shown.size());
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts.append(table->getModel()->item(row, 1)->text());
+    QCOMPARE(texts, shown);
+}
+
 void TestDataTable::openWithoutData()
 {
     auto table = goodsTable();
@@ -366,6 +435,171 @@ void TestDataTable::editCycle()
     // Nothing queued: a second commit changes nothing.
     QVERIFY(table->commit());
     QCOMPARE(dbGoods().size(), 5);
+}
+
+// Many rows of one queue travel together; what the table holds afterwards
+// must be what the server stored, exactly as a fresh load reads it.
+void TestDataTable::batchedCommitMatchesReload_data()
+{
+    QTest::addColumn<bool>("inTransaction");
+    QTest::addColumn<bool>("updateReturns");
+    QTest::newRow("own transaction") << false << false;
+    QTest::newRow("caller's transaction") << true << false;
+    QTest::newRow("update returns the row") << false << true;
+}
+
+void TestDataTable::batchedCommitMatchesReload()
+{
+    QFETCH(bool, inTransaction);
+    QFETCH(bool, updateReturns);
+
+    auto table = goodsTable();
+    if (updateReturns)
+        table->setNativeScripts(QString::fromLatin1(selectText),
+                                QString::fromLatin1(updateText) + QStringLiteral(" returning id, c_name, n_qty, n_price, "
+                                                                                 "d_made, c_name || '!' as c_note"),
+                                QString::fromLatin1(insertReturningText), QString::fromLatin1(deleteText));
+    QVERIFY(table->open());
+    QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+    const int added = 700;
+    for (int i = 0; i < added; ++i) {
+        QVERIFY(table->addRow());
+        QVERIFY(table->setField("c_name", QStringLiteral("товар %1 ' \\ :n_qty $1").arg(i)));
+        QVERIFY(table->setField("n_qty", i));
+        if (i % 4)
+            QVERIFY(table->setField("n_price", i % 2 ? i * -0.25 : double(i)));
+        QVERIFY(table->setField("d_made", i % 5 ? QVariant(QDate(2024, 1, 1).addDays(i)) : QVariant(QVariant::Date)));
+    }
+    for (const QString &name : {QStringLiteral("apple"), QStringLiteral("pear"), QStringLiteral("plum")}) {
+        QVERIFY(table->locate("c_name", name) >= 0);
+        QVERIFY(table->setField("n_price", 10.5));
+    }
+    if (inTransaction)
+        QVERIFY(m_connection->beginTransaction());
+    QVERIFY(table->commit());
+    if (inTransaction)
+        QVERIFY(m_connection->commitTransaction());
+    QVERIFY(!table->hasPendingRows());
+
+    // New keys announced one per row, in the order the rows were added.
+    QCOMPARE(announced.count(), added);
+    for (int i = 0; i < added; ++i) {
+        QCOMPARE(announced.at(i).at(1).toInt(), -(i + 1));
+        QCOMPARE(announced.at(i).at(2).toLongLong(), qlonglong(i + 5));
+    }
+    auto reloaded = goodsTable();
+    QVERIFY(reloaded->open());
+    QCOMPARE(reloaded->rowCount(), table->rowCount());
+    for (int row = 0; row < reloaded->rowCount(); ++row) {
+        const QSqlRecord stored = reloaded->getRecord(row);
+        const int mine = table->locate("id", stored.value("id"));
+        QVERIFY(mine >= 0);
+        QCOMPARE(table->getRowState(mine), int(rsUnchanged));
+        const QSqlRecord held = table->getRecord(mine);
+        for (const char *field : {"id", "c_name", "n_qty", "n_price", "d_made"}) {
+            QCOMPARE(held.value(field).type(), stored.value(field).type());
+            QCOMPARE(held.value(field), stored.value(field));
+        }
+        if (updateReturns && stored.value("n_price").toDouble() == 10.5)
+            QCOMPARE(held.value("c_note").toString(), held.value("c_name").toString() + QLatin1Char('!'));
+    }
+}
+
+void TestDataTable::commitAndResetRules_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::newRow("a queue without a script waits, the table is no longer modified") << "empty update script";
+    QTest::newRow("an insert without a key field is announced") << "no key field";
+    QTest::newRow("a reset keeps the callback's background away") << "reset background";
+    QTest::newRow("a new row deleted is never inserted") << "new then deleted";
+    QTest::newRow("an insert that returns nothing leaves the row new, unqueued") << "insert without result";
+}
+
+void TestDataTable::commitAndResetRules()
+{
+    QFETCH(QString, scenario);
+    auto table = goodsTable();
+    if (scenario == "empty update script") {
+        table->setNativeScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
+                                QString::fromLatin1(deleteText));
+        QVERIFY(table->open());
+        QVERIFY(table->locate("c_name", "pear") >= 0);
+        QVERIFY(table->setField("n_qty", 30));
+        QVERIFY(table->isModified());
+        QVERIFY(table->commit());
+        QVERIFY(!table->isModified());
+        QCOMPARE(table->getRowState(table->currentRow()), int(rsChanged));
+        QVERIFY(table->hasPendingRows());
+        QCOMPARE(dbGoods(), QStringList({"apple:5", "locked:7", "pear:2", "plum:9"}));
+    } else if (scenario == "no key field") {
+        auto plain = std::make_unique<QDataTable>(QStringLiteral("tst.t_goods"), m_connection);
+        plain->setNativeScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
+                                QString());
+        plain->setSelectParam(QStringLiteral("min_qty"), 0);
+        QVERIFY(plain->open());
+        QSignalSpy announced(plain.get(), &QDataTable::dataChanged);
+        QVERIFY(plain->addRow());
+        QVERIFY(plain->setField("c_name", "kiwi"));
+        QVERIFY(plain->setField("n_qty", 1));
+        QVERIFY(plain->commit());
+        QCOMPARE(announced.count(), 1);
+        QCOMPARE(announced.at(0).at(0).toString(), QString());
+        QCOMPARE(announced.at(0).at(3).toString(), QStringLiteral("tst.t_goods"));
+        QCOMPARE(plain->getField("id", plain->lastRow()).toInt(), 5);
+    } else if (scenario == "new then deleted") {
+        // Logs every delete it is asked for, so that the temporary key shows.
+        exec(QStringLiteral("create table if not exists tst.t_deleted (id bigint)"));
+        exec(QStringLiteral("truncate tst.t_deleted"));
+        table->setNativeScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                                QString::fromLatin1(insertReturningText),
+                                QStringLiteral("with gone as (delete from tst.t_goods where id = :id returning id) "
+                                               "insert into tst.t_deleted select :id"));
+        QVERIFY(table->open());
+        QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+        for (const char *name : {"ghost", "kiwi", "shade"}) {
+            QVERIFY(table->addRow());
+            QVERIFY(table->setField("c_name", name));
+        }
+        QVERIFY(table->deleteRow(rowOf(table.get(), "ghost")));
+        QVERIFY(table->deleteRow(rowOf(table.get(), "shade")));
+        QVERIFY(table->commit());
+        QCOMPARE(dbGoods(), QStringList({"apple:5", "kiwi:1", "locked:7", "pear:2", "plum:9"}));
+        QCOMPARE(table->rowCount(), 5);
+        QCOMPARE(rowOf(table.get(), "ghost"), -1);
+        QCOMPARE(announced.count(), 1);
+        QSqlQuery deletes(m_connection->database());
+        QVERIFY(deletes.exec(QStringLiteral("select string_agg(id::text, ',' order by id) from tst.t_deleted")));
+        QVERIFY(deletes.next());
+        QCOMPARE(deletes.value(0).toString(), QStringLiteral("-3,-1"));
+    } else if (scenario == "insert without result") {
+        table->setNativeScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                                QString::fromLatin1(insertPlainText), QString::fromLatin1(deleteText));
+        QVERIFY(table->open());
+        for (const char *name : {"kiwi", "fig"}) {
+            QVERIFY(table->addRow());
+            QVERIFY(table->setField("c_name", name));
+        }
+        QVERIFY(table->commit());
+        QCOMPARE(dbGoods(), QStringList({"apple:5", "fig:1", "kiwi:1", "locked:7", "pear:2", "plum:9"}));
+        const int kiwi = rowOf(table.get(), "kiwi");
+        QCOMPARE(table->getRowState(kiwi), int(rsNew));
+        QCOMPARE(table->getField("id", kiwi).toInt(), -1);
+        QVERIFY(!table->hasPendingRows());
+        QVERIFY(table->commit());
+        QCOMPARE(dbGoods().size(), 6);
+    } else {
+        connect(table.get(), &QDataTable::getDispInfo, this,
+                [](int, QVariant *, QCellData *cell, QSqlRecord *, int) { cell->background = QBrush(Qt::yellow); });
+        QVERIFY(table->open());
+        const int pear = table->locate("c_name", "pear");
+        QCOMPARE(table->getModel()->item(pear, 1)->background().color(), QColor(Qt::yellow));
+        QVERIFY(table->setField("n_qty", 30));
+        QVERIFY(table->resetOriginalData(pear));
+        QCOMPARE(table->getField("n_qty", pear).toInt(), 2);
+        QCOMPARE(table->getRowState(pear), int(rsUnchanged));
+        for (int column = 0; column < table->columns().size(); ++column)
+            QCOMPARE(table->getModel()->item(pear, column)->background().style(), Qt::NoBrush);
+    }
 }
 
 void TestDataTable::failedCommit_data()
@@ -589,6 +823,58 @@ void TestDataTable::indexesAfterRemoval()
     QCOMPARE(table->locate("id", 2), -1);
 }
 
+void TestDataTable::locateMovesTheCurrentRow_data()
+{
+    QTest::addColumn<QString>("deleted"); // a row deleted first, by name
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("found");
+    QTest::addColumn<int>("current");
+
+    // Rows: apple (id 1), pear (2), locked (3), plum (4); the current row starts at 2.
+    QTest::newRow("index hit") << "" << "id" << QVariant(4) << 3 << 3;
+    QTest::newRow("index miss") << "" << "id" << QVariant(99) << -1 << -1;
+    QTest::newRow("index candidate deleted") << "pear" << "id" << QVariant(2) << -1 << 1;
+    QTest::newRow("index candidate deleted, live twin found by scan") << "apple" << "c_name" << QVariant("apple")
+                                                                      << 4 << 4;
+    QTest::newRow("plain hit") << "" << "c_name" << QVariant("plum") << 3 << 3;
+    QTest::newRow("plain miss") << "" << "c_name" << QVariant("fig") << -1 << 2;
+    QTest::newRow("plain match deleted") << "pear" << "c_name" << QVariant("pear") << -1 << 2;
+    QTest::newRow("plain null") << "" << "d_made" << QVariant(QVariant::Date) << 2 << 2;
+}
+
+void TestDataTable::locateMovesTheCurrentRow()
+{
+    QFETCH(QString, deleted);
+    QFETCH(QString, field);
+    QFETCH(QVariant, value);
+    QFETCH(int, found);
+    QFETCH(int, current);
+
+    auto table = goodsTable();
+    const bool twin = QByteArray(QTest::currentDataTag()).contains("twin");
+    if (twin)
+        table->addSearchIndex("c_name", idxHash);
+    QVERIFY(table->open());
+    if (!deleted.isEmpty())
+        QVERIFY(table->deleteRow(rowOf(table.get(), deleted)));
+    if (twin) {
+        QVERIFY(table->addRow());
+        QVERIFY(table->setField("c_name", deleted));
+    }
+    QVERIFY(table->first());
+    QVERIFY(table->next());
+    QVERIFY(table->next());
+    QCOMPARE(table->locate(field, value), found);
+    QCOMPARE(table->currentRow(), current);
+    // The list form walks the same steps.
+    QVERIFY(table->first());
+    QVERIFY(table->next());
+    QVERIFY(table->next());
+    QCOMPARE(table->locate(QStringList{field}, QList<QVariant>{value}), found);
+    QCOMPARE(table->currentRow(), current);
+}
+
 void TestDataTable::getRowsCopiesMatches()
 {
     auto table = goodsTable();
@@ -694,6 +980,18 @@ void TestDataTable::filters()
             shown.append(table->getField("c_name", row).toString());
     }
     QCOMPARE(shown, visible);
+    // The view lays the shown rows out one under another, whatever it was told while hiding them.
+    const int rowHeight = view.verticalHeader()->defaultSectionSize();
+    QCOMPARE(view.verticalHeader()->length(), visible.size() * rowHeight);
+    int place = 0;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (view.isRowHidden(row))
+            continue;
+        QCOMPARE(view.rowViewportPosition(row), place * rowHeight);
+        QCOMPARE(view.rowAt(place * rowHeight + 1), row);
+        ++place;
+    }
+    QVERIFY(view.verticalHeader()->updatesEnabled());
 
     QStringList values = table->getValuesList("n_qty");
     values.sort();
@@ -707,8 +1005,11 @@ void TestDataTable::filters()
     QCOMPARE(table->visibleRowCount(), 3);
     table->clearAllFilters();
     QCOMPARE(table->visibleRowCount(), 4);
-    for (int row = 0; row < table->rowCount(); ++row)
+    for (int row = 0; row < table->rowCount(); ++row) {
         QVERIFY(!view.isRowHidden(row));
+        QCOMPARE(view.rowViewportPosition(row), row * rowHeight);
+    }
+    QCOMPARE(view.verticalHeader()->length(), 4 * rowHeight);
 }
 
 void TestDataTable::viewBinding()

@@ -37,6 +37,11 @@ private slots:
     void datesBeyondTheUsualYears();
     void timestampsKeepTheirMoment();
     void nulCharacterIsRefused();
+    void rowBatchesRoundTrip_data();
+    void rowBatchesRoundTrip();
+    void hostileTextsInRowBatches();
+    void rowBatchesAreAllOrNothing_data();
+    void rowBatchesAreAllOrNothing();
 
 private:
     QString lastTracedStatement() const;
@@ -376,3 +381,172 @@ void tst_ParameterBinding::nulCharacterIsRefused()
 
 QTEST_MAIN(tst_ParameterBinding)
 #include "tst_parameterbinding.moc"
+
+// Row scripts sent in batches carry their values as statement parameters:
+// each kind of value must come back as the literal path gives it back.
+void tst_ParameterBinding::rowBatchesRoundTrip_data()
+{
+    valuesRoundTrip_data();
+}
+
+void tst_ParameterBinding::rowBatchesRoundTrip()
+{
+    QFETCH(QVariant, value);
+    QFETCH(QString, cast);
+
+    const QString script = cast.isEmpty() ? QStringLiteral("select :v as v, :n as n")
+                                          : QStringLiteral("select cast( :v as %1) as v, :n as n").arg(cast);
+    QList<QSqlRecord> records;
+    for (int n = 0; n < 3; ++n) {
+        QSqlRecord record;
+        record.append(QSqlField(QStringLiteral("v"), value.isValid() ? value.type() : QVariant::String));
+        record.append(QSqlField(QStringLiteral("n"), QVariant::Int));
+        record.setValue(0, value);
+        record.setValue(1, n);
+        records.append(record);
+    }
+    QList<RowScriptResult> results;
+    int failed = -1;
+    QCOMPARE(m_connection.execRowScripts(script, records, QVector<bool>(3, true), &results, &failed),
+             int(RowScriptsDone));
+    QCOMPARE(results.size(), 3);
+
+    QSqlQuery literal(m_connection.database());
+    m_connection.execScript(script, &literal, records.first(), false);
+    QVERIFY2(literal.isValid(), qPrintable(literal.lastError().text()));
+    for (int n = 0; n < 3; ++n) {
+        const RowScriptResult &result = results.at(n);
+        QVERIFY(result.returnsRows);
+        QCOMPARE(result.rowCount, 1);
+        QCOMPARE(result.row.value(QStringLiteral("n")).toInt(), n);
+        const QVariant read = result.row.value(QStringLiteral("v"));
+        // Read back with the type the literal path reads back.
+        QCOMPARE(QString::fromLatin1(read.typeName()), QString::fromLatin1(literal.value(0).typeName()));
+        if (!value.isValid() || value.isNull()) {
+            QVERIFY(read.isNull());
+            continue;
+        }
+        switch (static_cast<int>(value.type())) {
+        case QMetaType::Double:
+            QCOMPARE(read.toDouble(), value.toDouble());
+            break;
+        case QMetaType::QByteArray:
+            QCOMPARE(read.toByteArray(), value.toByteArray());
+            break;
+        case QMetaType::QDateTime:
+            QCOMPARE(read.toDateTime(), value.toDateTime());
+            break;
+        default:
+            QCOMPARE(read.toString(), value.toString());
+        }
+    }
+}
+
+void tst_ParameterBinding::hostileTextsInRowBatches()
+{
+    static const QStringList pieces = {
+        "'", "''", "\\", "\\'", "\"", ":v", ":id", "::text", "$$", "$1", "$2", "--", "/*", "*/", ";",
+        "; drop table public.t_canary; --", "E'", "\n", "\t", " ", ",", "(", ")", "Ж", "😀", "NULL", "'||'", "\\x00",
+    };
+    QRandomGenerator random(20261206);
+    QList<QSqlRecord> records;
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        const int length = random.bounded(1, 9);
+        for (int i = 0; i < length; ++i)
+            text += pieces.at(random.bounded(pieces.size()));
+        QSqlRecord record;
+        record.append(QSqlField(QStringLiteral("v"), QVariant::String));
+        record.setValue(0, text);
+        records.append(record);
+    }
+    const qlonglong probesBefore = count(QStringLiteral("t_probe"));
+    QList<RowScriptResult> inserted;
+    int failed = -1;
+    QCOMPARE(m_connection.execRowScripts(QStringLiteral("insert into public.t_probe (c_text) values (:v) returning id, c_text"),
+                                         records, QVector<bool>(records.size(), true), &inserted, &failed),
+             int(RowScriptsDone));
+    QCOMPARE(inserted.size(), records.size());
+    for (int i = 0; i < records.size(); ++i) {
+        QCOMPARE(inserted.at(i).row.value(QStringLiteral("c_text")).toString(), records.at(i).value(0).toString());
+        records[i].append(QSqlField(QStringLiteral("id"), QVariant::LongLong));
+        records[i].setValue(1, inserted.at(i).row.value(QStringLiteral("id")));
+    }
+    // Found again by the same texts: nothing was rewritten on the way in or out.
+    QList<RowScriptResult> found;
+    QCOMPARE(m_connection.execRowScripts(QStringLiteral("update public.t_probe set c_text = :v where c_text = :v and id = :id"),
+                                         records, QVector<bool>(records.size(), true), &found, &failed),
+             int(RowScriptsDone));
+    for (const RowScriptResult &result : qAsConst(found))
+        QCOMPARE(result.affected, 1);
+    QCOMPARE(count(QStringLiteral("t_probe")), probesBefore + records.size());
+    QCOMPARE(count(QStringLiteral("t_canary")), 10);
+}
+
+// A batch either stays whole or leaves nothing behind, in a transaction of
+// the caller's or without one; the caller's transaction stays usable.
+void tst_ParameterBinding::rowBatchesAreAllOrNothing_data()
+{
+    QTest::addColumn<bool>("inTransaction");
+    QTest::addColumn<QString>("failingText");
+    QTest::addColumn<int>("outcome");
+
+    QTest::newRow("server error") << false << "bad" << int(RowScriptsFailed);
+    QTest::newRow("server error in a transaction") << true << "bad" << int(RowScriptsFailed);
+    QTest::newRow("row not found") << false << "missing" << int(RowScriptsFailed);
+    QTest::newRow("row not found in a transaction") << true << "missing" << int(RowScriptsFailed);
+    QTest::newRow("value only a literal carries") << false << "nul" << int(RowScriptsNotSent);
+    QTest::newRow("all fine") << false << "" << int(RowScriptsDone);
+    QTest::newRow("all fine in a transaction") << true << "" << int(RowScriptsDone);
+}
+
+void tst_ParameterBinding::rowBatchesAreAllOrNothing()
+{
+    QFETCH(bool, inTransaction);
+    QFETCH(QString, failingText);
+    QFETCH(int, outcome);
+
+    QSqlQuery setup(m_connection.database());
+    QVERIFY(setup.exec(QStringLiteral("create table if not exists public.t_batch (id integer primary key, "
+                                      "c_text text check (c_text <> 'bad'))")));
+    QVERIFY(setup.exec(QStringLiteral("truncate public.t_batch")));
+    // Rows 1..600, the failing one late, so that it travels in a later send than the first rows.
+    const int failingRow = 517;
+    QList<QSqlRecord> records;
+    QVector<bool> mustFind;
+    for (int id = 1; id <= 600; ++id) {
+        QSqlRecord record;
+        record.append(QSqlField(QStringLiteral("id"), QVariant::Int));
+        record.append(QSqlField(QStringLiteral("c_text"), QVariant::String));
+        record.append(QSqlField(QStringLiteral("n_find"), QVariant::Int));
+        record.setValue(0, id);
+        record.setValue(1, QStringLiteral("row %1").arg(id));
+        record.setValue(2, 1);
+        if (id == failingRow + 1 && failingText == QLatin1String("bad"))
+            record.setValue(1, failingText);
+        if (id == failingRow + 1 && failingText == QLatin1String("missing"))
+            record.setValue(2, 0);
+        if (id == failingRow + 1 && failingText == QLatin1String("nul"))
+            record.setValue(1, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        records.append(record);
+        mustFind.append(true);
+    }
+    if (inTransaction)
+        QVERIFY(m_connection.beginTransaction());
+    QList<RowScriptResult> results;
+    int failed = -1;
+    // Finds nothing to insert where n_find is 0: an insert that found no row.
+    const QString script = QStringLiteral("insert into public.t_batch (id, c_text) select :id, :c_text where :n_find = 1");
+    QCOMPARE(m_connection.execRowScripts(script, records, mustFind, &results, &failed), outcome);
+    if (outcome == RowScriptsFailed)
+        QCOMPARE(failed, failingRow);
+    QVERIFY(!m_connection.lastError().isValid());
+    // The caller's transaction takes more statements and ends as the caller says.
+    QSqlQuery after(m_connection.database());
+    QVERIFY2(after.exec(QStringLiteral("insert into public.t_batch (id, c_text) values (0, 'after')")),
+             qPrintable(after.lastError().text()));
+    if (inTransaction)
+        QVERIFY(m_connection.commitTransaction());
+    QCOMPARE(count(QStringLiteral("t_batch")), outcome == RowScriptsDone ? 601 : 1);
+    QCOMPARE(count(QStringLiteral("t_canary")), 10);
+}

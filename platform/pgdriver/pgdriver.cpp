@@ -92,3 +92,10 @@ DRIVER_EXPORT void scopeIdentity(QString table, QSqlQuery *query)
 {
     PgSession::instance().scopeIdentity(table, query);
 }
+
+// Beyond the framework's table of functions: found by name when present.
+DRIVER_EXPORT int execRowScripts(QString script, QStringList names, QList<QVariantList> rows, QVector<bool> mustFind,
+                                 QList<RowScriptResult> *results, int *failed, QSqlError *error)
+{
+    return PgSession::instance().execRowScripts(script, names, rows, mustFind, results, failed, error);
+}

@@ -9,6 +9,7 @@
 #include <QUuid>
 
 #include <cmath>
+#include <limits>
 
 namespace PgLiteral {
 
@@ -56,6 +57,19 @@ QString dateTimeLiteral(const QDateTime &value)
             .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
             .arg((std::abs(offset) % 3600) / 60, 2, 10, QLatin1Char('0'));
     return QStringLiteral("TIMESTAMPTZ '%1%2%3'").arg(text, zone, era);
+}
+
+// The type the server gives a numeric constant written this way: integer
+// digits are int4, int8 or numeric by size, anything with a point or an
+// exponent is numeric.
+unsigned numberConstantOid(const QByteArray &digits)
+{
+    enum : unsigned { int4Oid = 23, int8Oid = 20, numericOid = 1700 };
+    bool integral = false;
+    const qlonglong number = digits.toLongLong(&integral);
+    if (!integral)
+        return numericOid;
+    return number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max() ? int4Oid : int8Oid;
 }
 
 bool writeList(const QVariantList &values, QString *literal, QString *error)
@@ -160,6 +174,97 @@ bool write(const QVariant &value, QString *literal, QString *error)
         return false;
     }
     *literal = quoteText(text);
+    return true;
+}
+
+bool parameter(const QVariant &value, QByteArray *text, unsigned *typeOid, bool *isNull, QString *error)
+{
+    // Types as the literals of write() have them, so that a statement means
+    // the same whichever way its values travel.
+    enum : unsigned { boolOid = 16, byteaOid = 17, dateOid = 1082, timeOid = 1083, timestampOid = 1114,
+                      timestamptzOid = 1184 };
+    *isNull = !value.isValid() || value.isNull();
+    *typeOid = 0;
+    text->clear();
+    if (*isNull)
+        return true;
+    switch (static_cast<int>(value.type())) {
+    case QMetaType::Bool:
+        *typeOid = boolOid;
+        *text = value.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
+        return true;
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::SChar:
+        *text = QByteArray::number(value.toLongLong());
+        *typeOid = numberConstantOid(*text);
+        return true;
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::UChar:
+        // Unsigned 64-bit values may not fit int8; a numeric constant holds them all.
+        *text = QByteArray::number(value.toULongLong());
+        *typeOid = numberConstantOid(*text);
+        return true;
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        // A decimal literal is a numeric constant; NaN and the infinities are float8 casts.
+        const double number = value.type() == QVariant::Double ? value.toDouble() : value.toFloat();
+        if (std::isnan(number) || std::isinf(number)) {
+            *typeOid = 701;
+            *text = std::isnan(number) ? QByteArrayLiteral("NaN")
+                                       : (number > 0 ? QByteArrayLiteral("Infinity") : QByteArrayLiteral("-Infinity"));
+            return true;
+        }
+        *text = QByteArray::number(number, 'g', value.type() == QVariant::Double ? 17 : 9);
+        *typeOid = numberConstantOid(*text);
+        return true;
+    }
+    case QMetaType::QDate:
+        *typeOid = dateOid;
+        *text = dateText(value.toDate()).toLatin1();
+        return true;
+    case QMetaType::QTime:
+        *typeOid = timeOid;
+        *text = value.toTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1();
+        return true;
+    case QMetaType::QDateTime: {
+        // The literal without its type keyword and quotes.
+        const QString literal = dateTimeLiteral(value.toDateTime());
+        const int quote = literal.indexOf(QLatin1Char('\''));
+        *typeOid = literal.startsWith(QLatin1String("TIMESTAMPTZ")) ? timestamptzOid : timestampOid;
+        *text = literal.mid(quote + 1, literal.size() - quote - 2).toLatin1();
+        return true;
+    }
+    case QMetaType::QByteArray:
+        *typeOid = byteaOid;
+        *text = QByteArrayLiteral("\\x") + value.toByteArray().toHex();
+        return true;
+    case QMetaType::QUuid:
+        *text = value.toUuid().toString(QUuid::WithoutBraces).toLatin1();
+        return true;
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList:
+        *error = QStringLiteral("a list travels only as a literal");
+        return false;
+    default:
+        break;
+    }
+    if (!value.canConvert<QString>()) {
+        *error = QStringLiteral("a value of type %1 has no form the database can store")
+                         .arg(QString::fromLatin1(value.typeName()));
+        return false;
+    }
+    const QString string = value.toString();
+    if (string.contains(QChar(0))) {
+        *error = QStringLiteral("a text value holds a NUL character, which the database cannot store");
+        return false;
+    }
+    *text = string.toUtf8();
     return true;
 }
 

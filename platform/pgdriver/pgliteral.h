@@ -12,6 +12,12 @@ namespace PgLiteral {
 // written without changing it (text holding a NUL character).
 bool write(const QVariant &value, QString *literal, QString *error);
 
+// The same value as a statement parameter: its text form and the type the
+// server is told (0 lets the server take the type from where the parameter
+// stands, as it does for a quoted literal). False where write() would fail,
+// and for lists, which only travel as literals.
+bool parameter(const QVariant &value, QByteArray *text, unsigned *typeOid, bool *isNull, QString *error);
+
 // A text constant, E'' form when the text holds backslashes.
 QString quoteText(const QString &text);
 

@@ -3,6 +3,7 @@
 #include "passwordhash.h"
 #include "driverlogging.h"
 #include "pgliteral.h"
+#include "pgrowpipeline.h"
 #include "shellcontext.h"
 #include "sqllexer.h"
 
@@ -424,4 +425,11 @@ void PgSession::scopeIdentity(const QString &table, QSqlQuery *query)
                     {{QStringLiteral("table"), qualifiedTable}, {QStringLiteral("key"), keyName}});
     query->exec(QStringLiteral("select %1 as %2").arg(identity, PgLiteral::quoteIdentifier(keyName)));
     query->first();
+}
+
+int PgSession::execRowScripts(const QString &script, const QStringList &names, const QList<QVariantList> &rows,
+                              const QVector<bool> &mustFind, QList<RowScriptResult> *results, int *failed,
+                              QSqlError *error)
+{
+    return PgRowPipeline::run(database(), script, names, rows, mustFind, results, failed, error);
 }

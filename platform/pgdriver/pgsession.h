@@ -36,6 +36,9 @@ public:
     bool batchExec(const QString &script, QPlainTextEdit *log, QList<QSqlQuery> *results);
     QVariant resultExec(const QString &script);
     void scopeIdentity(const QString &table, QSqlQuery *query);
+    // A row script for many rows in one go (PgRowPipeline) on the session's connection.
+    int execRowScripts(const QString &script, const QStringList &names, const QList<QVariantList> &rows,
+                       const QVector<bool> &mustFind, QList<RowScriptResult> *results, int *failed, QSqlError *error);
 
     // Runs statements one by one; false with the failing statement's error.
     static bool runStatements(QSqlDatabase db, const QStringList &statements, QPlainTextEdit *log,

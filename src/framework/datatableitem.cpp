@@ -48,6 +48,18 @@ void DataTableItem::dropExtraWhenEmpty()
 
 QString DataTableItem::textOf(const QVariant &value)
 {
+    // Keys are mostly whole numbers and texts: written directly, as toString()
+    // writes them, without the variant's conversion machinery.
+    switch (value.userType()) {
+    case QMetaType::LongLong:
+        return value.isNull() ? QString() : QString::number(*static_cast<const qlonglong *>(value.constData()));
+    case QMetaType::Int:
+        return value.isNull() ? QString() : QString::number(*static_cast<const int *>(value.constData()));
+    case QMetaType::QString:
+        return *static_cast<const QString *>(value.constData());
+    default:
+        break;
+    }
     if (!value.isValid() || value.isNull())
         return QString();
     return value.toString();

@@ -5,8 +5,12 @@
 // Kept header-only so that a driver can be built without linking this library.
 
 #include <QList>
+#include <QSqlError>
+#include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <QVector>
 
 class QPlainTextEdit;
 class QSqlQuery;
@@ -28,6 +32,23 @@ struct panelData
 };
 typedef QList<panelData> QPanelList;
 
+// What one execution of a row script gave back, for a driver that sends a
+// row script's executions together ("execRowScripts").
+struct RowScriptResult
+{
+    bool returnsRows = false; // the statement answered with a result set
+    int rowCount = 0;         // rows of that result set
+    int affected = 0;         // rows the statement inserted, updated or deleted
+    QSqlRecord row;           // the first row of the result set, typed
+};
+
+// How a batch of row script executions ended.
+enum RowScriptOutcome {
+    RowScriptsNotSent = 0, // nothing ran: the caller runs the rows one by one
+    RowScriptsDone = 1,    // every execution ran and is kept
+    RowScriptsFailed = 2   // one failed or found nothing; none of the batch is kept
+};
+
 // Entry points of a driver library, resolved by these exact names.
 namespace DriverApi {
 typedef QVariant (*ConnectFn)(QString name, bool noGui);
@@ -45,6 +66,14 @@ typedef void (*ScopeIdentityFn)(QString table, QSqlQuery *query);
 typedef QString (*FullNameFn)();
 // Optional: drivers that keep their own users. Empty on success, else a message.
 typedef QString (*ChangePasswordFn)(QString user, QString currentPassword, QString newPassword);
+// Optional: runs `script` once per entry of `rows`, binding the parameter
+// tokens `names` in order (as bindQueryParam would, one after another) to the
+// row's values, with the values travelling apart from the statement. An
+// execution whose `mustFind` entry is set and that finds no row stops the
+// batch like a failure does, with an invalid *error. Returns a RowScriptOutcome;
+// *failed is the index of the execution that stopped the batch.
+typedef int (*ExecRowScriptsFn)(QString script, QStringList names, QList<QVariantList> rows, QVector<bool> mustFind,
+                                QList<RowScriptResult> *results, int *failed, QSqlError *error);
 } // namespace DriverApi
 
 #endif // DRIVERTYPES_H

@@ -510,44 +510,58 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     setupHeaders(true);
 
     const QSqlRecord result = query.record();
-    QVector<int> sourceOf(m_columns.size());
-    for (int c = 0; c < m_columns.size(); ++c)
+    const int columnCount = m_columns.size();
+    QVector<int> sourceOf(columnCount);
+    for (int c = 0; c < columnCount; ++c)
         sourceOf[c] = result.indexOf(m_columns.at(c).fieldName);
+
+    // The whole result is read before a single row is stored: storing runs
+    // display callbacks, and a callback that sends a query of its own (a
+    // look-up table opened on first use) would make the driver drop the rows
+    // of this one that were not read yet. Nor may the read yield to the event
+    // loop, for the same reason; it is the cheap part of a load.
+    QVector<QVariant> values;
+    while (query.isValid()) {
+        for (int c = 0; c < columnCount; ++c) {
+            const colInfo &column = m_columns.at(c);
+            if (sourceOf.at(c) < 0)
+                values.append(column.defValue.isValid() ? column.defValue : typedNull(column.dataType));
+            else
+                values.append(conform(query.value(sourceOf.at(c)), column.dataType));
+        }
+        query.next();
+    }
+    if (query.lastError().isValid()) {
+        m_lastError = query.lastError();
+        query.finish();
+        return false;
+    }
+    query.finish();
 
     const quint64 generation = m_loadGeneration;
     QElapsedTimer clock;
     clock.start();
-    while (query.isValid()) {
-        appendLoadedRow(query, sourceOf);
+    const int loadedRows = columnCount > 0 ? values.size() / columnCount : 0;
+    for (int row = 0; row < loadedRows; ++row) {
+        appendLoadedRow(values.constData() + row * columnCount);
         if (m_model->rowCount() == 1 && m_view)
             prepareView(m_view);
         yieldWhenDue(backGround, &clock);
         if (generation != m_loadGeneration) {
             // Someone cleared or closed the table while the load yielded.
-            query.finish();
             m_loadAborted = true;
             return false;
         }
-        query.next();
     }
-    query.finish();
     m_model->setSortRole(ValueRole);
     m_modified = false;
     return true;
 }
 
-void QDataTable::appendLoadedRow(const QSqlQuery &query, const QVector<int> &sourceOf)
+void QDataTable::appendLoadedRow(const QVariant *rowValues)
 {
     const int columnCount = m_columns.size();
-    QVector<QVariant> values(columnCount);
-    for (int c = 0; c < columnCount; ++c) {
-        const colInfo &column = m_columns.at(c);
-        if (sourceOf.at(c) < 0)
-            values[c] = column.defValue.isValid() ? column.defValue : typedNull(column.dataType);
-        else
-            values[c] = conform(query.value(sourceOf.at(c)), column.dataType);
-    }
-
+    const QVector<QVariant> values(rowValues, rowValues + columnCount);
     const QList<QStandardItem *> items = makeRowItems(values);
     auto *head = static_cast<DataTableRowItem *>(items.first());
 
@@ -568,7 +582,8 @@ void QDataTable::appendLoadedRow(const QSqlQuery &query, const QVector<int> &sou
     m_model->appendRow(items);
 }
 
-void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall)
+void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
+                          bool clearBackground)
 {
     const bool call = (alwaysCall || m_columns.at(column).visible) && hasDisplayListeners();
     // Copies of one default cell share its font and brushes; building a fresh
@@ -583,6 +598,9 @@ void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, i
     cellData cell = defaults;
     QVariant value = item->value();
     emit getDispInfo(column, &value, &cell, record, state);
+    // A reset shows the row as loaded: whatever a callback paints behind it stays away.
+    if (clearBackground)
+        cell.background = defaults.background;
     item->applyCell(cell, defaults);
 }
 
@@ -970,7 +988,7 @@ bool QDataTable::resetOriginalData(int row, bool keepValues)
             continue;
         const QString oldDisplay = item->displayText();
         item->clearDecoration();
-        decorate(item, c, &record, rsUnchanged, true);
+        decorate(item, c, &record, rsUnchanged, true, true);
         fileCell(head, c, oldTexts.at(c), DataTableItem::textOf(item->value()), oldDisplay, item->displayText(),
                  false);
         item->announce();
@@ -1010,13 +1028,24 @@ bool QDataTable::runRowScript(const QString &script, int row, QSqlQuery *query)
     return false;
 }
 
-bool QDataTable::affectedRow(const QSqlQuery &query)
+RowScriptResult QDataTable::resultOf(QSqlQuery &query)
+{
+    RowScriptResult result;
+    result.returnsRows = query.isSelect();
+    result.rowCount = query.isValid() ? 1 : 0;
+    result.affected = query.numRowsAffected();
+    if (result.returnsRows && query.isValid())
+        result.row = query.record();
+    return result;
+}
+
+bool QDataTable::affectedRow(const RowScriptResult &result)
 {
     // A script that returns rows found the row when it returned one; a plain
     // statement, when the server counted one.
-    if (query.isSelect())
-        return query.isValid();
-    return query.numRowsAffected() != 0;
+    if (result.returnsRows)
+        return result.rowCount > 0;
+    return result.affected != 0;
 }
 
 void QDataTable::reportConflict(RowConflict::Operation operation, int row)
@@ -1039,6 +1068,12 @@ bool QDataTable::writeQueue(RowQueue &queue, const QString &script, const char *
         qCDebug(lcTable).noquote() << QStringLiteral("WARNING: %1 script is empty.").arg(QLatin1String(kind)) << objectName();
         return true;
     }
+    // The insert's key read back by a second statement needs its own query per row.
+    const bool keyReadBack = written == &QDataTable::rowInserted && !m_keyField.isEmpty() && AppContext::noStoredProc();
+    if (!keyReadBack && queue.size() > 1) {
+        if (writeQueueTogether(queue, script, written, conflictOn) == RowScriptsDone)
+            return true;
+    }
     QElapsedTimer clock;
     clock.start();
     const QList<qint64> pending = queue.toList();
@@ -1053,58 +1088,87 @@ bool QDataTable::writeQueue(RowQueue &queue, const QString &script, const char *
             return false;
         }
         // A row that was never stored (new, then deleted) has nothing to find.
-        if (conflictOn != RowConflict::NoOperation && !m_newRows.contains(id) && !affectedRow(query)) {
+        if (conflictOn != RowConflict::NoOperation && !m_newRows.contains(id) && !affectedRow(resultOf(query))) {
             query.finish();
             reportConflict(conflictOn, row);
             return false;
         }
-        (this->*written)(id, row, query);
+        if (keyReadBack)
+            m_connection->scopeIdentity(objectName(), &query);
+        const RowScriptResult result = resultOf(query);
         query.finish();
+        (this->*written)(id, row, result);
         yieldWhenDue(backGround, &clock);
     }
     return true;
 }
 
-void QDataTable::rowDeleted(qint64 id, int row, QSqlQuery &query)
+int QDataTable::writeQueueTogether(RowQueue &queue, const QString &script, RowWritten written,
+                                   RowConflict::Operation conflictOn)
+{
+    if (!m_connection)
+        return RowScriptsNotSent;
+    const QList<qint64> pending = queue.toList();
+    QList<QSqlRecord> records;
+    QVector<bool> mustFind;
+    records.reserve(pending.size());
+    mustFind.reserve(pending.size());
+    for (qint64 id : pending) {
+        records.append(recordOf(rowOfIdentity(id)->row()));
+        // A row that was never stored (new, then deleted) has nothing to find.
+        mustFind.append(conflictOn != RowConflict::NoOperation && !m_newRows.contains(id));
+    }
+    QList<RowScriptResult> results;
+    int failed = -1;
+    const int outcome = m_connection->execRowScripts(script, records, mustFind, &results, &failed);
+    // A batch that failed left nothing behind; the rows then go one by one,
+    // which writes those before the failing row and reports it as always.
+    if (outcome != RowScriptsDone)
+        return RowScriptsNotSent;
+    // The rows take what the server stored in the order they were sent, each
+    // announcing its new key before the next one is looked at.
+    for (int i = 0; i < pending.size(); ++i) {
+        const qint64 id = pending.at(i);
+        if (!queue.contains(id))
+            continue;
+        (this->*written)(id, rowOfIdentity(id)->row(), results.at(i));
+    }
+    return outcome;
+}
+
+void QDataTable::rowDeleted(qint64 id, int row, const RowScriptResult &result)
 {
     Q_UNUSED(id)
-    query.finish();
+    Q_UNUSED(result)
     // Removing the row drops its identity from every queue and its index entries.
     m_model->removeRow(row);
 }
 
-void QDataTable::rowInserted(qint64 id, int row, QSqlQuery &query)
+void QDataTable::rowInserted(qint64 id, int row, const RowScriptResult &result)
 {
     const int keyColumn = columnIndex(m_keyField);
     const QVariant oldKey = keyColumn >= 0 ? recordOf(row).value(keyColumn) : QVariant();
-    if (!m_keyField.isEmpty() && AppContext::noStoredProc())
-        m_connection->scopeIdentity(objectName(), &query);
     m_newRows.remove(id);
-    if (!query.isSelect() || !query.isValid())
+    if (!result.returnsRows || result.rowCount == 0)
         return;
-    const QSqlRecord stored = query.record();
-    query.finish();
     // The row now is what the database holds: its own values first,
     // then whatever the server returned (the new key, computed columns).
     resetOriginalData(row, true);
-    setRow(row, conformRecord(stored), true);
-    if (keyColumn < 0)
-        return;
-    const QVariant newKey = recordOf(row).value(keyColumn);
+    setRow(row, conformRecord(result.row), true);
+    // Announced without a key field too, with empty values: links have nothing to follow then.
+    const QVariant newKey = keyColumn >= 0 ? recordOf(row).value(keyColumn) : QVariant();
     qCDebug(lcTable).noquote() << "emit dataChanged(" << m_keyField << oldKey.toString() << newKey.toString()
                                << objectName() << ") ";
     emit dataChanged(m_keyField, oldKey, newKey, objectName());
 }
 
-void QDataTable::rowUpdated(qint64 id, int row, QSqlQuery &query)
+void QDataTable::rowUpdated(qint64 id, int row, const RowScriptResult &result)
 {
     resetOriginalData(row, true);
     m_changedRows.remove(id);
-    if (!query.isSelect() || !query.first())
+    if (!result.returnsRows || result.rowCount == 0)
         return;
-    const QSqlRecord stored = query.record();
-    query.finish();
-    setRow(row, conformRecord(stored), true);
+    setRow(row, conformRecord(result.row), true);
 }
 
 bool QDataTable::commit(bool backGround)
@@ -1150,8 +1214,9 @@ bool QDataTable::commit(bool backGround)
     }
     if (m_tableState != -2)
         connectItemChanged();
-    // Rows queued by a handler while the commit yielded are still to be written.
-    m_modified = hasPendingRows();
+    // A completed commit clears the flag, also when a queue without a script
+    // keeps its rows waiting: they stay queued for the commit that has one.
+    m_modified = false;
     return true;
 }
 
@@ -1380,41 +1445,107 @@ int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &value
     const bool indexed = !columns.isEmpty()
             && std::all_of(columns.cbegin(), columns.cend(), [this](int c) { return indexOfColumn(c) != nullptr; });
     if (indexed) {
-        // The index is exact, so its candidates are all there is; the lowest
-        // live row among them wins, whatever order the hash keeps.
-        int found = -1;
-        auto consider = [&](DataTableRowItem *head) {
+        const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
+        // The set's first member is its lowest row, whatever order the hash keeps.
+        int first = -1;
+        for (DataTableRowItem *head : candidates) {
             const int row = head->row();
-            if ((found < 0 || row < found) && head->state() != rsDeleted && matchRow(row, columns, values))
-                found = row;
-        };
-        if (columns.size() == 1) {
-            // One field: walk its index entries directly, no candidate set to build.
-            const SearchIndex *index = indexOfColumn(columns.first());
-            const QString key = DataTableItem::textOf(values.first());
-            for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it)
-                consider(it.value());
-        } else {
-            const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
-            for (DataTableRowItem *head : candidates)
-                consider(head);
+            if (first < 0 || row < first)
+                first = row;
         }
-        m_currentRow = found;
-        return found;
+        m_currentRow = first;
+        if (first >= 0 && getRowState(first) != rsDeleted && matchRow(first, columns, values))
+            return first;
     }
+    return scanFor(columns, values);
+}
 
-    for (int row = 0; row < rowCount(); ++row) {
-        if (getRowState(row) == rsDeleted || !matchRow(row, columns, values))
+int QDataTable::locate(const QString &fldName, const QVariant &value)
+{
+    // The common case, one field, without building lists of names and values.
+    if (m_tableState == -2)
+        return -1;
+    const int column = columnIndex(fldName);
+    if (column < 0)
+        return -1;
+    const int found = locateByIndex(column, value);
+    return found >= 0 ? found : scanFor(QVector<int>{column}, QList<QVariant>{value});
+}
+
+int QDataTable::locateByIndex(int column, const QVariant &value)
+{
+    const SearchIndex *index = indexOfColumn(column);
+    if (!index)
+        return -1;
+    const QString key = DataTableItem::textOf(value);
+    DataTableRowItem *firstHead = nullptr;
+    int first = -1;
+    for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it) {
+        const int row = it.value()->row();
+        if (first < 0 || row < first) {
+            first = row;
+            firstHead = it.value();
+        }
+    }
+    m_currentRow = first;
+    if (!firstHead || firstHead->state() == rsDeleted)
+        return -1;
+    // The first column's cell is the row's head itself: no model look-up for the usual key.
+    if (column == 0 && firstHead->model() == m_model) {
+        const QVariant &current = firstHead->value();
+        if (!value.isNull() && current.userType() == QMetaType::LongLong && value.userType() == QMetaType::LongLong
+            && !current.isNull())
+            return *static_cast<const qlonglong *>(current.constData())
+                    == *static_cast<const qlonglong *>(value.constData()) ? first : -1;
+    }
+    return cellMatches(first, column, value) ? first : -1;
+}
+
+bool QDataTable::cellMatches(int row, int column, const QVariant &value) const
+{
+    const QStandardItem *cell = m_model->item(row, column);
+    if (!cell || (cell->type() != QStandardItem::UserType + 1 && cell->type() != QStandardItem::UserType + 2))
+        return !value.isValid() || value.isNull();
+    const QVariant &current = static_cast<const DataTableItem *>(cell)->value();
+    if (value.isNull())
+        return current.isNull();
+    // The usual key, compared without the variant's general comparison.
+    if (current.userType() == QMetaType::LongLong && value.userType() == QMetaType::LongLong && !current.isNull())
+        return *static_cast<const qlonglong *>(current.constData()) == *static_cast<const qlonglong *>(value.constData());
+    return current == value;
+}
+
+int QDataTable::scanFor(const QVector<int> &columns, const QList<QVariant> &values)
+{
+    const int rows = m_model->rowCount();
+    if (columns.size() == 1 && !values.first().isNull() && values.first().userType() == QMetaType::QString) {
+        // A text searched in a column: compared as text straight from the
+        // stored values, the cost of the plainest possible scan.
+        const int column = columns.first();
+        const QString text = values.first().toString();
+        for (int row = 0; row < rows; ++row) {
+            const QStandardItem *cell = m_model->item(row, column);
+            // The table's own cells, told apart without a dynamic cast.
+            if (!cell || (cell->type() != QStandardItem::UserType + 1 && cell->type() != QStandardItem::UserType + 2))
+                continue;
+            const QVariant &current = static_cast<const DataTableItem *>(cell)->value();
+            const bool same = current.userType() == QMetaType::QString
+                    ? *static_cast<const QString *>(current.constData()) == text
+                    : current == values.first();
+            if (!same || getRowState(row) == rsDeleted)
+                continue;
+            m_currentRow = row;
+            return row;
+        }
+        return -1;
+    }
+    for (int row = 0; row < rows; ++row) {
+        if (!matchRow(row, columns, values) || getRowState(row) == rsDeleted)
             continue;
         m_currentRow = row;
         return row;
     }
     return -1;
-}
-
-int QDataTable::locate(const QString &fldName, const QVariant &value)
-{
-    return locate(QStringList{fldName}, QList<QVariant>{value});
 }
 
 void QDataTable::getRows(QDataTable *dest, const QStringList &fldNames, const QList<QVariant> &values)
@@ -1497,7 +1628,9 @@ bool QDataTable::append(const QStringList &fldNames, const QList<QVariant> &fldV
         query.next();
         if (record.isEmpty())
             continue;
-        int row = keyColumn >= 0 ? locate(m_keyField, record.value(m_keyField)) : -1;
+        // The key index alone: a miss is a new row, and a scan of the whole
+        // table per new row would make a long append quadratic.
+        int row = keyColumn >= 0 ? locateByIndex(keyColumn, record.value(m_keyField)) : -1;
         if (row < 0) {
             const QList<QStandardItem *> items = makeRowItems(QVector<QVariant>());
             {
@@ -1578,6 +1711,14 @@ void QDataTable::applyFilters()
         passes.append(pass);
     }
 
+    // Each hidden or shown row is a section resize of the vertical header,
+    // and a header that paints asks for the section's position after every
+    // resize: one pass over all sections per row, seconds for a long table.
+    // With its updates suspended the header only records the sizes; the
+    // positions are worked out once, when the view next lays the rows out.
+    QHeaderView *header = m_view->verticalHeader();
+    const bool updates = header->updatesEnabled();
+    header->setUpdatesEnabled(false);
     for (int row = 0; row < rowCount(); ++row) {
         DataTableRowItem *head = rowItem(row);
         bool visible = true;
@@ -1592,6 +1733,7 @@ void QDataTable::applyFilters()
         if (!visible)
             ++m_hiddenRows;
     }
+    header->setUpdatesEnabled(updates);
 }
 
 QStringList QDataTable::getValuesList(int column) const

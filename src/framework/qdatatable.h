@@ -5,6 +5,7 @@
 #include "colinfo.h"
 #include "datatabletypes.h"
 #include "dealsglobal.h"
+#include "drivertypes.h"
 #include "rowconflict.h"
 #include "rowqueue.h"
 
@@ -208,8 +209,9 @@ private:
     QVariant conform(const QVariant &value, int dataType) const;
     QSqlRecord conformRecord(QSqlRecord record) const;
 
-    void appendLoadedRow(const QSqlQuery &query, const QVector<int> &sourceOf);
-    void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall);
+    void appendLoadedRow(const QVariant *rowValues);
+    void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
+                  bool clearBackground = false);
     void storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
                    bool original, QSqlRecord *record, int state);
 
@@ -224,19 +226,28 @@ private:
     QSet<DataTableRowItem *> candidatesFromIndex(const QVector<int> &columns, const QList<QVariant> &values);
     bool matchRow(int row, const QVector<int> &columns, const QList<QVariant> &values) const;
     bool resolveColumns(const QStringList &fldNames, QVector<int> *columns) const;
+    bool cellMatches(int row, int column, const QVariant &value) const;
+    // The index's candidate for the value, as the current row, when it is a live match; -1 otherwise.
+    int locateByIndex(int column, const QVariant &value);
+    // The first row, not deleted, whose values match; it becomes the current row.
+    int scanFor(const QVector<int> &columns, const QList<QVariant> &values);
 
     QSqlRecord insertRow(int position, bool setNow);
     bool runRowScript(const QString &script, int row, QSqlQuery *query);
     // Runs the script for each row of the queue in order; `written` takes each
     // row the script accepted. False at the first failure.
-    using RowWritten = void (QDataTable::*)(qint64 id, int row, QSqlQuery &query);
+    using RowWritten = void (QDataTable::*)(qint64 id, int row, const RowScriptResult &result);
     bool writeQueue(RowQueue &queue, const QString &script, const char *kind, bool backGround, RowWritten written,
                     RowConflict::Operation conflictOn);
-    static bool affectedRow(const QSqlQuery &query);
+    // The queue's executions sent together; RowScriptsNotSent leaves the queue to the row-by-row path.
+    int writeQueueTogether(RowQueue &queue, const QString &script, RowWritten written,
+                           RowConflict::Operation conflictOn);
+    static RowScriptResult resultOf(QSqlQuery &query);
+    static bool affectedRow(const RowScriptResult &result);
     void reportConflict(RowConflict::Operation operation, int row);
-    void rowDeleted(qint64 id, int row, QSqlQuery &query);
-    void rowInserted(qint64 id, int row, QSqlQuery &query);
-    void rowUpdated(qint64 id, int row, QSqlQuery &query);
+    void rowDeleted(qint64 id, int row, const RowScriptResult &result);
+    void rowInserted(qint64 id, int row, const RowScriptResult &result);
+    void rowUpdated(qint64 id, int row, const RowScriptResult &result);
 
     infoList m_columns;
 

@@ -77,6 +77,7 @@ void QSqlConnection::resetEntryPoints()
     m_canDo = nullptr;
     m_getSystemAttr = nullptr;
     m_bindQueryParam = nullptr;
+    m_execRowScripts = nullptr;
     m_getPanels = nullptr;
     m_convert = nullptr;
     m_login = nullptr;
@@ -100,6 +101,7 @@ void QSqlConnection::init(QLibrary *lib)
 
     using namespace DriverApi;
     m_bindQueryParam = resolveEntry<BindQueryParamFn>(lib, "bindQueryParam");
+    m_execRowScripts = resolveEntry<ExecRowScriptsFn>(lib, "execRowScripts");
     m_connect = resolveEntry<ConnectFn>(lib, "Connect");
     m_getScript = resolveEntry<GetScriptFn>(lib, "getScript");
     m_canDo = resolveEntry<CanDoFn>(lib, "canDo");
@@ -409,6 +411,49 @@ QVariant QSqlConnection::execScript(QString script)
         noticeLostConnection();
     }
     return result;
+}
+
+int QSqlConnection::execRowScripts(const QString &script, const QList<QSqlRecord> &records,
+                                   const QVector<bool> &mustFind, QList<RowScriptResult> *results, int *failed)
+{
+    *failed = -1;
+    if (!m_execRowScripts || !m_bindQueryParam || records.isEmpty() || !readyToRun())
+        return RowScriptsNotSent;
+    // The names in the order execScript binds them, each to its record's value.
+    QStringList names;
+    const QStringList tokens = parameterTokens(script);
+    for (const QString &token : tokens)
+        names.append(parameterName(token));
+    // A table's records share one shape: the fields are found by name once.
+    QVector<int> fieldOf(names.size());
+    for (int i = 0; i < names.size(); ++i)
+        fieldOf[i] = records.first().indexOf(names.at(i));
+    QList<QVariantList> rows;
+    rows.reserve(records.size());
+    for (const QSqlRecord &record : records) {
+        QVariantList values;
+        values.reserve(names.size());
+        for (int i = 0; i < names.size(); ++i) {
+            const int field = fieldOf.at(i);
+            const bool sameShape = field >= 0 && field < record.count() && record.fieldName(field) == names.at(i);
+            values.append(sameShape ? record.value(field) : record.value(names.at(i)));
+        }
+        rows.append(values);
+    }
+    QSqlError error;
+    m_lastError = QSqlError();
+    const int outcome = m_execRowScripts(script, names, rows, mustFind, results, failed, &error);
+    if (outcome != RowScriptsDone) {
+        // Nothing of the batch stayed; whoever runs the rows again reports what fails.
+        qCDebug(lcSql).noquote() << "Row script batch not kept at row" << *failed << error.text();
+        return outcome;
+    }
+    // A trace shows every execution as the row-by-row path would have sent it.
+    if (!AppContext::sqlTraceFile().isEmpty()) {
+        for (QSqlRecord record : records)
+            traceStatement(parseQuery(script, &record));
+    }
+    return outcome;
 }
 
 void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordForm, bool printQuery)

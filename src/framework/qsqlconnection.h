@@ -66,6 +66,17 @@ public:
 
     void scopeIdentity(QString name, QSqlQuery *query);
 
+    // Runs a row script once for each record, bound as execScript binds a
+    // record, in one go where the driver can send the executions together.
+    // RowScriptsDone: every execution ran and is kept, *results has their
+    // answers. Otherwise nothing of the batch is kept and nothing is reported:
+    // the driver has no such function or does not take the script or a value
+    // (RowScriptsNotSent), or record *failed failed or found no row although
+    // `mustFind` asked for one (RowScriptsFailed). The caller then runs the
+    // records one by one, which reports the failure as it always does.
+    int execRowScripts(const QString &script, const QList<QSqlRecord> &records, const QVector<bool> &mustFind,
+                       QList<RowScriptResult> *results, int *failed);
+
     // The error of the most recent statement, transaction command or
     // reconnection that failed; invalid once the next statement succeeds.
     QSqlError lastError() const { return m_lastError; }
@@ -127,6 +138,7 @@ private:
     DriverApi::BatchExecFn m_batchExec = nullptr;
     DriverApi::ResultExecSqlFn m_resultExecSql = nullptr;
     DriverApi::ScopeIdentityFn m_scopeIdentity = nullptr;
+    DriverApi::ExecRowScriptsFn m_execRowScripts = nullptr;
 
     bool m_connected = false;
     QSqlDatabase m_database;
