@@ -33,7 +33,7 @@ QString shown(QString text)
 const QString catalogFolder = QStringLiteral(DEALS_TRANSLATIONS_DIR);
 
 // What a user reads of the library's English-written texts, in a fixed order.
-QStringList libraryTexts()
+QStringList readLibraryTexts()
 {
     QStringList texts;
     QDocCreator creator(QStringLiteral("DEAL"));
@@ -189,7 +189,7 @@ void TestShellLocale::libraryTexts()
     // A second call takes the first one's catalogs away: English comes back as written.
     locale.apply(QStringLiteral("ru_RU"));
     locale.apply(setting);
-    QCOMPARE(libraryTexts(), texts);
+    QCOMPARE(readLibraryTexts(), texts);
 }
 
 QTEST_MAIN(TestShellLocale)
