@@ -70,6 +70,11 @@
         <translation>Предварительный просмотр</translation>
     </message>
     <message>
+        <source>Preview</source>
+        <comment>tool bar button</comment>
+        <translation>Просмотр</translation>
+    </message>
+    <message>
         <source>Save to DB</source>
         <translation>Сохранить в базу</translation>
     </message>
