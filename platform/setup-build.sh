@@ -8,7 +8,7 @@ packages=(
     qtmultimedia5-dev libqt5multimedia5-plugins libqt5svg5-dev
     libhunspell-dev hunspell-ru libxlsxwriter-dev zlib1g-dev libpq-dev
     postgresql-15 fonts-dejavu-core
-    qttranslations5-l10n desktop-file-utils poppler-utils
+    qttranslations5-l10n qttools5-dev qttools5-dev-tools desktop-file-utils poppler-utils
     python3-openpyxl fonts-crosextra-carlito
 )
 

@@ -30,7 +30,8 @@ mv "$work/stage" "$prefix"
 
 for file in bin/workplace bin/workplace-pg lib/workplace/libdeals.so.1 lib/workplace/comdict.so lib/workplace/drivers/libpgdriver.so \
             share/applications/workplace.desktop share/icons/hicolor/scalable/apps/workplace.svg \
-            share/icons/hicolor/48x48/apps/workplace.png share/workplace/sql/migrations/0001_core.sql; do
+            share/icons/hicolor/48x48/apps/workplace.png share/workplace/sql/migrations/0001_core.sql \
+            share/workplace/translations/deals_ru.qm; do
     [[ -e "$prefix/$file" ]] || fail "$file is not installed"
 done
 desktop-file-validate "$prefix/share/applications/workplace.desktop" || fail "the desktop entry is not valid"
@@ -64,7 +65,7 @@ output=$(echo y | shell --no-gui --data-dir "$data" --user admin --password admi
 
 output=$(shell --data-dir "$data" --user admin --password admin --screenshot "$work/shell.png" 2>&1) \
     || fail "screenshot run: $output"
-# A normal start says nothing.
+# A normal start says nothing: a catalog the shell cannot find would warn here.
 [[ -z "$output" ]] || fail "the shell printed on a normal start: $output"
 [[ "$(head -c 8 "$work/shell.png" | od -An -tx1 | tr -d ' \n')" == 89504e470d0a1a0a ]] \
     || fail "the screenshot is no PNG picture"

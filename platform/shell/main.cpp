@@ -187,7 +187,7 @@ int main(int argc, char *argv[])
     }
     ShellLogging::setUp(options.verbose);
     // The command line speaks English; the windows speak the user's language.
-    ShellLocale locale;
+    ShellLocale locale(ShellPaths::translationsDir());
     locale.apply(ShellLocale::userSetting());
     ShellServices::publishSwitches(options);
     if (options.listWindows) {

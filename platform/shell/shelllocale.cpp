@@ -27,8 +27,9 @@ QLocale localeFor(const QString &setting)
 
 } // namespace
 
-ShellLocale::ShellLocale(QObject *parent)
+ShellLocale::ShellLocale(const QString &catalogFolder, QObject *parent)
     : QObject(parent)
+    , m_catalogFolder(catalogFolder)
 {
 }
 
@@ -42,27 +43,35 @@ void ShellLocale::apply(const QString &setting)
     m_locale = localeFor(setting);
     QLocale::setDefault(m_locale);
 
-    removeTranslation();
-    // The toolkit's own texts are English already.
+    removeTranslations();
+    // The toolkit's texts and the library's untranslated ones are English already.
     if (m_locale.language() == QLocale::English || m_locale.language() == QLocale::C)
         return;
     // "qt" is the catalog that gathers the toolkit's modules (qtbase, qtscript, qtmultimedia).
-    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
-    auto *translator = new QTranslator(this);
-    if (!translator->load(m_locale, QStringLiteral("qt"), QStringLiteral("_"), folder)) {
-        qCWarning(lcShell).noquote() << QStringLiteral("No toolkit translations for %1 in %2.").arg(m_locale.name(), folder);
-        delete translator;
-        return;
-    }
-    QCoreApplication::installTranslator(translator);
-    m_translator = translator;
+    const QString toolkitFolder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    if (!install(QStringLiteral("qt"), toolkitFolder))
+        qCWarning(lcShell).noquote() << QStringLiteral("No toolkit translations for %1 in %2.").arg(m_locale.name(), toolkitFolder);
+    if (!install(QStringLiteral("deals"), m_catalogFolder))
+        qCWarning(lcShell).noquote() << QStringLiteral("No library translations for %1 in %2.").arg(m_locale.name(), m_catalogFolder);
 }
 
-void ShellLocale::removeTranslation()
+bool ShellLocale::install(const QString &catalog, const QString &folder)
 {
-    if (!m_translator)
-        return;
-    QCoreApplication::removeTranslator(m_translator);
-    delete m_translator;
-    m_translator = nullptr;
+    auto *translator = new QTranslator(this);
+    if (!translator->load(m_locale, catalog, QStringLiteral("_"), folder)) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    m_translators.append(translator);
+    return true;
+}
+
+void ShellLocale::removeTranslations()
+{
+    for (QTranslator *translator : qAsConst(m_translators)) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    m_translators.clear();
 }

@@ -22,9 +22,9 @@ QCommentDialog::QCommentDialog(QString text, bool readOnly, QWidget *parent)
 void QCommentDialog::setTitle()
 {
     if (!m_hasText)
-        setWindowTitle(QStringLiteral("Add comment"));
+        setWindowTitle(tr("Add comment"));
     else
-        setWindowTitle(m_readOnly ? QStringLiteral("View comment") : QStringLiteral("Edit comment"));
+        setWindowTitle(m_readOnly ? tr("View comment") : tr("Edit comment"));
 }
 
 void QCommentDialog::onCheckControls()
