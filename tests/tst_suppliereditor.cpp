@@ -765,6 +765,14 @@ void TestSupplierEditor::auditsAndComments()
     SupplierDirectoryEditor *editor = openEditor(3);
     QDataTable *audits = editor->dataSet()->getTable(QStringLiteral("t_contractor_audit"));
     QVERIFY(editor->buttonAddAudit->isEnabled());
+    // The comment column takes what the others leave, never more: nothing of
+    // the list hides past the right edge.
+    editor->tabWidget->setCurrentWidget(editor->tabAudit);
+    editor->window()->resize(1000, 600);
+    editor->resize(1000, 600);
+    editor->window()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(editor->window()));
+    QTRY_VERIFY(editor->tvAudit->horizontalHeader()->length() <= editor->tvAudit->viewport()->width());
     ModalAnswerer answerer;
     answer<ContractorAuditDialog>(&answerer, [](ContractorAuditDialog *dialog) {
         QCOMPARE(dialog->dateEdit->date(), QDate::currentDate());

@@ -34,7 +34,10 @@ SupplierDirectoryEditor::SupplierDirectoryEditor(QDataSet *dataSet, QWidget *par
     setupUi(this);
     // Every tab title in sight: a scrolled-away tab is a tab nobody finds.
     tabWidget->setUsesScrollButtons(false);
-    for (QTableView *view : {tvItem, tvRequisites, tvRating, tvPerson, tvContact, tvComment, tvAudit})
+    // Not the audits: their comment column stretches by itself, and a header
+    // that also stretches its last section keeps that column at its declared
+    // width, pushing it past the right edge.
+    for (QTableView *view : {tvItem, tvRequisites, tvRating, tvPerson, tvContact, tvComment})
         view->horizontalHeader()->setStretchLastSection(true);
     // Contact data (e-mail addresses, phones with extensions) need as much
     // room as the persons' names and posts.
