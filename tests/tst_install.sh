@@ -45,8 +45,10 @@ ldd "$prefix/bin/workplace" | grep "libdeals.so.1 => $prefix/bin/../lib/workplac
 # What a login session gives a program (Debian's default path), and nothing of
 # the build's or the test run's: no library path, no runtime folder, no settings.
 mkdir "$work/home"
+# A sanitizer build's options belong to the build, not to the session: kept.
 shell() {
     env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME="$work/home" \
+        ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} \
         QT_QPA_PLATFORM=offscreen "$prefix/bin/workplace" "$@"
 }
 
