@@ -1,9 +1,7 @@
 #include "spellplaintextedit.h"
 
 #include "highlighter.h"
-#include "personaldictionary.h"
 #include "spellsupport.h"
-#include "workplacelogging.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -61,13 +59,7 @@ void SpellPlainTextEdit::correctWord()
     const auto *action = qobject_cast<QAction *>(sender());
     if (!action)
         return;
-    const QString suggestion = action->data().toString();
-    QTextCursor word = SpellSupport::selectWord(cursorForPosition(m_spell->menuPosition()));
-    word.beginEditBlock();
-    word.removeSelectedText();
-    word.insertText(suggestion);
-    word.endEditBlock();
-    setTextCursor(word);
+    setTextCursor(SpellSupport::replaceWord(cursorForPosition(m_spell->menuPosition()), action->data().toString()));
 }
 
 void SpellPlainTextEdit::slot_ignoreWord()
@@ -84,10 +76,8 @@ void SpellPlainTextEdit::slot_addWord()
     const QString word = wordAtMenuPosition();
     if (word.isEmpty())
         return;
-    qCDebug(lcSpell) << "Adding to the dictionary:" << word;
-    m_spell->ignore(word);
+    m_spell->addToDictionary(word);
     Q_EMIT addWord(word);
-    PersonalDictionary::instance()->addWord(word);
 }
 
 void SpellPlainTextEdit::focusOutEvent(QFocusEvent *event)

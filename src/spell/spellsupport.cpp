@@ -1,6 +1,8 @@
 #include "spellsupport.h"
 
+#include "personaldictionary.h"
 #include "spelldictionary.h"
+#include "workplacelogging.h"
 
 #include <QAction>
 #include <QMenu>
@@ -39,6 +41,23 @@ QStringList SpellSupport::propositions(const QString &word) const
 void SpellSupport::ignore(const QString &word)
 {
     m_ignored.insert(word);
+}
+
+void SpellSupport::addToDictionary(const QString &word)
+{
+    qCDebug(lcSpell) << "Adding to the dictionary:" << word;
+    ignore(word);
+    PersonalDictionary::instance()->addWord(word);
+}
+
+QTextCursor SpellSupport::replaceWord(QTextCursor cursor, const QString &replacement)
+{
+    QTextCursor word = selectWord(cursor);
+    word.beginEditBlock();
+    word.removeSelectedText();
+    word.insertText(replacement);
+    word.endEditBlock();
+    return word;
 }
 
 QTextCursor SpellSupport::selectWord(QTextCursor cursor)

@@ -38,6 +38,8 @@ public:
 
     QStringList propositions(const QString &word) const;
     void ignore(const QString &word);
+    // Ignored here and kept in the user's own dictionary for every editor.
+    void addToDictionary(const QString &word);
 
     void setMenuPosition(const QPoint &position) { m_menuPosition = position; }
     QPoint menuPosition() const { return m_menuPosition; }
@@ -45,6 +47,9 @@ public:
     // Selects the word around the cursor's position within its block: from
     // just after the non-word run before it to just before the one after it.
     static QTextCursor selectWord(QTextCursor cursor);
+    // Puts replacement over the word around cursor as one undo step; the
+    // cursor left after the new text.
+    static QTextCursor replaceWord(QTextCursor cursor, const QString &replacement);
 
     // Adds a separator, "Игнорировать ..", "Добавить в словарь" and up to five
     // suggestions to menu when word is misspelled and has suggestions.
