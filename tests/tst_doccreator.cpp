@@ -2,15 +2,11 @@
 // built for a demo deal and saved as HTML and PDF, amounts in words, script
 // errors, template kinds with none, one or several templates, and documents
 // kept for a record.
-#include "appcontext.h"
-#include "dealsentrypoints.h"
+#include "dealshost.h"
 #include "documentlistdialog.h"
-#include "eventhandler.h"
-#include "liblist.h"
 #include "modalanswerer.h"
 #include "qdataeditor.h"
 #include "qdatatable.h"
-#include "qdbsettings.h"
 #include "qdealeditor.h"
 #include "qdeals.h"
 #include "qdealsview.h"
@@ -33,6 +29,8 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
+
+#include <memory>
 
 class tst_DocCreator : public QObject
 {
@@ -65,8 +63,7 @@ private:
     QLibrary m_driver;
     QSqlConnection m_connection;
     QTemporaryDir m_files;
-    eventHandlerRegistry m_registry;
-    libList m_libraries;
+    std::unique_ptr<DealsHost> m_host;
     QWidget m_shell;
 };
 
@@ -115,29 +112,17 @@ const char simpleScript[] =
 void tst_DocCreator::initTestCase()
 {
     QString error;
-    QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_doccreator"), &error), qPrintable(error));
-    qApp->setProperty("bDemoData", true);
-    m_driver.setFileName(TestServer::driverFile());
-    QVERIFY2(TestServer::connectAndLogin(&m_driver, &m_connection, true, &error), qPrintable(error));
-    AppContext::setConnection(&m_connection);
+    QVERIFY2(TestServer::openMainConnection(QStringLiteral("tst_doccreator"), &m_driver, &m_connection, true, &error),
+             qPrintable(error));
     QVERIFY(m_files.isValid());
-    if (scalar(QStringLiteral("select count(*) from jur.t_cont_cont_type")) == 0)
-        QSKIP("the contractor directory (migration 0006 and its demo data) is not in this build");
     QVERIFY2(scalar(QStringLiteral("select count(*) from jur.t_deals")) > 0, "the demo deals are missing");
-
     // The deals module as the shell hosts it, for the documents of the deal in its editor.
-    AppContext::setEventHandlers(&m_registry);
-    AppContext::setLibraries(&m_libraries);
-    qApp->setProperty("libDir", QStringLiteral(DEALS_LIB_DIR));
-    AppContext::setUserSettings(new QDbSettings(this));
+    m_host = std::make_unique<DealsHost>();
 }
 
 void tst_DocCreator::cleanupTestCase()
 {
-    delete getInterface(nullptr);
-    for (const libInfo &info : qAsConst(m_libraries))
-        delete info.library;
-    AppContext::setLibraries(nullptr);
+    m_host.reset();
 }
 
 void tst_DocCreator::cleanup()

@@ -1,5 +1,6 @@
 #include "testserver.h"
 
+#include "appcontext.h"
 #include "privateserver.h"
 #include "qsqlconnection.h"
 
@@ -112,6 +113,19 @@ bool connectAndLogin(QLibrary *driver, QSqlConnection *connection, bool createSc
         *error = QStringLiteral("login as admin failed");
         return false;
     }
+    return true;
+}
+
+bool openMainConnection(const QString &name, QLibrary *driver, QSqlConnection *connection, bool demoData,
+                        QString *error)
+{
+    AppContext::setDemoData(demoData);
+    if (!prepareDatabase(name, error))
+        return false;
+    driver->setFileName(driverFile());
+    if (!connectAndLogin(driver, connection, true, error))
+        return false;
+    AppContext::setConnection(connection);
     return true;
 }
 

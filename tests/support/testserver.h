@@ -31,6 +31,12 @@ bool createSchema(QLibrary *driver, QString *error);
 // schema first when asked to) and logs in as the administrator.
 bool connectAndLogin(QLibrary *driver, QSqlConnection *connection, bool createSchemaFirst, QString *error);
 
+// What most suites start with: the fresh database `name` with the schema (and
+// the demo data when asked), the administrator logged in through the real
+// driver, and the connection published as the shell publishes it.
+bool openMainConnection(const QString &name, QLibrary *driver, QSqlConnection *connection, bool demoData,
+                        QString *error);
+
 } // namespace TestServer
 
 #endif // TESTSERVER_H
