@@ -3,7 +3,6 @@
 #include "filefunctions.h"
 #include "filestore.h"
 #include "modalanswerer.h"
-#include "appcontext.h"
 #include "qsqlconnection.h"
 #include "testserver.h"
 
@@ -24,13 +23,7 @@ namespace FileTesting {
 bool connect(const QString &database, QSqlConnection *connection, QString *error)
 {
     static QLibrary driver;
-    if (!TestServer::prepareDatabase(database, error))
-        return false;
-    driver.setFileName(TestServer::driverFile());
-    if (!TestServer::connectAndLogin(&driver, connection, true, error))
-        return false;
-    AppContext::setConnection(connection);
-    return true;
+    return TestServer::openMainConnection(database, &driver, connection, false, error);
 }
 
 void useStorage(QSqlConnection *connection, const QString &directory)

@@ -72,12 +72,8 @@ insert into jur.t_contractor_comment (id_contractor, c_comment) values (1, 'Пе
 // Connects, creates the schema and publishes the connection as the shell would.
 inline bool prepare(const QString &database, QLibrary *driver, QSqlConnection *connection, QString *error)
 {
-    if (!TestServer::prepareDatabase(database, error))
+    if (!TestServer::openMainConnection(database, driver, connection, false, error))
         return false;
-    driver->setFileName(TestServer::driverFile());
-    if (!TestServer::connectAndLogin(driver, connection, true, error))
-        return false;
-    AppContext::setConnection(connection);
     AppContext::setBigDaddy(true);
     return true;
 }

@@ -2,7 +2,6 @@
 // the invoice and the recipient sheet are written, read back with openpyxl
 // (tests/xlsxdump.py) and checked cell by cell; file names, the file dialog,
 // opening the result, and files that cannot be written.
-#include "appcontext.h"
 #include "dealexportfields.h"
 #include "dealinvoicesheet.h"
 #include "dealsdocument.h"
@@ -84,11 +83,8 @@ private:
 void tst_DealExport::initTestCase()
 {
     QString error;
-    QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_dealexport"), &error), qPrintable(error));
-    qApp->setProperty("bDemoData", true);
-    m_driver.setFileName(TestServer::driverFile());
-    QVERIFY2(TestServer::connectAndLogin(&m_driver, &m_connection, true, &error), qPrintable(error));
-    AppContext::setConnection(&m_connection);
+    QVERIFY2(TestServer::openMainConnection(QStringLiteral("tst_dealexport"), &m_driver, &m_connection, true, &error),
+             qPrintable(error));
     buildDealsDocument(&m_document, nullptr);
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_opener, "openUrl");
     QVERIFY(m_dir.isValid());

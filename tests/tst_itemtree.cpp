@@ -2,7 +2,6 @@
 // families and items written at once, the shared instances and the product
 // tree's restrictions.
 
-#include "appcontext.h"
 #include "suppliers/itemtreenode.h"
 #include "modalanswerer.h"
 #include "qdataset.h"
@@ -12,6 +11,7 @@
 #include "suppliers/itemtree.h"
 #include "suppliers/newitemdialog.h"
 #include "testserver.h"
+#include "typing.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -76,18 +76,6 @@ QTreeWidgetItem *openPath(QTreeWidget *tree, const QStringList &path)
     return node;
 }
 
-// Types text as a person would, so that the edit reports it as edited;
-// QTest's key clicks know no letters beyond ASCII.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(widget, &release);
-    }
-}
-
 // Names a new family or item in the dialog the tree opens, and presses OK.
 ModalAnswerer::Answer nameIt(const QString &name, const QString &unit = QString())
 {
@@ -141,11 +129,8 @@ private:
 void tst_ItemTree::initTestCase()
 {
     QString error;
-    qApp->setProperty("bDemoData", true);
-    QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_itemtree"), &error), qPrintable(error));
-    m_driver.setFileName(TestServer::driverFile());
-    QVERIFY2(TestServer::connectAndLogin(&m_driver, &m_connection, true, &error), qPrintable(error));
-    AppContext::setConnection(&m_connection);
+    QVERIFY2(TestServer::openMainConnection(QStringLiteral("tst_itemtree"), &m_driver, &m_connection, true, &error),
+             qPrintable(error));
 
     // A corner of the catalogue of the suite's own, besides the demo data.
     QSqlQuery query(m_connection.database());

@@ -3,7 +3,6 @@
 // also when a colleague changed it meanwhile), linking and unlinking through
 // the deals document with save and cancel, and the packing list previewed and
 // saved as PDF.
-#include "appcontext.h"
 #include "dealsdocument.h"
 #include "dealsheetlinking.h"
 #include "modalanswerer.h"
@@ -61,11 +60,8 @@ private:
 void tst_SheetLinks::initTestCase()
 {
     QString error;
-    QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_sheetlinks"), &error), qPrintable(error));
-    qApp->setProperty("bDemoData", true);
-    m_driver.setFileName(TestServer::driverFile());
-    QVERIFY2(TestServer::connectAndLogin(&m_driver, &m_connection, true, &error), qPrintable(error));
-    AppContext::setConnection(&m_connection);
+    QVERIFY2(TestServer::openMainConnection(QStringLiteral("tst_sheetlinks"), &m_driver, &m_connection, true, &error),
+             qPrintable(error));
     buildDealsDocument(&m_document, nullptr);
 
     m_dealId = scalar(QStringLiteral(

@@ -4,6 +4,7 @@
 #include "qchasewidget.h"
 #include "qrecentlistdialog.h"
 #include "qwaitdialog.h"
+#include "typing.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -45,17 +46,6 @@ QStandardItemModel *recentValues(QObject *owner)
     for (int row = 0; row < names.size(); ++row)
         model->appendRow({new QStandardItem(QString::number(row + 700)), new QStandardItem(names.at(row))});
     return model;
-}
-
-// Types text key by key, as a user would; QTest's own key clicks know only ASCII.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(widget, &release);
-    }
 }
 
 } // namespace

@@ -2,27 +2,24 @@
 // underlined, the context menu's corrections, ignored and added words, a
 // dictionary in another encoding, and editors without a dictionary.
 
-#include "highlighter.h"
 #include "personaldictionary.h"
 #include "spelldictionary.h"
 #include "spelllineedit.h"
-#include "spellplaintextedit.h"
 #include "spellsupport.h"
-#include "spelltextedit.h"
+#include "spelltesting.h"
+#include "typing.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QDialog>
-#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTextCodec>
-#include <QTextLayout>
 #include <QVBoxLayout>
 #include <QtTest>
 
 #include <memory>
+
+using namespace SpellTesting;
 
 class tst_Spell : public QObject
 {
@@ -36,7 +33,6 @@ private slots:
     void underlines();
     void contextMenu_data();
     void contextMenu();
-    void correction();
     void ignoredWordOnlyInItsEditor();
     void addedWordLastsInNewEditors();
     void dictionaryInItsOwnEncoding();
@@ -46,12 +42,6 @@ private slots:
 
 private:
     QWidget *makeEditor(const QString &kind, const QString &text);
-    static QTextDocument *documentOf(QWidget *editor);
-    static QStringList underlined(QWidget *editor);
-    static QPoint positionOf(QWidget *editor, const QString &word, int occurrence = 0);
-    static QMenu *menuAt(QWidget *editor, const QPoint &position);
-    static QAction *menuAction(QMenu *menu, const QString &text);
-    static void type(QWidget *editor, const QString &text);
     QString writeKoi8Dictionary(const QString &folder, const QString &name);
 
     std::unique_ptr<QWidget> m_window;
@@ -99,61 +89,6 @@ QWidget *tst_Spell::makeEditor(const QString &kind, const QString &text)
     return editor;
 }
 
-QTextDocument *tst_Spell::documentOf(QWidget *editor)
-{
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(editor))
-        return plain->document();
-    return qobject_cast<QTextEdit *>(editor)->document();
-}
-
-QStringList tst_Spell::underlined(QWidget *editor)
-{
-    QStringList words;
-    for (QTextBlock block = documentOf(editor)->begin(); block.isValid(); block = block.next()) {
-        for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
-            if (range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
-                words.append(block.text().mid(range.start, range.length));
-        }
-    }
-    return words;
-}
-
-QPoint tst_Spell::positionOf(QWidget *editor, const QString &word, int occurrence)
-{
-    QTextDocument *document = documentOf(editor);
-    QTextCursor cursor(document);
-    for (int i = 0; i <= occurrence; ++i)
-        cursor = document->find(word, cursor, QTextDocument::FindWholeWords | QTextDocument::FindCaseSensitively);
-    cursor.setPosition(cursor.selectionStart() + 1);
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(editor))
-        return plain->cursorRect(cursor).center();
-    return qobject_cast<QTextEdit *>(editor)->cursorRect(cursor).center();
-}
-
-QMenu *tst_Spell::menuAt(QWidget *editor, const QPoint &position)
-{
-    if (auto *plain = qobject_cast<SpellPlainTextEdit *>(editor))
-        return plain->createSpellContextMenu(position);
-    return qobject_cast<SpellTextEdit *>(editor)->createSpellContextMenu(position);
-}
-
-QAction *tst_Spell::menuAction(QMenu *menu, const QString &text)
-{
-    for (QAction *action : menu->actions()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
-
-// Key presses carrying Cyrillic text, which QTest::keyClicks cannot send.
-void tst_Spell::type(QWidget *editor, const QString &text)
-{
-    for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, editor, c == QLatin1Char(' ') ? Qt::Key_Space : Qt::Key_unknown, QString(c),
-                            Qt::NoModifier);
-}
-
 void tst_Spell::underlines_data()
 {
     QTest::addColumn<QString>("kind");
@@ -196,7 +131,7 @@ void tst_Spell::underlines()
     if (kind == QLatin1String("line"))
         return;
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
-    type(editor, QStringLiteral(" карова"));
+    typeText(editor, QStringLiteral(" карова"));
     QCOMPARE(underlined(editor), expected + QStringList{QStringLiteral("карова")});
 }
 
@@ -213,6 +148,8 @@ void tst_Spell::contextMenu_data()
     }
 }
 
+// A misspelled word offers to be ignored, added or corrected, and the
+// correction replaces it; other words get the editor's usual menu.
 void tst_Spell::contextMenu()
 {
     QFETCH(QString, kind);
@@ -220,8 +157,8 @@ void tst_Spell::contextMenu()
     QFETCH(QString, correction);
     QWidget *editor = makeEditor(kind, QStringLiteral("Привезли на склад молако в формате PDF."));
 
-    std::unique_ptr<QMenu> plainMenu(menuAt(editor, positionOf(editor, QStringLiteral("Привезли"))));
-    std::unique_ptr<QMenu> menu(menuAt(editor, positionOf(editor, word)));
+    std::unique_ptr<QMenu> plainMenu(menuOnWord(editor, QStringLiteral("Привезли")));
+    std::unique_ptr<QMenu> menu(menuOnWord(editor, word));
     QAction *ignore = menuAction(menu.get(), QStringLiteral("Игнорировать .."));
     QAction *add = menuAction(menu.get(), QStringLiteral("Добавить в словарь"));
     if (correction.isEmpty()) {
@@ -242,23 +179,11 @@ void tst_Spell::contextMenu()
         texts.append(suggestion->text());
     }
     QVERIFY2(texts.contains(correction), qPrintable(texts.join(QLatin1Char(','))));
-    const QStringList propositions = kind == QLatin1String("plain")
-            ? qobject_cast<SpellPlainTextEdit *>(editor)->getWordPropositions(word)
-            : qobject_cast<SpellTextEdit *>(editor)->getWordPropositions(word);
-    QCOMPARE(texts, propositions.mid(0, 5));
-}
+    QCOMPARE(texts, propositions(editor, word).mid(0, 5));
 
-void tst_Spell::correction()
-{
-    for (const QString &kind : {QStringLiteral("rich"), QStringLiteral("plain")}) {
-        QWidget *editor = makeEditor(kind, QStringLiteral("Свежее молако, сыр."));
-        std::unique_ptr<QMenu> menu(menuAt(editor, positionOf(editor, QStringLiteral("молако"))));
-        QAction *fix = menuAction(menu.get(), QStringLiteral("молоко"));
-        QVERIFY(fix);
-        fix->trigger();
-        QCOMPARE(documentOf(editor)->toPlainText(), QStringLiteral("Свежее молоко, сыр."));
-        QCOMPARE(underlined(editor), QStringList());
-    }
+    menuAction(menu.get(), correction)->trigger();
+    QCOMPARE(documentOf(editor)->toPlainText(), QStringLiteral("Привезли на склад молоко в формате PDF."));
+    QCOMPARE(underlined(editor), QStringList{QStringLiteral("PDF")});
 }
 
 void tst_Spell::ignoredWordOnlyInItsEditor()
@@ -266,11 +191,11 @@ void tst_Spell::ignoredWordOnlyInItsEditor()
     const QString text = QStringLiteral("Купили хлеп. Опять хлеп!");
     QWidget *first = makeEditor(QStringLiteral("plain"), text);
     QWidget *second = makeEditor(QStringLiteral("rich"), text);
-    std::unique_ptr<QMenu> menu(menuAt(first, positionOf(first, QStringLiteral("хлеп"), 1)));
+    std::unique_ptr<QMenu> menu(menuOnWord(first, QStringLiteral("хлеп"), 1));
     menuAction(menu.get(), QStringLiteral("Игнорировать .."))->trigger();
 
     QCOMPARE(underlined(first), QStringList());
-    QVERIFY(qobject_cast<SpellPlainTextEdit *>(first)->getWordPropositions(QStringLiteral("хлеп")).isEmpty());
+    QVERIFY(propositions(first, QStringLiteral("хлеп")).isEmpty());
     QCOMPARE(underlined(second), (QStringList{QStringLiteral("хлеп"), QStringLiteral("хлеп")}));
     QWidget *third = makeEditor(QStringLiteral("plain"), text);
     QCOMPARE(underlined(third).size(), 2);
@@ -283,7 +208,7 @@ void tst_Spell::addedWordLastsInNewEditors()
     QWidget *first = makeEditor(QStringLiteral("rich"), text);
     QWidget *other = makeEditor(QStringLiteral("plain"), text);
     QCOMPARE(underlined(other), QStringList{QStringLiteral("карова")});
-    std::unique_ptr<QMenu> menu(menuAt(first, positionOf(first, QStringLiteral("карова"))));
+    std::unique_ptr<QMenu> menu(menuOnWord(first, QStringLiteral("карова")));
     QAction *add = menuAction(menu.get(), QStringLiteral("Добавить в словарь"));
     QVERIFY(add);
     add->trigger();
@@ -350,28 +275,19 @@ void tst_Spell::missingDictionary()
         QWidget *editor = makeEditor(kind, QStringLiteral("Купили молако."));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("No spelling dictionary at .*xx_XX.dic")));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("No spelling dictionary at .*xx_XX.dic")));
-        Highlighter *highlighter = nullptr;
-        if (auto *plain = qobject_cast<SpellPlainTextEdit *>(editor)) {
-            plain->setDict(QStringLiteral("/nowhere/xx_XX.dic"));
-            highlighter = plain->highlighter();
-            QVERIFY(plain->getWordPropositions(QStringLiteral("молако")).isEmpty());
-        } else {
-            auto *rich = qobject_cast<SpellTextEdit *>(editor);
-            rich->setDict(QStringLiteral("/nowhere/xx_XX.dic"));
-            highlighter = rich->highlighter();
-            QVERIFY(rich->getWordPropositions(QStringLiteral("молако")).isEmpty());
-        }
+        Highlighter *highlighter = setDictionary(editor, QStringLiteral("/nowhere/xx_XX.dic"));
+        QVERIFY(propositions(editor, QStringLiteral("молако")).isEmpty());
         QVERIFY(highlighter->hasDictionaryError());
         highlighter->enableSpellChecking(true);
         QVERIFY(!highlighter->isSpellCheckingActive());
         QCOMPARE(underlined(editor), QStringList());
 
-        std::unique_ptr<QMenu> plainMenu(menuAt(editor, positionOf(editor, QStringLiteral("Купили"))));
-        std::unique_ptr<QMenu> menu(menuAt(editor, positionOf(editor, QStringLiteral("молако"))));
+        std::unique_ptr<QMenu> plainMenu(menuOnWord(editor, QStringLiteral("Купили")));
+        std::unique_ptr<QMenu> menu(menuOnWord(editor, QStringLiteral("молако")));
         QCOMPARE(menu->actions().size(), plainMenu->actions().size());
 
         QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
-        type(editor, QStringLiteral(" и хлеп"));
+        typeText(editor, QStringLiteral(" и хлеп"));
         QCOMPARE(documentOf(editor)->toPlainText(), QStringLiteral("Купили молако. и хлеп"));
         QCOMPARE(underlined(editor), QStringList());
     }
@@ -398,7 +314,7 @@ void tst_Spell::lineEdit()
 
     QSignalSpy finished(edit, &SpellTextEdit::editingFinished);
     QSignalSpy accepted(&dialog, &QDialog::accepted);
-    type(edit, QStringLiteral("Основание"));
+    typeText(edit, QStringLiteral("Основание"));
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(edit->text(), QStringLiteral("Основание"));
     QCOMPARE(finished.count(), 1);

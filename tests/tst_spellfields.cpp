@@ -3,10 +3,8 @@
 // takes the correction as a change of its own, and what it saves is the
 // corrected text.
 
+#include "spelltesting.h"
 #include "suppliersfixture.h"
-
-#include "spellplaintextedit.h"
-#include "spelltextedit.h"
 
 #include "suppliers/contractorauditdialog.h"
 #include "suppliers/contractordataset.h"
@@ -14,13 +12,12 @@
 #include "suppliers/supplierdirectoryeditor.h"
 
 #include <QDialogButtonBox>
-#include <QMenu>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QtTest>
 
 #include <memory>
 
+using namespace SpellTesting;
 using namespace SuppliersFixture;
 
 class tst_SpellFields : public QObject
@@ -43,49 +40,6 @@ private:
 
 enum class Form { SupplierComment, AuditNote, CommentDialog, ViewedComment };
 Q_DECLARE_METATYPE(Form)
-
-namespace {
-
-QTextDocument *documentOf(QWidget *editor)
-{
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(editor))
-        return plain->document();
-    return qobject_cast<QTextEdit *>(editor)->document();
-}
-
-QStringList underlined(QWidget *editor)
-{
-    QStringList words;
-    for (QTextBlock block = documentOf(editor)->begin(); block.isValid(); block = block.next()) {
-        for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
-            if (range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
-                words.append(block.text().mid(range.start, range.length));
-        }
-    }
-    return words;
-}
-
-// The context menu a right click on the word would open; null for an editor without spelling.
-QMenu *menuOnWord(QWidget *editor, const QString &word)
-{
-    QTextDocument *document = documentOf(editor);
-    QTextCursor cursor = document->find(word, 0, QTextDocument::FindWholeWords | QTextDocument::FindCaseSensitively);
-    if (cursor.isNull())
-        return nullptr;
-    cursor.setPosition(cursor.selectionStart() + 1);
-    if (auto *plain = qobject_cast<SpellPlainTextEdit *>(editor))
-        return plain->createSpellContextMenu(plain->cursorRect(cursor).center());
-    if (auto *rich = qobject_cast<SpellTextEdit *>(editor))
-        return rich->createSpellContextMenu(rich->cursorRect(cursor).center());
-    return nullptr;
-}
-
-QString plainText(QWidget *editor)
-{
-    return documentOf(editor)->toPlainText();
-}
-
-} // namespace
 
 void tst_SpellFields::initTestCase()
 {
@@ -197,14 +151,14 @@ void tst_SpellFields::correctedInForm()
     }
     if (!editable) {
         QVERIFY2(!fix, qPrintable(offered.join(QLatin1Char('|'))));
-        QCOMPARE(plainText(editor), typed);
+        QCOMPARE(documentOf(editor)->toPlainText(), typed);
         return;
     }
     QVERIFY2(fix, qPrintable(offered.join(QLatin1Char('|'))));
     fix->trigger();
 
     const QString corrected = QString(typed).replace(misspelled, correction);
-    QCOMPARE(plainText(editor), corrected);
+    QCOMPARE(documentOf(editor)->toPlainText(), corrected);
     QCOMPARE(underlined(editor), QStringList());
     if (accept)
         QVERIFY(accept->isEnabled());

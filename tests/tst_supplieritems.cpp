@@ -88,11 +88,9 @@ private:
 void tst_SupplierItems::initTestCase()
 {
     QString error;
-    qApp->setProperty("bDemoData", true);
-    QVERIFY2(TestServer::prepareDatabase(QStringLiteral("tst_supplieritems"), &error), qPrintable(error));
-    m_driver.setFileName(TestServer::driverFile());
-    QVERIFY2(TestServer::connectAndLogin(&m_driver, &m_connection, true, &error), qPrintable(error));
-    AppContext::setConnection(&m_connection);
+    QVERIFY2(TestServer::openMainConnection(QStringLiteral("tst_supplieritems"), &m_driver, &m_connection, true,
+                                             &error),
+             qPrintable(error));
     AppContext::setBigDaddy(true);
 }
 
