@@ -22,6 +22,7 @@
 #include <QSpinBox>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 
 namespace SuppliersFixture {
@@ -96,6 +97,18 @@ inline QVariant scalar(QSqlConnection *connection, const QString &statement)
     if (!query.exec(statement) || !query.next())
         return QVariant();
     return query.value(0);
+}
+
+// The first row of the statement's result, its columns joined by "|".
+inline QString row(QSqlConnection *connection, const QString &statement)
+{
+    QSqlQuery query(connection->database());
+    QStringList columns;
+    if (query.exec(statement) && query.next()) {
+        for (int i = 0; i < query.record().count(); ++i)
+            columns << query.value(i).toString();
+    }
+    return columns.join(QLatin1Char('|'));
 }
 
 // The record of a t_contractor row of the data set.

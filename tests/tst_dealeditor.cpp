@@ -849,14 +849,12 @@ void tst_DealEditor::colleagueSavedMeanwhile()
     QCOMPARE(answerer.unexpected, 0);
     QVERIFY(listed.contains(QStringLiteral("c_comment")) && listed.contains(QStringLiteral("c_base")));
 
-    const QString comment = value(QStringLiteral("select c_comment from jur.t_deals where id = ?"), {id}).toString();
-    const QString base = value(QStringLiteral("select c_base from jur.t_deals where id = ?"), {id}).toString();
-    const double price = value(QStringLiteral("select n_sale_price from jur.t_deal_details where id = ?"), {position})
-                                 .toDouble();
-    const QString problems = value(QStringLiteral("select c_problems from jur.t_deal_details where id = ?"),
-                                   {position}).toString();
-    QCOMPARE(base, QStringLiteral("основание коллеги"));
-    QCOMPARE(problems, QStringLiteral("нет на складе"));
+    const QStringList stored = row(QStringLiteral("select d.c_comment, d.c_base, x.c_problems, x.n_sale_price::float8 "
+                                                  "from jur.t_deals d join jur.t_deal_details x on x.id = ? "
+                                                  "where d.id = ?"), {position, id}).split(QLatin1Char('|'));
+    const QString comment = stored.value(0);
+    const double price = stored.value(3).toDouble();
+    QCOMPARE(stored.mid(1, 2), (QStringList{QStringLiteral("основание коллеги"), QStringLiteral("нет на складе")}));
     switch (answer) {
     case DealConflictDialog::Overwrite:
         // Mine where I changed it, the colleague's everywhere else.
