@@ -232,12 +232,16 @@ void tst_DocCreator::demoDocuments()
     QVERIFY(creator.acSaveToBase->isVisible() && creator.acSaveToBase->isEnabled());
     QCOMPARE(creator.documentTitle(), QStringLiteral("%1 № %2 от %3").arg(name, number, today));
 
+    // Shown, and saved as HTML below: the heading, the buyer, the goods and the sum.
+    const auto holdsTheDeal = [&](const QString &text) {
+        QVERIFY2(text.contains(expectedHeading), qPrintable(text.left(300)));
+        QVERIFY(text.contains(buyer));
+        for (const QString &item : qAsConst(goods))
+            QVERIFY2(text.contains(item), qPrintable(item));
+        QVERIFY2(text.contains(money(total)), qPrintable(money(total)));
+    };
     const QString shown = normalized(creator.tbDocument->toPlainText());
-    QVERIFY2(shown.contains(expectedHeading), qPrintable(shown.left(300)));
-    QVERIFY(shown.contains(buyer));
-    for (const QString &item : qAsConst(goods))
-        QVERIFY2(shown.contains(item), qPrintable(item));
-    QVERIFY2(shown.contains(money(total)), qPrintable(money(total)));
+    holdsTheDeal(shown);
     QCOMPARE(shown.contains(QStringLiteral("Разработка:")), withRequests);
 
     // A name without suffix gets one; a cancelled dialog writes nothing.
@@ -254,12 +258,7 @@ void tst_DocCreator::demoDocuments()
 
     QFile html(base + QStringLiteral(".html"));
     QVERIFY(html.open(QIODevice::ReadOnly));
-    const QString saved = plainTextOfHtml(html.readAll());
-    QVERIFY(saved.contains(expectedHeading));
-    QVERIFY(saved.contains(buyer));
-    for (const QString &item : qAsConst(goods))
-        QVERIFY(saved.contains(item));
-    QVERIFY(saved.contains(money(total)));
+    holdsTheDeal(plainTextOfHtml(html.readAll()));
 
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {base + QStringLiteral(".pdf"), QStringLiteral("-")});

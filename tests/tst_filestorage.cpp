@@ -41,7 +41,7 @@ private slots:
     void clipboardFormat();
     void storeRoundTrip_data();
     void storeRoundTrip();
-    void sameContentNeedsMoreThanCrc();
+    void recordWithoutHash();
     void retiringKeepsEveryVersion();
     void bringOneFileToDisk_data();
     void bringOneFileToDisk();
@@ -53,6 +53,8 @@ private:
     QString storage() const { return m_storage->path(); }
     // Records content through the insert script, as a panel does after storing its bytes.
     qint64 recordFile(const QString &name, const QByteArray &bytes, qint64 ownerKey = 1);
+    // A panel's list of the named files, as "save all" gets it.
+    void listFiles(QDataTable *table, const QStringList &names, bool withBytes);
 
     QSqlConnection m_connection;
     QScopedPointer<QTemporaryDir> m_storage;
@@ -96,6 +98,19 @@ qint64 tst_FileStorage::recordFile(const QString &name, const QByteArray &bytes,
     const qint64 id = table->getRecord(table->lastRow()).value(QStringLiteral("id")).toLongLong();
     delete table;
     return committed ? id : -1;
+}
+
+void tst_FileStorage::listFiles(QDataTable *table, const QStringList &names, bool withBytes)
+{
+    FileOwnerTable::addColumns(table, withBytes);
+    table->setNativeScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString());
+    table->setConnection(&m_connection);
+    QVERIFY(table->open());
+    for (const QString &name : names) {
+        QSqlRecord row = table->newRow();
+        row.setValue(QStringLiteral("c_file"), name);
+        table->setRow(table->lastRow(), row);
+    }
 }
 
 void tst_FileStorage::checksum_data()
@@ -227,23 +242,17 @@ void tst_FileStorage::storeRoundTrip()
     QCOMPARE(fileCount(storage()), inDirectory ? 4 : 0);
 }
 
-void tst_FileStorage::sameContentNeedsMoreThanCrc()
+// Two contents with one checksum are told apart by their hashes (the panels'
+// suite keeps both such files); a record made before hashes were kept is
+// compared by its stored bytes instead.
+void tst_FileStorage::recordWithoutHash()
 {
     const QByteArray original = QStringLiteral("Счёт на оплату № 17 от 01.03.2024").toUtf8();
     const QByteArray forged = withCrc(QStringLiteral("Акт сверки, совсем другой текст").toUtf8(), ::crc32(original));
-    QCOMPARE(::crc32(forged), ::crc32(original));
-
     QString stored;
     QVERIFY(FileStore::put(storage(), QStringLiteral("schet.txt"), original, &stored));
     const qint64 id = recordFile(stored, original);
     QVERIFY(id > 0);
-
-    QCOMPARE(FileRecords::findSameContent(original).value(QStringLiteral("id")).toLongLong(), id);
-    QVERIFY(FileRecords::findSameContent(forged).isEmpty());
-    // The plain checksum look-up does find it: that is why it is not enough.
-    QCOMPARE(FileRecords::findByCrc(::crc32(forged)).value(QStringLiteral("id")).toLongLong(), id);
-
-    // A record made before hashes were kept is compared by its stored bytes.
     m_connection.execScript(QStringLiteral("update lrg.t_file set c_sha256 = null"));
     QCOMPARE(FileRecords::findSameContent(original).value(QStringLiteral("id")).toLongLong(), id);
     QVERIFY(FileRecords::findSameContent(forged).isEmpty());
@@ -341,18 +350,11 @@ void tst_FileStorage::saveAllIntoNewFolder()
     QVERIFY(FileStore::put(QString(), QStringLiteral("b.txt"), "второй", &stored));
     useStorage(&m_connection, storage());
     QDataTable table(QStringLiteral("t_file_owner"));
-    FileOwnerTable::addColumns(&table, true);
-    table.setNativeScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString());
-    table.setConnection(&m_connection);
-    QVERIFY(table.open());
-    for (const QString &name : {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("missing.txt"),
-                                QStringLiteral("unsaved.txt")}) {
-        QSqlRecord row = table.newRow();
-        row.setValue(QStringLiteral("c_file"), name);
-        if (name == QLatin1String("unsaved.txt"))
-            row.setValue(QStringLiteral("bl_file"), QByteArray("ещё не сохранён"));
-        table.setRow(table.lastRow(), row);
-    }
+    listFiles(&table, {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("missing.txt"),
+                       QStringLiteral("unsaved.txt")}, true);
+    QSqlRecord unsaved = table.getRecord(3);
+    unsaved.setValue(QStringLiteral("bl_file"), QByteArray("ещё не сохранён"));
+    table.setRow(3, unsaved);
 
     QTemporaryDir folder;
     QDir(folder.path()).mkdir(QStringLiteral("Март"));
@@ -401,15 +403,7 @@ void tst_FileStorage::saveAllAsksBeforeReplacing()
     QVERIFY(FileStore::put(storage(), QStringLiteral("2.txt"), "два", &stored));
     QVERIFY(FileStore::put(storage(), QStringLiteral("3.txt"), "три", &stored));
     QDataTable table(QStringLiteral("t_file_owner"));
-    FileOwnerTable::addColumns(&table, false);
-    table.setNativeScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString());
-    table.setConnection(&m_connection);
-    QVERIFY(table.open());
-    for (const QString &name : {QStringLiteral("1.txt"), QStringLiteral("2.txt"), QStringLiteral("3.txt")}) {
-        QSqlRecord row = table.newRow();
-        row.setValue(QStringLiteral("c_file"), name);
-        table.setRow(table.lastRow(), row);
-    }
+    listFiles(&table, {QStringLiteral("1.txt"), QStringLiteral("2.txt"), QStringLiteral("3.txt")}, false);
     QTemporaryDir folder;
     QVERIFY(writeFile(folder.filePath(QStringLiteral("1.txt")), "их правка"));
     QVERIFY(writeFile(folder.filePath(QStringLiteral("2.txt")), "их правка"));

@@ -177,10 +177,8 @@ void tst_Shell::passwordSources()
     variables.remove(QStringLiteral("WORKPLACE_PASSWORD"));
     if (!environment.isEmpty())
         variables.insert(QStringLiteral("WORKPLACE_PASSWORD"), environment);
-    QStringList all = {QStringLiteral("--db-host"), TestServer::socketDir(), QStringLiteral("--db-name"),
-                       QStringLiteral("tst_shell"), QStringLiteral("--db-user"), QStringLiteral("workplace")};
     QString output;
-    QCOMPARE(runProcess(all + arguments, QByteArray(), &output, variables), exitCode);
+    QCOMPARE(runShell(arguments, QByteArray(), &output, variables), exitCode);
     QVERIFY2(output.contains(expected), qPrintable(output));
 }
 
