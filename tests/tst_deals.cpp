@@ -344,6 +344,8 @@ void tst_Deals::listFilters()
     QFETCH(QString, where);
 
     QDealsView *view = deals()->view();
+    const int unfittedHeight = 77;
+    view->tvDeals->verticalHeader()->setDefaultSectionSize(unfittedHeight);
     deals()->refresh();
     view->search(search);
     view->cbState->setCurrentIndex(view->cbState->findText(state));
@@ -357,6 +359,17 @@ void tst_Deals::listFilters()
         "left join jur.t_contractor c on c.id = d.id_contractor where %1").arg(where));
     QVERIFY(expected > 0);
     QCOMPARE(qlonglong(visible), expected);
+
+    // Rows past the first screenful are fitted while the event loop is idle,
+    // in order: once the last shown row is, no shown row is left at the
+    // (here unmistakable) height of a row never fitted.
+    QTableView *list = view->tvDeals;
+    int lastShown = view->table()->rowCount() - 1;
+    while (list->isRowHidden(lastShown))
+        --lastShown;
+    QTRY_VERIFY(list->rowHeight(lastShown) != unfittedHeight);
+    for (int row = 0; row <= lastShown; ++row)
+        QVERIFY2(list->isRowHidden(row) || list->rowHeight(row) != unfittedHeight, qPrintable(QString::number(row)));
     view->search(QString());
 }
 

@@ -43,6 +43,11 @@ QVariant fieldValue(const QSqlRecord &record, int guess, const QString &name)
 // Hiding or resizing rows one at a time makes a painting header work out the
 // position of every row after each change; paused, it only takes the sizes.
 // Leaves alone a view whose updates somebody else has switched off.
+// More rows than a screen holds: what the view shows first is fitted at once.
+constexpr int rowsFittedAtOnce = 100;
+// A batch fitted while the event loop is idle: a few milliseconds.
+constexpr int rowsFittedPerBatch = 200;
+
 class UpdatesPaused
 {
 public:
@@ -75,8 +80,11 @@ QDealsView::QDealsView(QDataSet *document, QWidget *parent)
     , m_toolsIcon(QStringLiteral(":/Icons/TOOLS"))
     , m_readyBrush(Qt::green)
     , m_partlyReadyBrush(Qt::yellow)
+    , m_fitTimer(new QTimer(this))
 {
     setupUi(this);
+    m_fitTimer->setInterval(0);
+    connect(m_fitTimer, &QTimer::timeout, this, &QDealsView::fitNextBatch);
     acNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
     acCopy->setIcon(QIcon(QStringLiteral(":/commonIcon/EDIT_COPY")));
     actionList().append(acNew);
@@ -240,17 +248,29 @@ void QDealsView::trackFittedRows()
 
 void QDealsView::fitShownRows()
 {
-    bool pending = false;
-    for (int row = 0; row < m_fitted.size() && !pending; ++row)
-        pending = !m_fitted.at(row) && !tvDeals->isRowHidden(row);
-    if (!pending)
-        return;
-    // The view measures the rows it shows and skips the hidden ones.
-    tvDeals->resizeRowsToContents();
-    for (int row = 0; row < m_fitted.size(); ++row) {
-        if (!tvDeals->isRowHidden(row))
-            m_fitted[row] = true;
+    fitRows(qMax(0, tvDeals->rowAt(0)), rowsFittedAtOnce);
+    m_nextFit = 0;
+    m_fitTimer->start();
+}
+
+void QDealsView::fitNextBatch()
+{
+    m_nextFit = fitRows(m_nextFit, rowsFittedPerBatch);
+    if (m_nextFit >= m_fitted.size())
+        m_fitTimer->stop();
+}
+
+int QDealsView::fitRows(int row, int count)
+{
+    const UpdatesPaused paused(tvDeals);
+    for (; row < m_fitted.size() && count > 0; ++row) {
+        if (m_fitted.at(row) || tvDeals->isRowHidden(row))
+            continue;
+        tvDeals->resizeRowToContents(row);
+        m_fitted[row] = true;
+        --count;
     }
+    return row;
 }
 
 void QDealsView::rebuildContractors()

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QList>
 #include <QSqlRecord>
+#include <QTimer>
 #include <QVector>
 #include <QWidget>
 
@@ -63,8 +64,15 @@ private:
     void showAll();
     void applyFilters();
     // Fits the shown rows that have not been fitted to their contents since
-    // they were loaded; rows the filters hide wait until they are shown.
+    // they were loaded: a screenful from the top of the view at once, the
+    // others a batch at a time while the event loop is idle, so a long list
+    // is on the screen before all of it is measured. Rows the filters hide
+    // wait until they are shown.
     void fitShownRows();
+    void fitNextBatch();
+    // Fits up to count unfitted shown rows from row on; returns the row after
+    // the last one looked at.
+    int fitRows(int row, int count);
     void trackFittedRows();
 
     QDataSet *m_document = nullptr;
@@ -81,6 +89,8 @@ private:
     int m_readyField = -1;
     // Per model row: fitted to its contents since it was loaded.
     QVector<bool> m_fitted;
+    QTimer *m_fitTimer = nullptr;
+    int m_nextFit = 0;
 };
 
 #endif // QDEALSVIEW_H

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
 #include <QTextCodec>
 
 #include <hunspell.hxx>
@@ -39,21 +40,59 @@ const QString systemDictionaryFolder = QStringLiteral("/usr/share/hunspell");
 // Answers kept before the cache is started afresh; a text has far fewer distinct words.
 constexpr int maxCachedAnswers = 200000;
 
+// Hunspell shares tables between its instances without a lock of its own:
+// checkers are made and destroyed one at a time, whichever thread does it.
+QMutex &checkerLifetimeLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+std::unique_ptr<Hunspell> loadChecker(const QByteArray &aff, const QByteArray &dic)
+{
+    const QMutexLocker locker(&checkerLifetimeLock());
+    return std::make_unique<Hunspell>(aff.constData(), dic.constData());
+}
+
 } // namespace
 
-SpellDictionary::SpellDictionary(const QString &path, std::unique_ptr<Hunspell> checker)
+SpellDictionary::SpellDictionary(const QString &path, std::future<std::unique_ptr<Hunspell>> loading)
     : m_path(path)
-    , m_checker(std::move(checker))
+    , m_loading(std::move(loading))
 {
+}
+
+SpellDictionary::~SpellDictionary()
+{
+    std::unique_ptr<Hunspell> neverAsked = m_loading.valid() ? m_loading.get() : nullptr;
+    const QMutexLocker locker(&checkerLifetimeLock());
+    neverAsked.reset();
+    m_checker.reset();
+}
+
+Hunspell *SpellDictionary::checker() const
+{
+    if (m_checker)
+        return m_checker.get();
+    m_checker = m_loading.get();
     m_encoding = QString::fromStdString(m_checker->get_dict_encoding());
     m_codec = QTextCodec::codecForName(m_encoding.toLatin1());
     if (!m_codec) {
-        qCWarning(lcSpell) << "Dictionary" << path << "declares the unknown encoding" << m_encoding << "- read as UTF-8";
+        qCWarning(lcSpell) << "Dictionary" << m_path << "declares the unknown encoding" << m_encoding << "- read as UTF-8";
         m_codec = QTextCodec::codecForName("UTF-8");
     }
+    // Words the user added live in the user's own dictionary, not in the files.
+    for (const QString &word : PersonalDictionary::instance()->words())
+        m_checker->add(m_codec->fromUnicode(word).toStdString());
+    qCDebug(lcSpell) << "Loaded" << m_path << "in" << m_encoding;
+    return m_checker.get();
 }
 
-SpellDictionary::~SpellDictionary() = default;
+QString SpellDictionary::encoding() const
+{
+    checker();
+    return m_encoding;
+}
 
 QString SpellDictionary::locate(const QString &dicPath)
 {
@@ -88,13 +127,10 @@ QSharedPointer<SpellDictionary> SpellDictionary::open(const QString &dicPath)
         qCWarning(lcSpell) << "No spelling dictionary at" << path;
         return {};
     }
-    auto checker = std::make_unique<Hunspell>(QFile::encodeName(aff.filePath()).constData(),
-                                              QFile::encodeName(dic.filePath()).constData());
-    QSharedPointer<SpellDictionary> dictionary(new SpellDictionary(path, std::move(checker)));
-    for (const QString &word : PersonalDictionary::instance()->words())
-        dictionary->add(word);
+    QSharedPointer<SpellDictionary> dictionary(new SpellDictionary(
+            path, std::async(std::launch::async, loadChecker, QFile::encodeName(aff.filePath()),
+                             QFile::encodeName(dic.filePath()))));
     registry().insert(path, dictionary);
-    qCDebug(lcSpell) << "Loaded" << path << "in" << dictionary->encoding();
     return dictionary;
 }
 
@@ -117,7 +153,8 @@ bool SpellDictionary::spell(const QString &word) const
         return known.value();
     if (m_answers.size() >= maxCachedAnswers)
         m_answers.clear();
-    const bool accepted = m_checker->spell(m_codec->fromUnicode(word).toStdString());
+    Hunspell *hunspell = checker();
+    const bool accepted = hunspell->spell(m_codec->fromUnicode(word).toStdString());
     m_answers.insert(word, accepted);
     return accepted;
 }
@@ -127,7 +164,8 @@ QStringList SpellDictionary::suggest(const QString &word) const
     QStringList suggestions;
     if (spell(word))
         return suggestions;
-    const std::vector<std::string> found = m_checker->suggest(m_codec->fromUnicode(word).toStdString());
+    Hunspell *hunspell = checker();
+    const std::vector<std::string> found = hunspell->suggest(m_codec->fromUnicode(word).toStdString());
     for (const std::string &suggestion : found)
         suggestions.append(m_codec->toUnicode(QByteArray::fromStdString(suggestion)));
     return suggestions;
@@ -137,6 +175,7 @@ void SpellDictionary::add(const QString &word)
 {
     if (word.isEmpty())
         return;
-    m_checker->add(m_codec->fromUnicode(word).toStdString());
+    Hunspell *hunspell = checker();
+    hunspell->add(m_codec->fromUnicode(word).toStdString());
     m_answers.clear();
 }

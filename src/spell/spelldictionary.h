@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <future>
 #include <memory>
 
 class Hunspell;
@@ -15,8 +16,11 @@ class QTextCodec;
 
 // A Hunspell dictionary (an .aff and a .dic file with one base name), loaded
 // once per process and shared by every editor and highlighter that uses it:
-// a Russian dictionary takes some 17 MB and 50 ms to load. Words are
-// converted to and from the dictionary's own encoding.
+// a Russian dictionary takes some 17 MB and 50 ms to load. The load runs on a
+// worker thread from the moment the dictionary is opened, so that a window
+// whose editors open it does not wait for it; the first question asked of the
+// dictionary waits for what is left of the load. Words are converted to and
+// from the dictionary's own encoding.
 class DEALS_EXPORT SpellDictionary
 {
 public:
@@ -24,8 +28,8 @@ public:
     SpellDictionary(const SpellDictionary &) = delete;
     SpellDictionary &operator=(const SpellDictionary &) = delete;
 
-    // The dictionary behind a .dic path (see locate), loaded on first use;
-    // null when the .dic or its .aff file cannot be read.
+    // The dictionary behind a .dic path (see locate), its load started on
+    // first use; null when the .dic or its .aff file cannot be read.
     static QSharedPointer<SpellDictionary> open(const QString &dicPath);
 
     // Where a .dic path leads: an absolute path as it is; a relative one is
@@ -37,7 +41,7 @@ public:
     static void addToAll(const QString &word);
 
     QString path() const { return m_path; }
-    QString encoding() const { return m_encoding; }
+    QString encoding() const;
 
     bool spell(const QString &word) const;
     // Suggestions in the checker's order; empty for a word it accepts.
@@ -46,12 +50,16 @@ public:
     void add(const QString &word);
 
 private:
-    SpellDictionary(const QString &path, std::unique_ptr<Hunspell> checker);
+    SpellDictionary(const QString &path, std::future<std::unique_ptr<Hunspell>> loading);
+
+    // Waits for the load and, once, takes the checker over from it.
+    Hunspell *checker() const;
 
     QString m_path;
-    QString m_encoding;
-    QTextCodec *m_codec = nullptr;
-    std::unique_ptr<Hunspell> m_checker;
+    mutable std::future<std::unique_ptr<Hunspell>> m_loading;
+    mutable std::unique_ptr<Hunspell> m_checker;
+    mutable QString m_encoding;
+    mutable QTextCodec *m_codec = nullptr;
     // Re-highlighting a long block asks about the same words on every
     // keystroke; the answers stay valid until a word is added.
     mutable QHash<QString, bool> m_answers;
