@@ -7,6 +7,7 @@
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
+#include "reportpagelayout.h"
 #include "reportwidget.h"
 #include "testserver.h"
 #include "zoomfactorvalidator.h"
@@ -19,10 +20,13 @@
 #include <QLineEdit>
 #include <QLibrary>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
 #include <QtTest>
@@ -53,6 +57,8 @@ private slots:
     void cancelledExportWritesNothing();
     void largeReportPages_data();
     void largeReportPages();
+    void firstPagesOfLongReports_data();
+    void firstPagesOfLongReports();
 
 private:
     QAction *action(const char *name) const { return m_widget->findChild<QAction *>(QLatin1String(name)); }
@@ -557,7 +563,9 @@ void tst_ReportWidget::largeReportPages()
   {"field": "n_price", "label": "Цена", "align": "right", "width": 20}]}}##
 </body></html>)";
     m_widget->setData(set, reportTemplate, {});
-    QCOMPARE(preview()->pageCount(), pages);
+    // The first pages are shown at once, every page once all are laid out.
+    QVERIFY(preview()->pageCount() < pages);
+    QTRY_COMPARE_WITH_TIMEOUT(preview()->pageCount(), pages, 120000);
     QCOMPARE(m_widget->findChild<QLabel *>(QStringLiteral("pageNumLabel"))->text(), QStringLiteral("/ %1").arg(pages));
 
     // Every mode shows the pages the preview counts, and the page it calls
@@ -597,6 +605,106 @@ void tst_ReportWidget::largeReportPages()
     for (const QString &text : lastPage)
         QVERIFY2(lastText.contains(text), qPrintable(text));
     QVERIFY(!lastText.contains(firstPage.at(1)));
+}
+
+namespace {
+
+// A table of rows, nested tables of detail rows under every master row when
+// details is not 0; widths false leaves the columns without a width.
+QString tableHtml(int rows, int details, bool widths)
+{
+    const auto cell = [widths](int percent, const QString &text) {
+        return widths ? QStringLiteral("<td width=\"%1%\">%2</td>").arg(percent).arg(text)
+                      : QStringLiteral("<td>%1</td>").arg(text);
+    };
+    QString html = QStringLiteral("<html><body><h1>Поставки</h1>\n<table width=\"100%\" border=\"1\" cellspacing=\"0\">\n");
+    html += QStringLiteral("<tr>") + cell(50, QStringLiteral("<b>Поставщик</b>")) + cell(50, QStringLiteral("<b>ИНН</b>"))
+            + QStringLiteral("</tr>\n");
+    for (int row = 1; row <= rows; ++row) {
+        html += QStringLiteral("<tr>") + cell(50, QStringLiteral("ООО «Поставщик № %1»").arg(row))
+                + cell(50, QString::number(7700000000LL + row)) + QStringLiteral("</tr>\n");
+        if (details == 0)
+            continue;
+        html += QStringLiteral("<tr><td colspan=\"2\"><table width=\"80%\" border=\"1\" cellspacing=\"0\">\n");
+        for (int detail = 1; detail <= details; ++detail)
+            html += QStringLiteral("<tr>") + cell(70, QStringLiteral("Подшипник 62%1 ГОСТ 8338-75").arg(detail))
+                    + cell(30, QString::number(row * detail)) + QStringLiteral("</tr>\n");
+        html += QStringLiteral("</table></td></tr>\n");
+    }
+    return html + QStringLiteral("</table></body></html>");
+}
+
+// One page's text, a tenth of the printer's pixels: the band at the foot that
+// holds the page number is left out.
+QImage drawnPage(ReportPageLayout *layout, const QPrinter &printer, int page)
+{
+    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+    QImage image((area.size() / 10).toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(0.1, 0.1);
+    layout->drawPage(&painter, page);
+    painter.end();
+    return image.copy(0, 0, image.width(), image.height() * 95 / 100);
+}
+
+} // namespace
+
+void tst_ReportWidget::firstPagesOfLongReports_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("firstPagesFirst");
+
+    QTest::newRow("nested tables") << tableHtml(60, 30, true) << true;
+    QTest::newRow("one long table") << tableHtml(3000, 0, true) << true;
+    QTest::newRow("paragraphs") << longHtml(2000) << true;
+    // Such a column is as wide as its longest text, wherever that is.
+    QTest::newRow("columns without a width") << tableHtml(3000, 0, false) << false;
+    QTest::newRow("short report") << tableHtml(20, 5, true) << false;
+}
+
+void tst_ReportWidget::firstPagesOfLongReports()
+{
+    QFETCH(QString, html);
+    QFETCH(bool, firstPagesFirst);
+    QTemporaryDir folder;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.filePath(QStringLiteral("report.pdf")));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    ReportPageLayout layout(&printer);
+    QSignalSpy completed(&layout, &ReportPageLayout::completed);
+
+    layout.setContent(html);
+    QCOMPARE(!layout.isComplete(), firstPagesFirst);
+    const int firstPages = layout.pageCount();
+    QVERIFY(firstPages >= 1);
+    QVector<QImage> shownFirst;
+    for (int page = 0; page < qMin(firstPages, 3); ++page)
+        shownFirst.append(drawnPage(&layout, printer, page));
+    if (!firstPagesFirst)
+        return;
+    QCOMPARE(completed.count(), 0);
+
+    // Printing does not wait for the event loop: every page is printed.
+    QVERIFY(layout.print(&printer));
+    QVERIFY(layout.isComplete());
+    QCOMPARE(completed.count(), 1);
+    const int pages = layout.pageCount();
+    QVERIFY2(pages > firstPages, qPrintable(QStringLiteral("%1 of %2").arg(firstPages).arg(pages)));
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {printer.outputFileName()});
+    QVERIFY(info.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))));
+
+    // The pages shown first are those of the whole report.
+    for (int page = 0; page < shownFirst.size(); ++page)
+        QVERIFY2(drawnPage(&layout, printer, page) == shownFirst.at(page), qPrintable(QString::number(page + 1)));
+    QCOMPARE(layout.document()->objectName(), QStringLiteral("report"));
+    QTextDocument whole;
+    QTextCursor(&whole).insertHtml(html);
+    QCOMPARE(layout.document()->toPlainText(), whole.toPlainText());
 }
 
 QTEST_MAIN(tst_ReportWidget)

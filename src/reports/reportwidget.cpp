@@ -60,9 +60,7 @@ reportWidget::reportWidget(QWidget *parent)
     : QWidget(parent)
     , printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
-    document = new QTextDocument(this);
-    document->setObjectName(QStringLiteral("report"));
-    pageLayout = std::make_unique<ReportPageLayout>(document, printer.get());
+    pageLayout = new ReportPageLayout(printer.get(), this);
 
     printer->setPageSize(QPageSize(QPageSize::A4));
     printer->setPageOrientation(QPageLayout::Landscape);
@@ -105,6 +103,11 @@ reportWidget::reportWidget(QWidget *parent)
     connect(preview, &QPrintPreviewWidget::previewChanged, this, &reportWidget::showPages);
     connect(preview, &QPrintPreviewWidget::previewChanged, this, &reportWidget::onPreviewChanged);
     connect(pageNumEdit, &QLineEdit::editingFinished, this, &reportWidget::onPageNumEdited);
+    // A long report first shows its first pages; all of them, numbered, once
+    // they are laid out. Queued: the layout may be completed while the
+    // preview is printing.
+    connect(pageLayout, &ReportPageLayout::completed, preview, &QPrintPreviewWidget::updatePreview,
+            Qt::QueuedConnection);
 
     window->addToolBar(toolBar);
     window->setCentralWidget(preview);
@@ -126,7 +129,7 @@ reportWidget::~reportWidget()
 {
     // The preview and the document's layout refer to the printer: both go first.
     delete preview;
-    document->documentLayout()->setPaintDevice(nullptr);
+    delete pageLayout;
 }
 
 QAction *reportWidget::makeAction(const char *objectName, const QString &icon, const QString &toolTip,
@@ -298,7 +301,7 @@ void reportWidget::showPages()
         if (paper->parentItem())
             continue;
         if (paper->childItems().isEmpty())
-            new ReportPageItem(pageLayout.get(), page, printableArea, paper);
+            new ReportPageItem(pageLayout, page, printableArea, paper);
         ++page;
     }
 }

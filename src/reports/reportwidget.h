@@ -79,7 +79,6 @@ private:
     void showPages();
 
     std::unique_ptr<QPrinter> printer;
-    QTextDocument *document = nullptr;
     QPrintPreviewWidget *preview = nullptr;
     LineEdit *pageNumEdit = nullptr;
     QLabel *pageNumLabel = nullptr;
@@ -108,7 +107,8 @@ private:
     QAction *printAction = nullptr;
     QAction *pdfAction = nullptr;
 
-    std::unique_ptr<ReportPageLayout> pageLayout;
+    // Owns the document the report is laid out in and drawn from.
+    ReportPageLayout *pageLayout = nullptr;
     bool lastPrintSucceeded = false;
 };
 
