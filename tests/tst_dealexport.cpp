@@ -395,9 +395,8 @@ void tst_DealExport::invoiceStructure()
     const QJsonObject heights = m_invoice.value(QStringLiteral("heights")).toObject();
     QCOMPARE(heights.value(QStringLiteral("12")).toDouble(), 5.0);
     QCOMPARE(heights.value(QString::number(r + 9)).toDouble(), 5.0);
-    // The demo deal's title is wider than the page in the title font: its
-    // row holds two lines of it rather than cutting it off.
-    QCOMPARE(heights.value(QStringLiteral("11")).toDouble(), 60.0);
+    // The demo deal's title fits the page in one line of the title font.
+    QVERIFY(!heights.contains(QStringLiteral("11")));
     // Other rows keep the height the program gives them, unless a party
     // line needs more than its two rows.
     for (auto it = heights.begin(); it != heights.end(); ++it) {
@@ -619,7 +618,7 @@ void tst_DealExport::fromTheEditor_data()
     QTest::addColumn<QStringList>("expected");
 
     const QSqlRecord deal = queryRecord(
-        QStringLiteral("select d.c_doc, v.c_name as seller, c.c_name as buyer, "
+        QStringLiteral("select d.c_doc, d.id_doc, v.c_name as seller, c.c_name as buyer, "
                        "       coalesce(d.c_inn, (select r.c_value from jur.t_contractor_requis r "
                        "                           where r.id_contractor = d.id_contractor and r.id_requisite = 1 "
                        "                           order by r.id limit 1), '') as inn "
@@ -629,8 +628,9 @@ void tst_DealExport::fromTheEditor_data()
     const auto text = [&deal](const char *name) { return deal.value(QLatin1String(name)).toString(); };
     QTest::newRow("invoice") << true
                              << QStringList{QStringLiteral("B7=") + text("seller"),
+                                            // The deal's number, once, and the day of the export.
                                             QStringLiteral("B11=Счет на оплату № %1 от %2 г.")
-                                                .arg(text("c_doc"), QLocale().toString(QDate::currentDate(),
+                                                .arg(text("id_doc"), QLocale().toString(QDate::currentDate(),
                                                                                        QStringLiteral("dd MMMM yyyy")))};
     QTest::newRow("recipient sheet") << false
                                      << QStringList{QStringLiteral("A2=Сделка: ") + text("c_doc"),
