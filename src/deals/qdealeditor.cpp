@@ -198,6 +198,9 @@ void QDealEditor::refreshContractor()
 
 void QDealEditor::setData(QSqlRecord record)
 {
+    // The check's bubble waits to be clicked away; over another deal, or the
+    // same one reloaded, its errors would be somebody else's.
+    QBubbleTip::hideBubble();
     {
         const QSignalBlocker contractorBlocker(cbContractor);
         const QSignalBlocker providerBlocker(cbProvider);
