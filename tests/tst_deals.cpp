@@ -44,6 +44,8 @@ private slots:
     void readinessColours();
     void unsavedChangesQuestion_data();
     void unsavedChangesQuestion();
+    void quitWithUnsavedChanges_data();
+    void quitWithUnsavedChanges();
     void reminders_data();
     void reminders();
     void userDataRestoredOnce();
@@ -438,6 +440,49 @@ void tst_Deals::unsavedChangesQuestion()
     QCOMPARE(controller->editor()->record().value(QStringLiteral("id")).toLongLong(), moves ? second : first);
     QCOMPARE(controller->dataEditor()->okButton()->isEnabled(), !moves);
     controller->dataEditor()->onReset();
+}
+
+void tst_Deals::quitWithUnsavedChanges_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+
+    QTest::newRow("nothing to lose") << false << -1 << true;
+    QTest::newRow("edited, leave anyway") << true << int(QMessageBox::Yes) << true;
+    QTest::newRow("edited, stay") << true << int(QMessageBox::No) << false;
+}
+
+void tst_Deals::quitWithUnsavedChanges()
+{
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+
+    QDeals *controller = deals();
+    controller->refresh();
+    QDealsView *view = controller->view();
+    view->search(QString());
+    view->cbState->setCurrentIndex(0);
+    const qlonglong id = view->table()->getRecord(0).value(QStringLiteral("id")).toLongLong();
+    controller->setCurrentRowByID(id);
+    const QString version = QStringLiteral("select n_row_version from jur.t_deals where id = %1").arg(id);
+    const qlonglong stored = scalar(version);
+    const QString shown = controller->editor()->teComment->toPlainText();
+    if (edited)
+        controller->editor()->teComment->setPlainText(shown + QStringLiteral(" (черновик)"));
+    QCOMPARE(controller->dataEditor()->okButton()->isEnabled(), edited);
+
+    ModalAnswerer answerer;
+    if (answer >= 0)
+        answerer.pressButton(answer);
+    QCOMPARE(controller->canClose(), closes);
+    QCOMPARE(answerer.texts.size(), edited ? 1 : 0);
+    // Staying keeps the edit where it was, still to be saved; nothing is written either way.
+    QCOMPARE(controller->editor()->teComment->toPlainText() != shown, edited);
+    QCOMPARE(controller->dataEditor()->okButton()->isEnabled(), edited);
+    QCOMPARE(scalar(version), stored);
+    controller->dataEditor()->cancelButton()->click();
 }
 
 void tst_Deals::reminders_data()

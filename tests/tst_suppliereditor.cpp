@@ -319,6 +319,7 @@ void TestSupplierEditor::requiredFields_data()
     QTest::addColumn<QStringList>("fields");
     QTest::newRow("neither") << "" << false << QStringList{"Поставщик", "Класс поставщика"};
     QTest::newRow("no name") << "" << true << QStringList{"Поставщик"};
+    QTest::newRow("name of blanks") << "   " << true << QStringList{"Поставщик"};
     QTest::newRow("no class") << "ООО «Кси»" << false << QStringList{"Класс поставщика"};
     QTest::newRow("complete") << "ООО «Кси»" << true << QStringList();
 }
@@ -563,7 +564,8 @@ void TestSupplierEditor::requisiteValues_data()
     QTest::newRow("second INN") << "ИНН" << "7705260184" << "Реквизит \"ИНН\" у контрагента уже задан";
     QTest::newRow("BIC too short") << "БИК" << "04452571" << "БИК должен состоять из 9 цифр";
     QTest::newRow("no value") << "Банк" << "   " << "Не задано значение реквизита";
-    QTest::newRow("no kind chosen") << "" << "что-нибудь" << "";
+    QTest::newRow("nothing chosen or typed") << "" << "" << "";
+    QTest::newRow("value without a kind") << "" << "что-нибудь" << "Не задан реквизит";
 }
 
 void TestSupplierEditor::requisiteValues()

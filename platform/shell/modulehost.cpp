@@ -192,7 +192,15 @@ void ModuleHost::saveUserData()
 
 bool ModuleHost::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_window && event->type() == QEvent::Close)
+    if (watched == m_window && event->type() == QEvent::Close && !m_saved) {
+        // A module's unsaved work would go with the window: it may keep it open.
+        for (QUserInterface *module : modules()) {
+            if (!module->canClose()) {
+                event->ignore();
+                return true;
+            }
+        }
         saveUserData();
+    }
     return QObject::eventFilter(watched, event);
 }

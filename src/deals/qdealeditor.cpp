@@ -118,6 +118,15 @@ DealLines *QDealEditor::lines(bool positions) const
 
 QString QDealEditor::currency() const
 {
+    // What the form shows: a new deal has no currency stored yet, and lines of
+    // a deal whose currency was just changed are priced in the new one.
+    const QVariant chosen = cbCurrency->currentData();
+    if (m_document && !chosen.isNull()) {
+        const QString shortName =
+                getValueById(m_document, field("t_currency"), chosen.toLongLong(), field("c_short_name")).toString();
+        if (!shortName.isEmpty())
+            return shortName;
+    }
     return m_record.value(field("c_currency")).toString();
 }
 
@@ -154,6 +163,7 @@ void QDealEditor::connectEdits()
                              static_cast<QComboBox *>(cbState), static_cast<QComboBox *>(cbPayerForDelivery),
                              static_cast<QComboBox *>(cbCurrency)})
         connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &QDealEditor::OnChange);
+    connect(cbCurrency, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &QDealEditor::showTotals);
     for (QLineEdit *edit : {lineEditAddress, lineEditINN, lineEditContactPerson, lineEditPhone, leTransportCompany,
                             leSendingNumber})
         connect(edit, &QLineEdit::textChanged, this, &QDealEditor::OnChange);
@@ -198,6 +208,9 @@ void QDealEditor::refreshContractor()
 
 void QDealEditor::setData(QSqlRecord record)
 {
+    // The check's bubble waits to be clicked away; over another deal, or the
+    // same one reloaded, its errors would be somebody else's.
+    QBubbleTip::hideBubble();
     {
         const QSignalBlocker contractorBlocker(cbContractor);
         const QSignalBlocker providerBlocker(cbProvider);

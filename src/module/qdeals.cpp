@@ -154,6 +154,19 @@ void QDeals::tableScroll()
     m_editor->setData(record);
 }
 
+bool QDeals::canClose()
+{
+    // "Применить" stays on exactly while the editor holds what is not saved yet,
+    // docked or floating.
+    QPushButton *apply = m_dataEditor ? m_dataEditor->okButton() : nullptr;
+    if (!apply || !apply->isEnabled())
+        return true;
+    const auto answer = QMessageBox::question(
+            this, tr("Внимание"), tr("Изменения сделки не сохранены и будут потеряны. Выйти без сохранения?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes;
+}
+
 void QDeals::canceled()
 {
     editFrame->hide();

@@ -42,6 +42,7 @@ public:
 public slots:
     QString helpContext() override;
     void saveUserData() override;
+    bool canClose() override;
     bool initView() override;
     bool initDocument() override;
     bool initEditor() override;

@@ -60,6 +60,11 @@ void QUserInterface::saveUserData()
 {
 }
 
+bool QUserInterface::canClose()
+{
+    return true;
+}
+
 bool QUserInterface::initView()
 {
     return false;

@@ -39,6 +39,9 @@ signals:
 public slots:
     virtual QString helpContext();
     virtual void saveUserData();
+    // Whether the shell may close now: a module holding unsaved work asks its
+    // user first and answers false to stay open.
+    virtual bool canClose();
     virtual bool initView();
     virtual bool initDocument();
     virtual bool initEditor();

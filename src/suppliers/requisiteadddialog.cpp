@@ -37,12 +37,18 @@ void RequisiteAddDialog::setKinds(QDataTable *kinds, qint64 only)
 
 void RequisiteAddDialog::accept()
 {
-    // Without a kind there is nothing to add; the caller adds nothing.
+    const QString text = value();
+    // Without a kind there is nothing to add; a value typed all the same would
+    // vanish with the dialog, so the person is asked for the kind instead.
     if (cbRequisite->currentIndex() < 0) {
+        if (!text.isEmpty()) {
+            SupplierSupport::warn(this, QStringLiteral("Не задан реквизит"));
+            cbRequisite->setFocus();
+            return;
+        }
         QDialog::accept();
         return;
     }
-    const QString text = value();
     if (text.isEmpty()) {
         if (m_valueRequired) {
             SupplierSupport::warn(this, QStringLiteral("Не задано значение реквизита"));

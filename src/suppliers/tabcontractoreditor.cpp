@@ -161,7 +161,8 @@ void TabContractorEditor::addError(const QString &field, const QString &problem)
 bool TabContractorEditor::checkData()
 {
     m_errors.clear();
-    if (editor()->leName->text().isEmpty())
+    // The database refuses a name of blanks with its own English message.
+    if (editor()->leName->text().trimmed().isEmpty())
         addError(QStringLiteral("Поставщик"), QStringLiteral("не указан"));
     if (editor()->cbClass->currentIndex() < 0)
         addError(QStringLiteral("Класс поставщика"), QStringLiteral("не указан"));
@@ -173,7 +174,7 @@ bool TabContractorEditor::getData()
     SupplierDirectoryEditor *ed = editor();
     if (!checkData()) {
         ed->tabWidget->setCurrentWidget(ed->tabContractor);
-        QWidget *first = ed->leName->text().isEmpty() ? static_cast<QWidget *>(ed->leName) : ed->cbClass;
+        QWidget *first = ed->leName->text().trimmed().isEmpty() ? static_cast<QWidget *>(ed->leName) : ed->cbClass;
         QBubbleTip::warning(QStringLiteral("Ошибки:"), m_errors, SupplierSupport::bubblePoint(first));
         return false;
     }
@@ -187,7 +188,7 @@ bool TabContractorEditor::getData()
     if (record.isEmpty())
         return false;
 
-    const QString name = ed->leName->text();
+    const QString name = ed->leName->text().trimmed();
     const QVariant classId = ed->cbClass->currentData();
     const QString comment = ed->teComment->toPlainText();
     const int frequency = ed->spinBoxAuditFrequency->value();
