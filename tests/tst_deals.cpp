@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardItemModel>
 #include <QtTest>
 
 #include <memory>
@@ -262,6 +263,12 @@ void tst_Deals::dealRoundTrip()
     QSqlRecord reread = dealsTable->getRecord(row);
     QCOMPARE(reread.value(QStringLiteral("c_base")).toString(), deal.value(QStringLiteral("c_base")).toString());
     QCOMPARE(reread.value(QStringLiteral("d_execution")).toDate(), QDate(2031, 3, 14));
+    // The list shows dates in the locale's short formats.
+    const QAbstractItemModel *shown = dealsTable->getModel();
+    QCOMPARE(shown->index(row, dealsTable->columnIndex(QStringLiteral("d_execution"))).data().toString(),
+             QLocale().toString(QDate(2031, 3, 14), QLocale::ShortFormat));
+    QCOMPARE(shown->index(row, dealsTable->columnIndex(QStringLiteral("d_create"))).data().toString(),
+             QLocale().toString(reread.value(QStringLiteral("d_create")).toDateTime(), QLocale::ShortFormat));
     QCOMPARE(reread.value(QStringLiteral("n_qty")).toInt(), 1);
     QCOMPARE(reread.value(QStringLiteral("n_qty_ready")).toInt(), 1);
     QCOMPARE(reread.value(QStringLiteral("n_price")).toDouble(), 1234.56);

@@ -83,6 +83,7 @@ QDealsView::QDealsView(QDataSet *document, QWidget *parent)
     , m_fitTimer(new QTimer(this))
 {
     setupUi(this);
+    readDateFormats();
     m_fitTimer->setInterval(0);
     connect(m_fitTimer, &QTimer::timeout, this, &QDealsView::fitNextBatch);
     acNew->setIcon(QIcon(QStringLiteral(":/commonIcon/NEW")));
@@ -218,6 +219,7 @@ void QDealsView::refresh()
     if (!m_document || !m_table)
         return;
     const UpdatesPaused paused(tvDeals);
+    readDateFormats();
     m_document->closeAll();
     m_table->close();
     m_table->open(false, false);
@@ -226,6 +228,13 @@ void QDealsView::refresh()
     rebuildContractors();
     // Fits the rows to their contents once the filters have left the ones to show.
     filter();
+}
+
+void QDealsView::readDateFormats()
+{
+    m_locale = QLocale();
+    m_dateFormat = m_locale.dateFormat(QLocale::ShortFormat);
+    m_dateTimeFormat = m_locale.dateTimeFormat(QLocale::ShortFormat);
 }
 
 void QDealsView::trackFittedRows()
@@ -387,11 +396,11 @@ void QDealsView::onGetDispInfo(int colNum, QVariant *data, QCellData *cData, QSq
         break;
     case ColExecution:
         if (data)
-            cData->text = QLocale().toString(data->toDate(), QLocale::ShortFormat);
+            cData->text = m_locale.toString(data->toDate(), m_dateFormat);
         break;
     case ColCreate:
         if (data)
-            cData->text = QLocale().toString(data->toDateTime(), QLocale::ShortFormat);
+            cData->text = m_locale.toString(data->toDateTime(), m_dateTimeFormat);
         break;
     default:
         break;

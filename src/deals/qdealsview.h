@@ -8,6 +8,7 @@
 #include <QBrush>
 #include <QIcon>
 #include <QList>
+#include <QLocale>
 #include <QSqlRecord>
 #include <QTimer>
 #include <QVector>
@@ -74,6 +75,7 @@ private:
     // the last one looked at.
     int fitRows(int row, int count);
     void trackFittedRows();
+    void readDateFormats();
 
     QDataSet *m_document = nullptr;
     QDataTable *m_table = nullptr;
@@ -84,6 +86,10 @@ private:
     QIcon m_attachIcon;
     QIcon m_toolsIcon;
     QBrush m_readyBrush;
+    // The locale's short formats, asked for once per load rather than per cell.
+    QLocale m_locale;
+    QString m_dateFormat;
+    QString m_dateTimeFormat;
     QBrush m_partlyReadyBrush;
     int m_qtyField = -1;
     int m_readyField = -1;
