@@ -200,7 +200,7 @@ void benchOpen(QSqlConnection *connection)
         // For profiling the table's own load without the baselines around it.
         for (int run = 0; run < runs; ++run) {
             QDataTable table(QStringLiteral("bench.t_rows"), connection);
-            table.setNativeScripts(QString::fromLatin1(selectText), QString(), QString(), QString());
+            table.setScripts(QString::fromLatin1(selectText), QString(), QString(), QString(), true);
             addBenchColumns(&table);
             table.setKeyField(QStringLiteral("id"));
             QElapsedTimer clock;
@@ -259,7 +259,7 @@ void benchOpen(QSqlConnection *connection)
             auto *decorator = new Decorator;
             if (decorated)
                 QObject::connect(table, &QDataTable::getDispInfo, decorator, &Decorator::onGetDispInfo);
-            table->setNativeScripts(QString::fromLatin1(selectText), QString(), QString(), QString());
+            table->setScripts(QString::fromLatin1(selectText), QString(), QString(), QString(), true);
             addBenchColumns(table);
             table->setKeyField(QStringLiteral("id"));
             table->open();
@@ -312,11 +312,11 @@ void benchCommit(QSqlConnection *connection)
 
     exec(QStringLiteral("truncate bench.t_target restart identity"));
     QDataTable table(QStringLiteral("bench.t_target"), connection);
-    table.setNativeScripts(QStringLiteral("select * from bench.t_target"), QString(),
-                           QStringLiteral("insert into bench.t_target (n_a, n_b, n_c, n_x, n_y, n_z, c_name, c_code, "
-                                          "c_note, d_from, d_to) values (:n_a, :n_b, :n_c, :n_x, :n_y, :n_z, "
-                                          ":c_name, :c_code, :c_note, :d_from, :d_to) returning *"),
-                           QString());
+    table.setScripts(QStringLiteral("select * from bench.t_target"), QString(),
+                     QStringLiteral("insert into bench.t_target (n_a, n_b, n_c, n_x, n_y, n_z, c_name, c_code, "
+                                    "c_note, d_from, d_to) values (:n_a, :n_b, :n_c, :n_x, :n_y, :n_z, "
+                                    ":c_name, :c_code, :c_note, :d_from, :d_to) returning *"),
+                     QString(), true);
     addBenchColumns(&table);
     table.setKeyField(QStringLiteral("id"));
     table.open();
@@ -371,7 +371,7 @@ void benchCommit(QSqlConnection *connection)
 void benchLocateAndFilter(QSqlConnection *connection)
 {
     QDataTable table(QStringLiteral("bench.t_rows"), connection);
-    table.setNativeScripts(QString::fromLatin1(selectText), QString(), QString(), QString());
+    table.setScripts(QString::fromLatin1(selectText), QString(), QString(), QString(), true);
     addBenchColumns(&table);
     table.setKeyField(QStringLiteral("id"));
     table.open();

@@ -319,9 +319,9 @@ void TestDataTable::queriesWhileLoading()
                 if (lookupTable) {
                     if (!names) {
                         names = std::make_unique<QDataTable>(QStringLiteral("names"), m_connection);
-                        names->setNativeScripts(QStringLiteral("select id, c_name || ':' || n_qty as c_label "
-                                                               "from tst.t_goods order by id"),
-                                                QString(), QString(), QString());
+                        names->setScripts(QStringLiteral("select id, c_name || ':' || n_qty as c_label "
+                                                         "from tst.t_goods order by id"),
+                                          QString(), QString(), QString(), true);
                         names->setKeyField(QStringLiteral("id"));
                         QVERIFY(names->open());
                     }
@@ -348,7 +348,7 @@ void TestDataTable::queriesWhileLoading()
 void TestDataTable::openWithoutData()
 {
     auto table = goodsTable();
-    table->setNativeScripts(QStringLiteral("select nothing from tst.t_missing"), QString(), QString(), QString());
+    table->setScripts(QStringLiteral("select nothing from tst.t_missing"), QString(), QString(), QString(), true);
     QVERIFY(table->open());
     QCOMPARE(table->getTableState(), -1);
     QCOMPARE(table->rowCount(), 0);
@@ -455,10 +455,10 @@ void TestDataTable::batchedCommitMatchesReload()
 
     auto table = goodsTable();
     if (updateReturns)
-        table->setNativeScripts(QString::fromLatin1(selectText),
-                                QString::fromLatin1(updateText) + QStringLiteral(" returning id, c_name, n_qty, n_price, "
-                                                                                 "d_made, c_name || '!' as c_note"),
-                                QString::fromLatin1(insertReturningText), QString::fromLatin1(deleteText));
+        table->setScripts(QString::fromLatin1(selectText),
+                          QString::fromLatin1(updateText) + QStringLiteral(" returning id, c_name, n_qty, n_price, "
+                                                                           "d_made, c_name || '!' as c_note"),
+                          QString::fromLatin1(insertReturningText), QString::fromLatin1(deleteText), true);
     QVERIFY(table->open());
     QSignalSpy announced(table.get(), &QDataTable::dataChanged);
     const int added = 700;
@@ -513,6 +513,7 @@ void TestDataTable::commitAndResetRules_data()
     QTest::newRow("a reset keeps the callback's background away") << "reset background";
     QTest::newRow("a new row deleted is never inserted") << "new then deleted";
     QTest::newRow("an insert that returns nothing leaves the row new, unqueued") << "insert without result";
+    QTest::newRow("texts given directly last until the next load") << "native texts";
 }
 
 void TestDataTable::commitAndResetRules()
@@ -520,8 +521,8 @@ void TestDataTable::commitAndResetRules()
     QFETCH(QString, scenario);
     auto table = goodsTable();
     if (scenario == "empty update script") {
-        table->setNativeScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
-                                QString::fromLatin1(deleteText));
+        table->setScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
+                          QString::fromLatin1(deleteText), true);
         QVERIFY(table->open());
         QVERIFY(table->locate("c_name", "pear") >= 0);
         QVERIFY(table->setField("n_qty", 30));
@@ -533,8 +534,8 @@ void TestDataTable::commitAndResetRules()
         QCOMPARE(dbGoods(), QStringList({"apple:5", "locked:7", "pear:2", "plum:9"}));
     } else if (scenario == "no key field") {
         auto plain = std::make_unique<QDataTable>(QStringLiteral("tst.t_goods"), m_connection);
-        plain->setNativeScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
-                                QString());
+        plain->setScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
+                          QString(), true);
         plain->setSelectParam(QStringLiteral("min_qty"), 0);
         QVERIFY(plain->open());
         QSignalSpy announced(plain.get(), &QDataTable::dataChanged);
@@ -550,10 +551,10 @@ void TestDataTable::commitAndResetRules()
         // Logs every delete it is asked for, so that the temporary key shows.
         exec(QStringLiteral("create table if not exists tst.t_deleted (id bigint)"));
         exec(QStringLiteral("truncate tst.t_deleted"));
-        table->setNativeScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
-                                QString::fromLatin1(insertReturningText),
-                                QStringLiteral("with gone as (delete from tst.t_goods where id = :id returning id) "
-                                               "insert into tst.t_deleted select :id"));
+        table->setScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                          QString::fromLatin1(insertReturningText),
+                          QStringLiteral("with gone as (delete from tst.t_goods where id = :id returning id) "
+                                         "insert into tst.t_deleted select :id"), true);
         QVERIFY(table->open());
         QSignalSpy announced(table.get(), &QDataTable::dataChanged);
         for (const char *name : {"ghost", "kiwi", "shade"}) {
@@ -571,9 +572,19 @@ void TestDataTable::commitAndResetRules()
         QVERIFY(deletes.exec(QStringLiteral("select string_agg(id::text, ',' order by id) from tst.t_deleted")));
         QVERIFY(deletes.next());
         QCOMPARE(deletes.value(0).toString(), QStringLiteral("-3,-1"));
+    } else if (scenario == "native texts") {
+        // The names given to setScripts stay; the texts go back to them on load.
+        const QString onlyPlum = QStringLiteral("select id, c_name from tst.t_goods where c_name = 'plum'");
+        table->setNativeScripts(onlyPlum, QString(), QString(), QString());
+        QCOMPARE(table->selectScript(), onlyPlum);
+        QVERIFY(table->updateScript().isEmpty());
+        QVERIFY(table->open());
+        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(table->selectScript(), QString::fromLatin1(selectText));
+        QCOMPARE(table->updateScript(), QString::fromLatin1(updateText));
     } else if (scenario == "insert without result") {
-        table->setNativeScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
-                                QString::fromLatin1(insertPlainText), QString::fromLatin1(deleteText));
+        table->setScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                          QString::fromLatin1(insertPlainText), QString::fromLatin1(deleteText), true);
         QVERIFY(table->open());
         for (const char *name : {"kiwi", "fig"}) {
             QVERIFY(table->addRow());
@@ -757,7 +768,7 @@ void TestDataTable::autoIncrement()
 {
     QFETCH(int, step);
     QDataTable table(QStringLiteral("counters"), m_connection);
-    table.setNativeScripts(QStringLiteral("select 1 as n_pos where false"), QString(), QString(), QString());
+    table.setScripts(QStringLiteral("select 1 as n_pos where false"), QString(), QString(), QString(), true);
     table.addColumn(QStringLiteral("n_pos"), QVariant::Int, true, QString(), step);
     QVERIFY(table.newRow().isEmpty()); // closed
     for (int round = 0; round < 2; ++round) {
@@ -904,8 +915,8 @@ void TestDataTable::getRowsCopiesMatches()
 void TestDataTable::append()
 {
     QDataTable table(QStringLiteral("tst.t_goods"), m_connection);
-    table.setNativeScripts(QStringLiteral("select id, c_name, n_qty from tst.t_goods where n_qty = :n_qty order by id"),
-                           QString(), QString(), QString());
+    table.setScripts(QStringLiteral("select id, c_name, n_qty from tst.t_goods where n_qty = :n_qty order by id"),
+                     QString(), QString(), QString(), true);
     table.addColumn(QStringLiteral("id"), QVariant::LongLong);
     table.addColumn(QStringLiteral("c_name"), QVariant::String);
     table.addColumn(QStringLiteral("n_qty"), QVariant::Int);
@@ -1074,34 +1085,56 @@ void TestDataTable::viewBinding()
 void TestDataTable::directEdit_data()
 {
     QTest::addColumn<bool>("direct");
-    QTest::newRow("listeners decide") << false;
-    QTest::newRow("direct edit") << true;
+    QTest::addColumn<QString>("typed"); // empty: a background set from outside instead
+    QTest::addColumn<bool>("announced");
+    QTest::addColumn<QVariant>("editRole");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("typed, listeners decide") << false << "12" << true << QVariant("12") << 2;
+    QTest::newRow("typed, direct edit") << true << "12" << true << QVariant(12) << 12;
+    QTest::newRow("the value's own text typed") << false << "2" << false << QVariant("2") << 2;
+    QTest::newRow("the value's own text, direct edit") << true << "2" << false << QVariant(2) << 2;
+    QTest::newRow("a background set from outside") << false << "" << false << QVariant(2) << 2;
 }
 
 void TestDataTable::directEdit()
 {
     QFETCH(bool, direct);
+    QFETCH(QString, typed);
+    QFETCH(bool, announced);
+    QFETCH(QVariant, editRole);
+    QFETCH(int, stored);
     auto table = goodsTable();
     table->setDirectEdit(direct);
+    // Shows quantities as words, so that the shown text is never the value.
+    DisplayRecorder recorder;
+    connect(table.get(), &QDataTable::getDispInfo, &recorder, &DisplayRecorder::onGetDispInfo);
     QVERIFY(table->open());
-    QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+    QSignalSpy changes(table.get(), &QDataTable::dataChanged);
     QStandardItemModel *model = table->getModel();
+    const QModelIndex pearQty = model->index(rowOf(table.get(), "pear"), 2);
+    QCOMPARE(pearQty.data(Qt::EditRole), QVariant(2));
 
-    // What a view's editor writes.
-    model->setData(model->index(1, 2), QStringLiteral("12"), Qt::EditRole);
-    QCOMPARE(announced.count(), 1);
-    QCOMPARE(announced.at(0).at(0).toString(), QStringLiteral("n_qty"));
-    QCOMPARE(announced.at(0).at(1).toInt(), 2);
-    QCOMPARE(announced.at(0).at(2).toString(), QStringLiteral("12"));
-    QCOMPARE(table->getRowState(1), int(rsChanged));
-    QCOMPARE(table->getField("n_qty", 1), direct ? QVariant(12) : QVariant(2));
-
-    // The same text again changes nothing.
-    model->setData(model->index(1, 2), QStringLiteral("12"), Qt::EditRole);
-    QCOMPARE(announced.count(), direct ? 1 : 2);
+    if (typed.isEmpty())
+        model->itemFromIndex(pearQty)->setBackground(Qt::red);
+    else
+        model->setData(pearQty, typed, Qt::EditRole); // what a view's editor writes
+    QCOMPARE(changes.count(), announced ? 1 : 0);
+    if (announced) {
+        QCOMPARE(changes.at(0).at(0).toString(), QStringLiteral("n_qty"));
+        QCOMPARE(changes.at(0).at(1).toInt(), 2);
+        QCOMPARE(changes.at(0).at(2).toString(), typed);
+    }
+    // Whatever was written, the row waits for its update.
+    QCOMPARE(table->getRowState(pearQty.row()), int(rsChanged));
+    QCOMPARE(table->getField("n_qty", pearQty.row()).toInt(), stored);
+    QCOMPARE(pearQty.data(Qt::EditRole), editRole);
+    const QString shown = stored < 5 ? QStringLiteral("мало") : QStringLiteral("много");
+    QCOMPARE(pearQty.data(Qt::DisplayRole).toString(), direct || typed.isEmpty() ? shown : typed);
 
     QVERIFY(table->commit());
-    QCOMPARE(dbGoods().at(2), direct ? QStringLiteral("pear:12") : QStringLiteral("pear:2"));
+    QCOMPARE(dbGoods().at(2), QStringLiteral("pear:%1").arg(stored));
+    // A stored value answers what the editor wrote.
+    QCOMPARE(pearQty.data(Qt::EditRole), QVariant(stored));
 }
 
 // What a view writes must reach indexes, shown-text lookups and filters, and a

@@ -342,7 +342,7 @@ void tst_FileStorage::saveAllIntoNewFolder()
     useStorage(&m_connection, storage());
     QDataTable table(QStringLiteral("t_file_owner"));
     FileOwnerTable::addColumns(&table, true);
-    table.setNativeScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString());
+    table.setScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString(), true);
     table.setConnection(&m_connection);
     QVERIFY(table.open());
     for (const QString &name : {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("missing.txt"),
@@ -402,7 +402,7 @@ void tst_FileStorage::saveAllAsksBeforeReplacing()
     QVERIFY(FileStore::put(storage(), QStringLiteral("3.txt"), "три", &stored));
     QDataTable table(QStringLiteral("t_file_owner"));
     FileOwnerTable::addColumns(&table, false);
-    table.setNativeScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString());
+    table.setScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString(), true);
     table.setConnection(&m_connection);
     QVERIFY(table.open());
     for (const QString &name : {QStringLiteral("1.txt"), QStringLiteral("2.txt"), QStringLiteral("3.txt")}) {

@@ -10,11 +10,13 @@ struct DataTableItem::Extra
         Foreground = 8,
         Background = 16,
         ToolTip = 32,
-        Font = 64
+        Font = 64,
+        Edited = 128
     };
 
     int parts = 0;
     QVariant original;
+    QVariant edited; // what a view's editor wrote, until the cell is stored again
     QString text;
     QIcon icon;
     QBrush foreground;
@@ -139,6 +141,9 @@ void DataTableItem::applyCell(const cellData &cell, const cellData &defaults)
     e.set(Extra::Background, customBackground);
     e.font = customFont ? cell.font : QFont();
     e.set(Extra::Font, customFont);
+    // The cell now shows what was stored: an editor's text is answered.
+    e.edited = QVariant();
+    e.set(Extra::Edited, false);
     // A tool tip once given stays until another replaces it.
     if (toolTip) {
         e.toolTip = cell.toolTip;
@@ -155,8 +160,10 @@ void DataTableItem::clearDecoration()
     m_extra->set(Extra::Icon, false);
     m_extra->set(Extra::Foreground, false);
     m_extra->set(Extra::Background, false);
+    m_extra->set(Extra::Edited, false);
     m_extra->text.clear();
     m_extra->icon = QIcon();
+    m_extra->edited = QVariant();
     dropExtraWhenEmpty();
 }
 
@@ -164,8 +171,11 @@ QVariant DataTableItem::data(int role) const
 {
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
         return displayText();
+    case Qt::EditRole:
+        // The value, not what a callback shows for it (a name for a key), so
+        // that an edit is compared with and announced against the value.
+        return m_extra && m_extra->has(Extra::Edited) ? m_extra->edited : m_value;
     case OriginalValueRole:
         return originalValue();
     case ValueRole:
@@ -190,8 +200,12 @@ void DataTableItem::setData(const QVariant &value, int role)
 {
     const bool clearing = !value.isValid();
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::EditRole:
+        // The typed text shows until somebody stores a value for it.
+        extra().edited = value;
+        extra().set(Extra::Edited, !clearing);
+        Q_FALLTHROUGH();
+    case Qt::DisplayRole:
         extra().text = value.toString();
         extra().set(Extra::Text, !clearing);
         break;

@@ -144,13 +144,9 @@ void QDataTable::setScripts(const QString &aSelect, const QString &aUpdate, cons
 void QDataTable::setNativeScripts(const QString &aSelect, const QString &aUpdate, const QString &aInsert,
                                   const QString &aDelete)
 {
-    // Remembered as native names too: loading and committing fetch the texts
-    // again from the names, which must not wipe texts given directly.
-    m_selectName = aSelect;
-    m_updateName = aUpdate;
-    m_insertName = aInsert;
-    m_deleteName = aDelete;
-    m_native = true;
+    // The texts only: the next load or commit fetches them again from the
+    // names setScripts was given. Texts meant to last are given to setScripts
+    // as native ones.
     m_selectText = aSelect;
     m_updateText = aUpdate;
     m_insertText = aInsert;
@@ -267,11 +263,11 @@ void QDataTable::addSearchIndex(const QString &aField, idxType method)
         DataTableRowItem *head = rowItem(row);
         DataTableItem *item = cellItem(row, column);
         if (head && item)
-            index.insert(DataTableItem::textOf(item->value()), head);
+            index.insert(item->value(), head);
     }
 }
 
-QDataTable::SearchIndex *QDataTable::indexOfColumn(int column)
+SearchIndex *QDataTable::indexOfColumn(int column)
 {
     if (!m_columnIndexesValid) {
         m_columnIndexes.fill(nullptr, m_columns.size());
@@ -577,7 +573,7 @@ void QDataTable::appendLoadedRow(const QVariant *rowValues)
         if (listeners)
             decorate(item, c, &record, rsUnchanged, false);
         if (isFiled(c))
-            fileCell(head, c, QString(), DataTableItem::textOf(item->value()), QString(), item->displayText(), true);
+            fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
     }
     m_model->appendRow(items);
 }
@@ -690,7 +686,7 @@ void QDataTable::forgetRows(int first, int last)
             if (!item)
                 continue;
             if (SearchIndex *index = indexOfColumn(c))
-                index->remove(DataTableItem::textOf(item->value()), head);
+                index->remove(item->value(), head);
             unfileDisplay(head, c, item->displayText());
         }
         if (m_view && m_view->isRowHidden(row) && m_hiddenRows > 0)
@@ -723,15 +719,15 @@ bool QDataTable::isFiled(int column)
     return indexOfColumn(column) || (m_columns.at(column).flags & colDisplayLookup);
 }
 
-void QDataTable::fileCell(DataTableRowItem *head, int column, const QString &oldText, const QString &newText,
+void QDataTable::fileCell(DataTableRowItem *head, int column, const QVariant &oldValue, const QVariant &newValue,
                           const QString &oldDisplay, const QString &newDisplay, bool fresh)
 {
     if (SearchIndex *index = indexOfColumn(column)) {
         if (fresh) {
-            index->insert(newText, head);
-        } else if (oldText != newText) {
-            index->remove(oldText, head);
-            index->insert(newText, head);
+            index->insert(newValue, head);
+        } else if (!SearchIndex::sameKey(oldValue, newValue)) {
+            index->remove(oldValue, head);
+            index->insert(newValue, head);
         }
     }
     if (!(m_columns.at(column).flags & colDisplayLookup))
@@ -746,13 +742,13 @@ void QDataTable::fileCell(DataTableRowItem *head, int column, const QString &old
 void QDataTable::storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
                            bool original, QSqlRecord *record, int state)
 {
-    const QString oldText = DataTableItem::textOf(item->value());
+    const QVariant oldValue = item->value();
     const QString oldDisplay = item->displayText();
     item->storeValue(value);
     if (original)
         item->acceptValue();
     decorate(item, column, record, state, false);
-    fileCell(head, column, oldText, DataTableItem::textOf(item->value()), oldDisplay, item->displayText(), false);
+    fileCell(head, column, oldValue, item->value(), oldDisplay, item->displayText(), false);
     item->announce();
 }
 
@@ -893,7 +889,7 @@ QSqlRecord QDataTable::insertRow(int position, bool setNow)
     m_newRows.append(identityOf(head));
     // Fresh cells are filed in the indexes under their empty value; storing replaces that.
     for (int c = 0; c < m_columns.size(); ++c)
-        fileCell(head, c, QString(), QString(), QString(), QString(), true);
+        fileCell(head, c, QVariant(), QVariant(), QString(), QString(), true);
     if (setNow)
         setRow(row, record, false);
     m_tableState = 0;
@@ -969,12 +965,12 @@ bool QDataTable::resetOriginalData(int row, bool keepValues)
     if (!head)
         return false;
     QScopedValueRollback<bool> storing(m_storing, true);
-    QVector<QString> oldTexts(m_columns.size());
+    QVector<QVariant> oldValues(m_columns.size());
     for (int c = 0; c < m_columns.size(); ++c) {
         DataTableItem *item = cellItem(row, c);
         if (!item)
             continue;
-        oldTexts[c] = DataTableItem::textOf(item->value());
+        oldValues[c] = item->value();
         if (keepValues)
             item->acceptValue();
         else
@@ -989,8 +985,7 @@ bool QDataTable::resetOriginalData(int row, bool keepValues)
         const QString oldDisplay = item->displayText();
         item->clearDecoration();
         decorate(item, c, &record, rsUnchanged, true, true);
-        fileCell(head, c, oldTexts.at(c), DataTableItem::textOf(item->value()), oldDisplay, item->displayText(),
-                 false);
+        fileCell(head, c, oldValues.at(c), item->value(), oldDisplay, item->displayText(), false);
         item->announce();
     }
     return true;
@@ -1258,10 +1253,10 @@ void QDataTable::onItemChanged(QStandardItem *item)
         return;
     const QVariant edited = item->data(Qt::EditRole);
     const QVariant value = cell->value();
-    if (edited.toString() == DataTableItem::textOf(value))
-        return;
-
-    emit dataChanged(m_columns.at(column).fieldName, value, edited, objectName());
+    // Listeners hear of a different value only; the row counts as changed
+    // whatever was written to it.
+    if (edited.toString() != DataTableItem::textOf(value))
+        emit dataChanged(m_columns.at(column).fieldName, value, edited, objectName());
     // A handler may have removed the row; look it up again.
     DataTableRowItem *head = rowItem(row);
     if (!head || cellItem(row, column) != cell)
@@ -1392,11 +1387,8 @@ QSet<DataTableRowItem *> QDataTable::candidatesFromIndex(const QVector<int> &col
 {
     QSet<DataTableRowItem *> candidates;
     for (int i = 0; i < columns.size(); ++i) {
-        const SearchIndex *index = indexOfColumn(columns.at(i));
-        const QString key = DataTableItem::textOf(values.at(i));
         QSet<DataTableRowItem *> rows;
-        for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it)
-            rows.insert(it.value());
+        indexOfColumn(columns.at(i))->forEachRow(values.at(i), [&rows](DataTableRowItem *head) { rows.insert(head); });
         if (i == 0)
             candidates = rows;
         else
@@ -1477,16 +1469,15 @@ int QDataTable::locateByIndex(int column, const QVariant &value)
     const SearchIndex *index = indexOfColumn(column);
     if (!index)
         return -1;
-    const QString key = DataTableItem::textOf(value);
     DataTableRowItem *firstHead = nullptr;
     int first = -1;
-    for (auto it = index->constFind(key); it != index->cend() && it.key() == key; ++it) {
-        const int row = it.value()->row();
+    index->forEachRow(value, [&first, &firstHead](DataTableRowItem *head) {
+        const int row = head->row();
         if (first < 0 || row < first) {
             first = row;
-            firstHead = it.value();
+            firstHead = head;
         }
-    }
+    });
     m_currentRow = first;
     if (!firstHead || firstHead->state() == rsDeleted)
         return -1;
@@ -1639,7 +1630,7 @@ bool QDataTable::append(const QStringList &fldNames, const QList<QVariant> &fldV
             }
             auto *head = static_cast<DataTableRowItem *>(items.first());
             for (int c = 0; c < m_columns.size(); ++c)
-                fileCell(head, c, QString(), QString(), QString(), QString(), true);
+                fileCell(head, c, QVariant(), QVariant(), QString(), QString(), true);
             row = head->row();
         }
         setRow(row, record, true);
@@ -1816,7 +1807,7 @@ void QDataTable::restore(const RestorePoint &point)
             if (listeners)
                 decorate(item, c, &record, saved.state, false);
             if (isFiled(c))
-                fileCell(head, c, QString(), DataTableItem::textOf(item->value()), QString(), item->displayText(), true);
+                fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
         }
         m_model->appendRow(items);
         heads.append(head);

@@ -8,6 +8,7 @@
 #include "drivertypes.h"
 #include "rowconflict.h"
 #include "rowqueue.h"
+#include "searchindex.h"
 
 #include <QHash>
 #include <QMap>
@@ -189,7 +190,6 @@ Q_SIGNALS:
     void dataChanged(QString fldName, QVariant oldVal, QVariant newVal, QString tabName);
 
 private:
-    using SearchIndex = QMultiHash<QString, DataTableRowItem *>;
     using DisplayLookup = QHash<QString, QSet<DataTableRowItem *>>;
 
     void refetchScripts();
@@ -217,7 +217,7 @@ private:
 
     SearchIndex *indexOfColumn(int column);
     bool isFiled(int column);
-    void fileCell(DataTableRowItem *head, int column, const QString &oldText, const QString &newText,
+    void fileCell(DataTableRowItem *head, int column, const QVariant &oldValue, const QVariant &newValue,
                   const QString &oldDisplay, const QString &newDisplay, bool fresh);
     void forgetRows(int first, int last);
     void unfileDisplay(DataTableRowItem *head, int column, const QString &text);

@@ -1,0 +1,98 @@
+#include "searchindex.h"
+
+#include "datatableitem.h"
+
+#include <limits>
+
+bool SearchIndex::numberOfText(const QChar *text, int length, qint64 *number)
+{
+    // Exactly the text QString::number writes: an optional minus, no leading
+    // zeros, no "-0", within 64 bits.
+    int i = 0;
+    const bool negative = length > 0 && text[0] == QLatin1Char('-');
+    if (negative)
+        ++i;
+    const int digits = length - i;
+    if (digits < 1 || digits > 19)
+        return false;
+    if (text[i] == QLatin1Char('0') && (digits > 1 || negative))
+        return false;
+    quint64 magnitude = 0;
+    for (; i < length; ++i) {
+        const ushort c = text[i].unicode();
+        if (c < '0' || c > '9')
+            return false;
+        magnitude = magnitude * 10 + (c - '0');
+    }
+    const quint64 limit = negative ? quint64(std::numeric_limits<qint64>::max()) + 1
+                                   : quint64(std::numeric_limits<qint64>::max());
+    if (magnitude > limit)
+        return false;
+    *number = negative ? qint64(0 - magnitude) : qint64(magnitude);
+    return true;
+}
+
+bool SearchIndex::numberOf(const QVariant &value, qint64 *number)
+{
+    if (value.isNull())
+        return false;
+    switch (value.userType()) {
+    case QMetaType::LongLong:
+        *number = *static_cast<const qlonglong *>(value.constData());
+        return true;
+    case QMetaType::Int:
+        *number = *static_cast<const int *>(value.constData());
+        return true;
+    case QMetaType::UInt:
+        *number = *static_cast<const uint *>(value.constData());
+        return true;
+    case QMetaType::QString: {
+        const QString &text = *static_cast<const QString *>(value.constData());
+        return numberOfText(text.constData(), text.size(), number);
+    }
+    default: {
+        const QString text = DataTableItem::textOf(value);
+        return numberOfText(text.constData(), text.size(), number);
+    }
+    }
+}
+
+QString SearchIndex::textOf(const QVariant &value)
+{
+    return DataTableItem::textOf(value);
+}
+
+bool SearchIndex::sameKey(const QVariant &a, const QVariant &b)
+{
+    qint64 first = 0;
+    qint64 second = 0;
+    const bool firstIsNumber = numberOf(a, &first);
+    const bool secondIsNumber = numberOf(b, &second);
+    if (firstIsNumber != secondIsNumber)
+        return false;
+    return firstIsNumber ? first == second : textOf(a) == textOf(b);
+}
+
+void SearchIndex::insert(const QVariant &value, DataTableRowItem *head)
+{
+    qint64 number = 0;
+    if (numberOf(value, &number))
+        m_numbers.insert(number, head);
+    else
+        m_texts.insert(textOf(value), head);
+}
+
+void SearchIndex::remove(const QVariant &value, DataTableRowItem *head)
+{
+    qint64 number = 0;
+    if (numberOf(value, &number))
+        m_numbers.remove(number, head);
+    else
+        m_texts.remove(textOf(value), head);
+}
+
+void SearchIndex::clear()
+{
+    m_numbers.clear();
+    m_texts.clear();
+}
