@@ -107,6 +107,8 @@ private Q_SLOTS:
     void indexesAfterRemoval();
     void locateMovesTheCurrentRow_data();
     void locateMovesTheCurrentRow();
+    void locateAfterRowsMoved_data();
+    void locateAfterRowsMoved();
     void getRowsCopiesMatches();
     void append();
     void filters_data();
@@ -884,6 +886,51 @@ void TestDataTable::locateMovesTheCurrentRow()
     QVERIFY(table->next());
     QCOMPARE(table->locate(QStringList{field}, QList<QVariant>{value}), found);
     QCOMPARE(table->currentRow(), current);
+}
+
+void TestDataTable::locateAfterRowsMoved_data()
+{
+    QTest::addColumn<QString>("move");
+    QTest::newRow("sorted by name, descending") << "sort";
+    QTest::newRow("a row inserted first") << "first row";
+    QTest::newRow("the first row killed") << "kill";
+    QTest::newRow("a deleted row committed") << "commit";
+    QTest::newRow("a row moved by the model") << "take";
+}
+
+// Found rows are the rows that carry the key now, however the rows moved
+// since the keys were last looked up.
+void TestDataTable::locateAfterRowsMoved()
+{
+    QFETCH(QString, move);
+    auto table = goodsTable();
+    QVERIFY(table->open());
+    QStandardItemModel *model = table->getModel();
+    for (int id = 1; id <= 4; ++id)
+        QCOMPARE(table->locate("id", id), id - 1);
+
+    if (move == "sort") {
+        model->sort(1, Qt::DescendingOrder);
+    } else if (move == "first row") {
+        QVERIFY(table->addFirstRow());
+        QVERIFY(table->setField("c_name", "kiwi"));
+    } else if (move == "kill") {
+        QVERIFY(table->killRow(0));
+    } else if (move == "commit") {
+        QVERIFY(table->deleteRow(rowOf(table.get(), "pear")));
+        QVERIFY(table->commit());
+    } else {
+        model->insertRow(0, model->takeRow(model->rowCount() - 1));
+    }
+
+    const QMap<QString, int> ids = {{"apple", 1}, {"pear", 2}, {"locked", 3}, {"plum", 4}};
+    for (auto it = ids.cbegin(); it != ids.cend(); ++it) {
+        const int row = rowOf(table.get(), it.key());
+        QCOMPARE(table->locate("id", it.value()), row);
+        QCOMPARE(table->locate(QStringList{"id"}, QList<QVariant>{it.value()}), row);
+        if (row >= 0)
+            QCOMPARE(table->currentRow(), row);
+    }
 }
 
 void TestDataTable::getRowsCopiesMatches()

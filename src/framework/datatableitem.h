@@ -69,9 +69,20 @@ public:
     int lock() const { return m_lock; }
     void setLock(int lock) { m_lock = lock; }
 
+    // The row number as last seen, while the table's count of row moves is
+    // still the one it was seen at; -1 when the rows may have moved since.
+    int rowHint(quint64 moves) const { return m_hintMoves == moves ? m_rowHint : -1; }
+    void setRowHint(int row, quint64 moves)
+    {
+        m_rowHint = row;
+        m_hintMoves = moves;
+    }
+
 private:
     int m_state = rsUnchanged;
     int m_lock = 0;
+    int m_rowHint = -1;
+    quint64 m_hintMoves = 0;
 };
 
 #endif // DATATABLEITEM_H

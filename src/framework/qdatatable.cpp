@@ -66,6 +66,16 @@ QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject 
                     forgetRows(first, last);
             });
     connect(m_model, &QStandardItemModel::modelAboutToBeReset, this, &QDataTable::forgetAllRows);
+    // Rows appended at the end leave every other row's number as it was.
+    connect(m_model, &QStandardItemModel::rowsInserted, this, [this](const QModelIndex &parent, int, int last) {
+        if (!parent.isValid() && last != m_model->rowCount() - 1)
+            ++m_rowMoves;
+    });
+    const auto rowsMoved = [this] { ++m_rowMoves; };
+    connect(m_model, &QStandardItemModel::rowsRemoved, this, rowsMoved);
+    connect(m_model, &QStandardItemModel::rowsMoved, this, rowsMoved);
+    connect(m_model, &QStandardItemModel::layoutChanged, this, rowsMoved);
+    connect(m_model, &QStandardItemModel::modelReset, this, rowsMoved);
     setConnection(connection);
 }
 
@@ -300,6 +310,16 @@ qint64 QDataTable::identityOf(const DataTableRowItem *item)
     return objToVar(item).toLongLong();
 }
 
+int QDataTable::rowOfHead(DataTableRowItem *head) const
+{
+    const int hint = head->rowHint(m_rowMoves);
+    if (hint >= 0)
+        return hint;
+    const int row = head->row();
+    head->setRowHint(row, m_rowMoves);
+    return row;
+}
+
 DataTableRowItem *QDataTable::rowOfIdentity(qint64 id) const
 {
     // Identities leave the queues as their rows leave the model, so a queued
@@ -307,12 +327,12 @@ DataTableRowItem *QDataTable::rowOfIdentity(qint64 id) const
     return static_cast<DataTableRowItem *>(varToObj(QVariant(id)));
 }
 
-QList<QStandardItem *> QDataTable::makeRowItems(const QVector<QVariant> &values) const
+QList<QStandardItem *> QDataTable::makeRowItems(const QVariant *values, int count) const
 {
     QList<QStandardItem *> items;
     items.reserve(m_columns.size());
     for (int c = 0; c < m_columns.size(); ++c) {
-        const QVariant value = c < values.size() ? values.at(c) : QVariant();
+        const QVariant value = c < count ? values[c] : QVariant();
         if (c == 0)
             items.append(new DataTableRowItem(value));
         else
@@ -475,6 +495,13 @@ void QDataTable::setupHeaders(bool full)
     }
 }
 
+void QDataTable::refreshDefaultCell()
+{
+    // Asked once per stored row or load, not per cell: the application's
+    // font comes from behind a lock.
+    m_defaultCell = cellData();
+}
+
 bool QDataTable::hasDisplayListeners() const
 {
     static const QMetaMethod signal = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
@@ -537,9 +564,13 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     const quint64 generation = m_loadGeneration;
     QElapsedTimer clock;
     clock.start();
+    refreshDefaultCell();
+    // One record serves every row's callbacks: it is filled anew per row and
+    // so copied only when a callback keeps a copy of its own.
+    QSqlRecord shown = recordShape();
     const int loadedRows = columnCount > 0 ? values.size() / columnCount : 0;
     for (int row = 0; row < loadedRows; ++row) {
-        appendLoadedRow(values.constData() + row * columnCount);
+        appendLoadedRow(values.constData() + row * columnCount, &shown);
         if (m_model->rowCount() == 1 && m_view)
             prepareView(m_view);
         yieldWhenDue(backGround, &clock);
@@ -554,46 +585,45 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     return true;
 }
 
-void QDataTable::appendLoadedRow(const QVariant *rowValues)
+void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record)
 {
     const int columnCount = m_columns.size();
-    const QVector<QVariant> values(rowValues, rowValues + columnCount);
-    const QList<QStandardItem *> items = makeRowItems(values);
+    const QList<QStandardItem *> items = makeRowItems(rowValues, columnCount);
     auto *head = static_cast<DataTableRowItem *>(items.first());
 
-    QSqlRecord record;
     const bool listeners = hasDisplayListeners();
     if (listeners) {
-        record = recordShape();
         for (int c = 0; c < columnCount; ++c)
-            record.setValue(c, values.at(c));
+            record->setValue(c, rowValues[c]);
     }
     for (int c = 0; c < columnCount; ++c) {
         auto *item = static_cast<DataTableItem *>(items.at(c));
         if (listeners)
-            decorate(item, c, &record, rsUnchanged, false);
+            decorate(item, c, record, rsUnchanged, false);
         if (isFiled(c))
             fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
     }
     m_model->appendRow(items);
+    head->setRowHint(m_model->rowCount() - 1, m_rowMoves);
 }
 
 void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
                           bool clearBackground)
 {
     const bool call = (alwaysCall || m_columns.at(column).visible) && hasDisplayListeners();
-    // Copies of one default cell share its font and brushes; building a fresh
-    // QFont per cell would ask the application for its font every time.
-    static cellData defaults;
-    defaults.font = QFont();
+    // Copies of one default cell share its font and brushes; see refreshDefaultCell().
+    cellData &defaults = m_defaultCell;
     defaults.text = DataTableItem::textOf(item->value());
     if (!call) {
         item->applyCell(defaults, defaults);
         return;
     }
     cellData cell = defaults;
+    const QString plainText = defaults.text;
     QVariant value = item->value();
     emit getDispInfo(column, &value, &cell, record, state);
+    // A callback that stores cells of this table has used the default cell meanwhile.
+    defaults.text = plainText;
     // A reset shows the row as loaded: whatever a callback paints behind it stays away.
     if (clearBackground)
         cell.background = defaults.background;
@@ -758,6 +788,7 @@ bool QDataTable::setRow(int row, const QSqlRecord &record, bool original)
     if (!head)
         return false;
     QScopedValueRollback<bool> storing(m_storing, true);
+    refreshDefaultCell();
     QSqlRecord shown = record;
     const int state = head->state();
     for (int c = 0; c < m_columns.size(); ++c) {
@@ -878,7 +909,7 @@ QSqlRecord QDataTable::insertRow(int position, bool setNow)
         }
     }
 
-    const QList<QStandardItem *> items = makeRowItems(QVector<QVariant>());
+    const QList<QStandardItem *> items = makeRowItems(nullptr, 0);
     auto *head = static_cast<DataTableRowItem *>(items.first());
     head->setState(rsNew);
     {
@@ -965,6 +996,7 @@ bool QDataTable::resetOriginalData(int row, bool keepValues)
     if (!head)
         return false;
     QScopedValueRollback<bool> storing(m_storing, true);
+    refreshDefaultCell();
     QVector<QVariant> oldValues(m_columns.size());
     for (int c = 0; c < m_columns.size(); ++c) {
         DataTableItem *item = cellItem(row, c);
@@ -1441,7 +1473,7 @@ int QDataTable::locate(const QStringList &fldNames, const QList<QVariant> &value
         // The set's first member is its lowest row, whatever order the hash keeps.
         int first = -1;
         for (DataTableRowItem *head : candidates) {
-            const int row = head->row();
+            const int row = rowOfHead(head);
             if (first < 0 || row < first)
                 first = row;
         }
@@ -1471,8 +1503,8 @@ int QDataTable::locateByIndex(int column, const QVariant &value)
         return -1;
     DataTableRowItem *firstHead = nullptr;
     int first = -1;
-    index->forEachRow(value, [&first, &firstHead](DataTableRowItem *head) {
-        const int row = head->row();
+    index->forEachRow(value, [this, &first, &firstHead](DataTableRowItem *head) {
+        const int row = rowOfHead(head);
         if (first < 0 || row < first) {
             first = row;
             firstHead = head;
@@ -1481,8 +1513,9 @@ int QDataTable::locateByIndex(int column, const QVariant &value)
     m_currentRow = first;
     if (!firstHead || firstHead->state() == rsDeleted)
         return -1;
-    // The first column's cell is the row's head itself: no model look-up for the usual key.
-    if (column == 0 && firstHead->model() == m_model) {
+    // The first column's cell is the row's head itself: no model look-up for
+    // the usual key. Index entries leave with their rows, so the head is live.
+    if (column == 0) {
         const QVariant &current = firstHead->value();
         if (!value.isNull() && current.userType() == QMetaType::LongLong && value.userType() == QMetaType::LongLong
             && !current.isNull())
@@ -1560,7 +1593,7 @@ void QDataTable::getRows(QDataTable *dest, const QStringList &fldNames, const QL
     if (indexed) {
         const QSet<DataTableRowItem *> candidates = candidatesFromIndex(columns, values);
         for (DataTableRowItem *head : candidates)
-            rows.append(head->row());
+            rows.append(rowOfHead(head));
         std::sort(rows.begin(), rows.end());
     } else {
         for (int row = 0; row < rowCount(); ++row) {
@@ -1623,7 +1656,7 @@ bool QDataTable::append(const QStringList &fldNames, const QList<QVariant> &fldV
         // table per new row would make a long append quadratic.
         int row = keyColumn >= 0 ? locateByIndex(keyColumn, record.value(m_keyField)) : -1;
         if (row < 0) {
-            const QList<QStandardItem *> items = makeRowItems(QVector<QVariant>());
+            const QList<QStandardItem *> items = makeRowItems(nullptr, 0);
             {
                 QScopedValueRollback<bool> storing(m_storing, true);
                 m_model->appendRow(items);
@@ -1790,10 +1823,11 @@ void QDataTable::restore(const RestorePoint &point)
     clear();
     const int columns = m_columns.size();
     const bool listeners = hasDisplayListeners();
+    refreshDefaultCell();
     QVector<DataTableRowItem *> heads;
     heads.reserve(point.rows.size());
     for (const RestorePoint::Row &saved : point.rows) {
-        const QList<QStandardItem *> items = makeRowItems(saved.originals);
+        const QList<QStandardItem *> items = makeRowItems(saved.originals.constData(), saved.originals.size());
         auto *head = static_cast<DataTableRowItem *>(items.first());
         head->setState(saved.state);
         head->setLock(saved.lock);

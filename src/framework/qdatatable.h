@@ -200,8 +200,10 @@ private:
 
     DataTableRowItem *rowItem(int row) const;
     DataTableItem *cellItem(int row, int column) const;
-    QList<QStandardItem *> makeRowItems(const QVector<QVariant> &values) const;
+    QList<QStandardItem *> makeRowItems(const QVariant *values, int count) const;
     static qint64 identityOf(const DataTableRowItem *item);
+    // The head's row number, without asking the model while no row moved.
+    int rowOfHead(DataTableRowItem *head) const;
     DataTableRowItem *rowOfIdentity(qint64 id) const;
 
     const QSqlRecord &recordShape() const;
@@ -209,7 +211,8 @@ private:
     QVariant conform(const QVariant &value, int dataType) const;
     QSqlRecord conformRecord(QSqlRecord record) const;
 
-    void appendLoadedRow(const QVariant *rowValues);
+    void appendLoadedRow(const QVariant *rowValues, QSqlRecord *record);
+    void refreshDefaultCell();
     void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
                   bool clearBackground = false);
     void storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
@@ -298,6 +301,8 @@ private:
     bool m_storing = false;       // the table's own writes never count as user edits
     bool m_forgettingAll = false; // clear() empties indexes wholesale
     bool m_loadAborted = false;
+    cellData m_defaultCell; // what a cell shows before its display callback
+    quint64 m_rowMoves = 1;  // counts changes that renumber rows: inserts before the end, removals, sorts
     quint64 m_loadGeneration = 0; // tells a yielding load that the rows it fills were thrown away
 };
 
