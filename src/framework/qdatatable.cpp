@@ -27,6 +27,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -618,7 +619,24 @@ void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, i
         item->applyCell(defaults, defaults);
         return;
     }
-    cellData cell = defaults;
+    // The cell handed to callbacks is one object reused from cell to cell and
+    // put back to the defaults part by part: a brush, font or icon that is
+    // already the default costs a pointer comparison, where a fresh copy of
+    // the whole cell counts references up and down for every part. A
+    // callback that stores cells of this very table gets cells of its own.
+    std::optional<cellData> nested;
+    if (m_decorating)
+        nested.emplace();
+    cellData &cell = nested ? *nested : m_callbackCell;
+    QScopedValueRollback<bool> decorating(m_decorating, true);
+    cell.text = defaults.text;
+    if (!cell.icon.isNull())
+        cell.icon = QIcon();
+    cell.foreground = defaults.foreground;
+    cell.background = defaults.background;
+    if (!cell.toolTip.isEmpty())
+        cell.toolTip.clear();
+    cell.font = defaults.font;
     const QString plainText = defaults.text;
     QVariant value = item->value();
     emit getDispInfo(column, &value, &cell, record, state);

@@ -302,6 +302,8 @@ private:
     bool m_forgettingAll = false; // clear() empties indexes wholesale
     bool m_loadAborted = false;
     cellData m_defaultCell; // what a cell shows before its display callback
+    cellData m_callbackCell; // what display callbacks fill, reused from cell to cell
+    bool m_decorating = false;
     quint64 m_rowMoves = 1;  // counts changes that renumber rows: inserts before the end, removals, sorts
     quint64 m_loadGeneration = 0; // tells a yielding load that the rows it fills were thrown away
 };
