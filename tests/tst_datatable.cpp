@@ -896,6 +896,7 @@ void TestDataTable::locateAfterRowsMoved_data()
     QTest::newRow("the first row killed") << "kill";
     QTest::newRow("a deleted row committed") << "commit";
     QTest::newRow("a row moved by the model") << "take";
+    QTest::newRow("many new rows, each quantity twice, some killed") << "many";
 }
 
 // Found rows are the rows that carry the key now, however the rows moved
@@ -919,6 +920,23 @@ void TestDataTable::locateAfterRowsMoved()
     } else if (move == "commit") {
         QVERIFY(table->deleteRow(rowOf(table.get(), "pear")));
         QVERIFY(table->commit());
+    } else if (move == "many") {
+        table->addSearchIndex("n_qty", idxHash);
+        for (int i = 0; i < 60; ++i) {
+            QVERIFY(table->addRow());
+            QVERIFY(table->setField("c_name", QStringLiteral("new %1").arg(i)));
+            QVERIFY(table->setField("n_qty", 100 + i % 30));
+        }
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(table->killRow(table->locate("n_qty", 100 + i)));
+        for (int qty = 100; qty < 130; ++qty) {
+            int first = -1;
+            for (int row = 0; row < table->rowCount() && first < 0; ++row)
+                first = table->getField("n_qty", row).toInt() == qty ? row : -1;
+            QCOMPARE(table->locate("n_qty", qty), first);
+            QCOMPARE(table->getField("c_name", first).toString(),
+                     QStringLiteral("new %1").arg(qty - 100 + (qty < 110 ? 30 : 0)));
+        }
     } else {
         model->insertRow(0, model->takeRow(model->rowCount() - 1));
     }

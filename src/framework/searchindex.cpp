@@ -91,6 +91,60 @@ void SearchIndex::remove(const QVariant &value, DataTableRowItem *head)
         m_texts.remove(textOf(value), head);
 }
 
+void SearchIndex::NumberTable::insert(qint64 key, DataTableRowItem *head)
+{
+    if ((m_used + 1) * 4 > m_slots.size() * 3)
+        rehash(qMax(16, m_live * 4));
+    const int mask = m_slots.size() - 1;
+    int i = slotOf(key, mask);
+    while (m_slots.at(i).head && m_slots.at(i).head != removed())
+        i = (i + 1) & mask;
+    Slot &slot = m_slots[i];
+    if (!slot.head)
+        ++m_used;
+    slot.key = key;
+    slot.head = head;
+    ++m_live;
+}
+
+void SearchIndex::NumberTable::remove(qint64 key, DataTableRowItem *head)
+{
+    if (m_slots.isEmpty())
+        return;
+    const int mask = m_slots.size() - 1;
+    for (int i = slotOf(key, mask); m_slots.at(i).head; i = (i + 1) & mask) {
+        Slot &slot = m_slots[i];
+        if (slot.key == key && slot.head == head) {
+            // Left in place as a marker, so that the probes passing it go on.
+            slot.head = removed();
+            --m_live;
+            return;
+        }
+    }
+}
+
+void SearchIndex::NumberTable::clear()
+{
+    m_slots.clear();
+    m_used = 0;
+    m_live = 0;
+}
+
+void SearchIndex::NumberTable::rehash(int capacity)
+{
+    int size = 16;
+    while (size < capacity)
+        size *= 2;
+    const QVector<Slot> old = m_slots;
+    m_slots = QVector<Slot>(size);
+    m_used = 0;
+    m_live = 0;
+    for (const Slot &slot : old) {
+        if (slot.head && slot.head != removed())
+            insert(slot.key, slot.head);
+    }
+}
+
 void SearchIndex::clear()
 {
     m_numbers.clear();

@@ -4,6 +4,7 @@
 #include <QMultiHash>
 #include <QString>
 #include <QVariant>
+#include <QVector>
 
 class DataTableRowItem;
 
@@ -27,8 +28,7 @@ public:
     {
         qint64 number = 0;
         if (numberOf(value, &number)) {
-            for (auto it = m_numbers.constFind(number); it != m_numbers.cend() && it.key() == number; ++it)
-                visit(it.value());
+            m_numbers.forEachRow(number, visit);
             return;
         }
         const QString text = textOf(value);
@@ -37,12 +37,55 @@ public:
     }
 
 private:
+    // Rows by whole number in one open-addressed array: a look-up reads one
+    // slot (and its neighbours) where a node-based hash reads a bucket and
+    // then a node allocated somewhere else, among the rows' cells.
+    class NumberTable
+    {
+    public:
+        void insert(qint64 key, DataTableRowItem *head);
+        void remove(qint64 key, DataTableRowItem *head);
+        void clear();
+
+        template <typename Visit>
+        void forEachRow(qint64 key, Visit visit) const
+        {
+            if (m_slots.isEmpty())
+                return;
+            const int mask = m_slots.size() - 1;
+            for (int i = slotOf(key, mask);; i = (i + 1) & mask) {
+                const Slot &slot = m_slots.at(i);
+                if (!slot.head)
+                    return;
+                if (slot.key == key && slot.head != removed())
+                    visit(slot.head);
+            }
+        }
+
+    private:
+        struct Slot
+        {
+            qint64 key = 0;
+            DataTableRowItem *head = nullptr; // null: never used; removed(): a row left
+        };
+        static DataTableRowItem *removed() { return reinterpret_cast<DataTableRowItem *>(quintptr(1)); }
+        static int slotOf(qint64 key, int mask)
+        {
+            return int((quint64(key) * Q_UINT64_C(0x9E3779B97F4A7C15)) >> 32) & mask;
+        }
+        void rehash(int capacity);
+
+        QVector<Slot> m_slots; // a power of two long, never more than three quarters used
+        int m_used = 0;        // slots that end a probe later than an empty one would: live and removed
+        int m_live = 0;
+    };
+
     // Whether the value's text is a plain whole number, and which.
     static bool numberOf(const QVariant &value, qint64 *number);
     static bool numberOfText(const QChar *text, int length, qint64 *number);
     static QString textOf(const QVariant &value);
 
-    QMultiHash<qint64, DataTableRowItem *> m_numbers;
+    NumberTable m_numbers;
     QMultiHash<QString, DataTableRowItem *> m_texts;
 };
 
