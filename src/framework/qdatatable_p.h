@@ -29,13 +29,6 @@
 class DataTableRowItem;
 class QSqlConnection;
 
-// Where a table is in its life: the values callers see from getTableState().
-enum tableState {
-    tsClosed = -2, // after construction and close
-    tsNoData = -1, // open, but the select failed or there is none; columns known
-    tsOpen = 0     // open with data, also after the first new row
-};
-
 class QDataTablePrivate
 {
 public:

@@ -12,8 +12,6 @@
 #include <QStandardItemModel>
 #include <QTextCodec>
 
-// ---------------------------------------------------------------- dumps
-
 QString QDataTable::prepareDump(bool bFullInfo) const
 {
     static const char stateLetters[] = "OAMD";

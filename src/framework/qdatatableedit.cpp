@@ -9,8 +9,6 @@
 #include <QScopedValueRollback>
 #include <QStandardItemModel>
 
-// ---------------------------------------------------------------- storing
-
 void QDataTable::storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
                            bool original, QSqlRecord *record, int state)
 {

@@ -17,8 +17,6 @@
 
 #include <optional>
 
-// ---------------------------------------------------------------- loading
-
 void QDataTable::setupHeaders(bool full)
 {
     d->model->setColumnCount(d->columns.size());

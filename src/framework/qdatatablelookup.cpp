@@ -12,8 +12,6 @@
 
 #include <algorithm>
 
-// ---------------------------------------------------------------- lookup
-
 bool QDataTable::resolveColumns(const QStringList &fldNames, QVector<int> *columns) const
 {
     columns->clear();
