@@ -115,9 +115,13 @@ void SearchIndex::NumberTable::remove(qint64 key, DataTableRowItem *head)
     for (int i = slotOf(key, mask); m_slots.at(i).head; i = (i + 1) & mask) {
         Slot &slot = m_slots[i];
         if (slot.key == key && slot.head == head) {
-            // Left in place as a marker, so that the probes passing it go on.
+            // Left in place as a marker, so that the probes passing it go on;
+            // once markers fill a quarter of the slots, probes would walk
+            // them for nothing and the live rows are filed afresh.
             slot.head = removed();
             --m_live;
+            if ((m_used - m_live) * 4 > m_slots.size())
+                rehash(qMax(16, m_live * 4));
             return;
         }
     }
