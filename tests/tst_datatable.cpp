@@ -175,7 +175,7 @@ QStringList TestDataTable::dbGoods()
 int TestDataTable::rowOf(QDataTable *table, const QString &name)
 {
     for (int row = 0; row < table->rowCount(); ++row) {
-        if (table->getModel()->item(row, 1)->data(ValueRole).toString() == name)
+        if (table->getModel()->index(row, 1).data(ValueRole).toString() == name)
             return row;
     }
     return -1;
@@ -264,7 +264,7 @@ void TestDataTable::loading()
         QCOMPARE(table->getModel()->horizontalHeaderItem(1)->text(), QStringLiteral("c_name"));
     }
     QCOMPARE(table->getField("d_made").type(), QVariant::Date);
-    QCOMPARE(table->getModel()->item(0, 1)->data(OriginalValueRole), table->getField("c_name"));
+    QCOMPARE(table->getModel()->itemFromIndex(table->getModel()->index(0, 1))->data(OriginalValueRole), table->getField("c_name"));
     QCOMPARE(table->getRowState(0), int(rsUnchanged));
     QVERIFY(!table->isModified());
 
@@ -343,7 +343,7 @@ void TestDataTable::queriesWhileLoading()
     QCOMPARE(table->rowCount(), shown.size());
     QStringList texts;
     for (int row = 0; row < table->rowCount(); ++row)
-        texts.append(table->getModel()->item(row, 1)->text());
+        texts.append(table->getModel()->itemFromIndex(table->getModel()->index(row, 1))->text());
     QCOMPARE(texts, shown);
 }
 
@@ -403,7 +403,7 @@ void TestDataTable::editCycle()
     QVERIFY(table->locate("c_name", "pear") >= 0);
     QVERIFY(table->setField("n_qty", 20));
     QCOMPARE(table->getRowState(table->currentRow()), int(rsChanged));
-    QCOMPARE(table->getModel()->item(table->currentRow(), 2)->data(OriginalValueRole).toInt(), 2);
+    QCOMPARE(table->getModel()->index(table->currentRow(), 2).data(OriginalValueRole).toInt(), 2);
 
     const int plum = table->locate("c_name", "plum");
     QVERIFY(table->deleteRow(plum));
@@ -605,13 +605,13 @@ void TestDataTable::commitAndResetRules()
                 [](int, QVariant *, QCellData *cell, QSqlRecord *, int) { cell->background = QBrush(Qt::yellow); });
         QVERIFY(table->open());
         const int pear = table->locate("c_name", "pear");
-        QCOMPARE(table->getModel()->item(pear, 1)->background().color(), QColor(Qt::yellow));
+        QCOMPARE(table->getModel()->itemFromIndex(table->getModel()->index(pear, 1))->background().color(), QColor(Qt::yellow));
         QVERIFY(table->setField("n_qty", 30));
         QVERIFY(table->resetOriginalData(pear));
         QCOMPARE(table->getField("n_qty", pear).toInt(), 2);
         QCOMPARE(table->getRowState(pear), int(rsUnchanged));
         for (int column = 0; column < table->columns().size(); ++column)
-            QCOMPARE(table->getModel()->item(pear, column)->background().style(), Qt::NoBrush);
+            QCOMPARE(table->getModel()->itemFromIndex(table->getModel()->index(pear, column))->background().style(), Qt::NoBrush);
     }
 }
 
@@ -723,15 +723,15 @@ void TestDataTable::rollbackRestores()
     // Hidden columns get no callback while loading.
     QCOMPARE(recorder.calls.size(), 4 * 5);
     const int pear = rowOf(table.get(), "pear");
-    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("мало"));
+    QCOMPARE(model->itemFromIndex(model->index(pear, 2))->text(), QStringLiteral("мало"));
 
     table->locate("c_name", "pear");
     QVERIFY(table->setField("n_qty", 30));
-    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("много"));
+    QCOMPARE(model->itemFromIndex(model->index(pear, 2))->text(), QStringLiteral("много"));
     const int plum = rowOf(table.get(), "plum");
     QVERIFY(table->deleteRow(plum));
-    QVERIFY(model->item(plum, 1)->font().strikeOut());
-    QCOMPARE(model->item(plum, 1)->foreground().color(), QColor(Qt::gray));
+    QVERIFY(model->itemFromIndex(model->index(plum, 1))->font().strikeOut());
+    QCOMPARE(model->itemFromIndex(model->index(plum, 1))->foreground().color(), QColor(Qt::gray));
     QVERIFY(table->addRow());
     QCOMPARE(table->rowCount(), 5);
 
@@ -740,11 +740,11 @@ void TestDataTable::rollbackRestores()
     QVERIFY(!table->isModified());
     QCOMPARE(table->rowCount(), 4);
     QCOMPARE(table->getField("n_qty", pear).toInt(), 2);
-    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("мало"));
+    QCOMPARE(model->itemFromIndex(model->index(pear, 2))->text(), QStringLiteral("мало"));
     QCOMPARE(table->getRowState(pear), int(rsUnchanged));
     QCOMPARE(table->getRowState(plum), int(rsUnchanged));
-    QVERIFY(!model->item(plum, 1)->font().strikeOut());
-    QCOMPARE(model->item(plum, 1)->foreground().color(), QColor(Qt::black));
+    QVERIFY(!model->itemFromIndex(model->index(plum, 1))->font().strikeOut());
+    QCOMPARE(model->itemFromIndex(model->index(plum, 1))->foreground().color(), QColor(Qt::black));
     // Both reset rows were shown again, every column, hidden ones too, as unchanged.
     QCOMPARE(recorder.calls.size(), 2 * 6);
     for (const auto &call : qAsConst(recorder.calls))
@@ -754,7 +754,7 @@ void TestDataTable::rollbackRestores()
     QVERIFY(table->commit());
     QCOMPARE(dbGoods(), QStringList({"apple:5", "locked:7", "pear:2", "plum:9"}));
     QSignalSpy announced(table.get(), &QDataTable::dataChanged);
-    model->item(pear, 1)->setData(QStringLiteral("груша"), Qt::EditRole);
+    model->itemFromIndex(model->index(pear, 1))->setData(QStringLiteral("груша"), Qt::EditRole);
     QCOMPARE(announced.count(), 1);
 }
 
@@ -967,7 +967,7 @@ void TestDataTable::getRowsCopiesMatches()
     QCOMPARE(copy.rowCount(), 1);
     QCOMPARE(copy.getField("c_name", 0).toString(), QStringLiteral("lemon"));
     QCOMPARE(copy.getRowState(0), int(rsNew));
-    QCOMPARE(copy.getModel()->item(0, 1)->data(OriginalValueRole).toString(), QStringLiteral("lemon"));
+    QCOMPARE(copy.getModel()->itemFromIndex(copy.getModel()->index(0, 1))->data(OriginalValueRole).toString(), QStringLiteral("lemon"));
 
     table->getRows(&copy, {"c_name", "n_qty"}, {"apple", 5});
     QCOMPARE(copy.rowCount(), 1);

@@ -1,5 +1,7 @@
 #include "datatableitem.h"
 
+#include <QStandardItemModel>
+
 
 struct DataTableItem::Extra
 {
@@ -167,8 +169,34 @@ void DataTableItem::clearDecoration()
     dropExtraWhenEmpty();
 }
 
+DataTableItem *DataTableItem::makePrototype()
+{
+    auto *prototype = new DataTableItem;
+    prototype->m_adopts = true;
+    return prototype;
+}
+
+void DataTableItem::adoptPackedValue() const
+{
+    if (!m_adopts)
+        return;
+    // A top-level cell of a model: parent() answers null for those.
+    const QStandardItemModel *owner = model();
+    if (!owner || parent())
+        return;
+    m_adopts = false;
+    const int at = column();
+    QStandardItem *first = owner->item(row(), 0);
+    if (at <= 0 || !first || first->type() != UserType + 2)
+        return;
+    auto *head = static_cast<DataTableRowItem *>(first);
+    if (head->hasPacked(at))
+        m_value = head->takePacked(at);
+}
+
 QVariant DataTableItem::data(int role) const
 {
+    adoptPackedValue();
     switch (role) {
     case Qt::DisplayRole:
         return displayText();
@@ -198,6 +226,7 @@ QVariant DataTableItem::data(int role) const
 
 void DataTableItem::setData(const QVariant &value, int role)
 {
+    adoptPackedValue();
     const bool clearing = !value.isValid();
     switch (role) {
     case Qt::EditRole:
@@ -248,6 +277,7 @@ void DataTableItem::copyCellInto(DataTableItem *copy) const
 {
     copy->QStandardItem::operator=(*this);
     copy->m_value = m_value;
+    copy->m_adopts = m_adopts;
     if (m_extra)
         copy->m_extra = std::make_unique<Extra>(*m_extra);
 }
@@ -295,4 +325,22 @@ QStandardItem *DataTableRowItem::clone() const
     copy->m_state = m_state;
     copy->m_lock = m_lock;
     return copy;
+}
+
+void DataTableRowItem::setPacked(const QVariant *values, int count)
+{
+    m_packed = QVector<QVariant>(values, values + count);
+    m_packedMask = 0;
+    for (int c = 1; c < count && c < 64; ++c)
+        m_packedMask |= quint64(1) << c;
+}
+
+QVariant DataTableRowItem::takePacked(int column)
+{
+    if (!hasPacked(column))
+        return QVariant();
+    m_packedMask &= ~(quint64(1) << column);
+    QVariant value = m_packed.at(column);
+    m_packed[column] = QVariant();
+    return value;
 }

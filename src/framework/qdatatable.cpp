@@ -15,11 +15,10 @@ QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject 
     : QObject(parent)
     , d(std::make_unique<QDataTablePrivate>())
 {
-    d->model = new QStandardItemModel(this);
+    d->model = new DataTableModel(this);
     setObjectName(name);
     d->model->setObjectName(name + QStringLiteral("_data_"));
     d->model->setSortRole(ValueRole);
-    d->model->setItemPrototype(new DataTableItem);
     // Whoever removes rows, the pending queues and indexes must never keep
     // pointing at them.
     connect(d->model, &QStandardItemModel::rowsAboutToBeRemoved, this,
@@ -323,10 +322,8 @@ void QDataTable::addSearchIndex(const QString &aField, idxType method)
         return;
     SearchIndex &index = d->indexData[aField];
     for (int row = 0; row < d->model->rowCount(); ++row) {
-        DataTableRowItem *head = rowItem(row);
-        DataTableItem *item = cellItem(row, column);
-        if (head && item)
-            index.insert(item->value(), head);
+        if (DataTableRowItem *head = rowItem(row))
+            index.insert(cellValue(row, column), head);
     }
 }
 
@@ -355,7 +352,23 @@ DataTableRowItem *QDataTable::rowItem(int row) const
 
 DataTableItem *QDataTable::cellItem(int row, int column) const
 {
-    return dynamic_cast<DataTableItem *>(d->model->item(row, column));
+    return d->model->cellItem(row, column);
+}
+
+const QVariant &QDataTable::cellValue(int row, int column) const
+{
+    static const QVariant none;
+    const QStandardItem *cell = d->model->item(row, column);
+    if (!cell) {
+        const DataTableRowItem *head = d->model->packedHead(row, column);
+        return head ? head->packed(column) : none;
+    }
+    // The table's own cells, told apart without a dynamic cast.
+    if (cell->type() != QStandardItem::UserType + 1 && cell->type() != QStandardItem::UserType + 2)
+        return none;
+    const auto *item = static_cast<const DataTableItem *>(cell);
+    item->adoptPackedValue();
+    return item->value();
 }
 
 qint64 QDataTable::identityOf(const DataTableRowItem *item)
@@ -409,9 +422,9 @@ QSqlRecord QDataTable::recordOf(int row) const
 {
     QSqlRecord record = recordShape();
     for (int c = 0; c < d->columns.size(); ++c) {
-        const DataTableItem *item = cellItem(row, c);
-        if (item && item->value().isValid())
-            record.setValue(c, item->value());
+        const QVariant &value = cellValue(row, c);
+        if (value.isValid())
+            record.setValue(c, value);
     }
     return record;
 }
@@ -422,11 +435,20 @@ QSqlRecord QDataTable::getOriginalRecord(int row) const
         return QSqlRecord();
     QSqlRecord record = recordShape();
     for (int c = 0; c < d->columns.size(); ++c) {
-        const DataTableItem *item = cellItem(row, c);
-        if (item && item->originalValue().isValid())
-            record.setValue(c, item->originalValue());
+        const QVariant original = originalValue(row, c);
+        if (original.isValid())
+            record.setValue(c, original);
     }
     return record;
+}
+
+QVariant QDataTable::originalValue(int row, int column) const
+{
+    // A packed cell was never changed: its value is its original.
+    if (d->model->packedHead(row, column))
+        return cellValue(row, column);
+    const DataTableItem *item = d->model->item(row, column) ? cellItem(row, column) : nullptr;
+    return item ? item->originalValue() : QVariant();
 }
 
 QVariant QDataTable::conform(const QVariant &value, int dataType) const

@@ -201,7 +201,11 @@ private:
     bool hasDisplayListeners() const;
 
     DataTableRowItem *rowItem(int row) const;
+    // The cell's item, made when its value was packed in the row's head.
     DataTableItem *cellItem(int row, int column) const;
+    // The cell's value and original without making its item.
+    const QVariant &cellValue(int row, int column) const;
+    QVariant originalValue(int row, int column) const;
     QList<QStandardItem *> makeRowItems(const QVariant *values, int count) const;
     static qint64 identityOf(const DataTableRowItem *item);
     // The head's row number, without asking the model while no row moved.

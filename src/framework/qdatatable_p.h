@@ -6,6 +6,7 @@
 
 #include "celldata.h"
 #include "colinfo.h"
+#include "datatablemodel.h"
 #include "datatabletypes.h"
 #include "rowconflict.h"
 #include "rowqueue.h"
@@ -49,7 +50,7 @@ public:
     bool native = false;
 
     QSqlConnection *connection = nullptr; // not owned
-    QStandardItemModel *model = nullptr;  // a child of the table
+    DataTableModel *model = nullptr;      // a child of the table
     tableState state = tsClosed;
 
     RowQueue newRows;

@@ -291,10 +291,8 @@ QDataTable::RestorePoint QDataTable::restorePoint() const
         saved.values.resize(columns);
         saved.originals.resize(columns);
         for (int c = 0; c < columns; ++c) {
-            if (const DataTableItem *item = cellItem(row, c)) {
-                saved.values[c] = item->value();
-                saved.originals[c] = item->originalValue();
-            }
+            saved.values[c] = cellValue(row, c);
+            saved.originals[c] = originalValue(row, c);
         }
         if (const DataTableRowItem *head = rowItem(row)) {
             saved.state = head->state();

@@ -28,8 +28,7 @@ QString QDataTable::prepareDump(bool bFullInfo) const
         if (bFullInfo)
             text += QString(QLatin1Char(stateLetters[qBound(0, state, 3)])) + QLatin1Char(';');
         for (int c = 0; c < d->model->columnCount(); ++c) {
-            const DataTableItem *item = cellItem(row, c);
-            text += QLatin1Char('"') + (item ? item->value().toString() : QString()) + QStringLiteral("\";");
+            text += QLatin1Char('"') + cellValue(row, c).toString() + QStringLiteral("\";");
         }
         text += QStringLiteral(";\n");
     }
@@ -82,8 +81,7 @@ void QDataTable::makeReport(QString fileName) const
         for (int c = 0; c < d->columns.size(); ++c) {
             if (!d->columns.at(c).visible)
                 continue;
-            const DataTableItem *item = cellItem(row, c);
-            cells.append(QLatin1Char('"') + (item ? valueText(item->value()) : QString()) + QLatin1Char('"'));
+            cells.append(QLatin1Char('"') + valueText(cellValue(row, c)) + QLatin1Char('"'));
         }
         lines.append(cells.join(QLatin1Char(';')));
     }

@@ -125,10 +125,25 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
 void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record)
 {
     const int columnCount = d->columns.size();
+    const bool listeners = hasDisplayListeners();
+    if (!listeners && columnCount <= 64) {
+        // Nobody decorates the cells: the row is its head item, which holds
+        // the other values until something needs a cell's item.
+        auto *head = new DataTableRowItem(rowValues[0]);
+        head->setPacked(rowValues, columnCount);
+        for (int c = 0; c < columnCount; ++c) {
+            if (isFiled(c)) {
+                const QString text = DataTableItem::textOf(rowValues[c]);
+                fileCell(head, c, QVariant(), rowValues[c], QString(), text, true);
+            }
+        }
+        d->model->appendRow(head);
+        head->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+        return;
+    }
     const QList<QStandardItem *> items = makeRowItems(rowValues, columnCount);
     auto *head = static_cast<DataTableRowItem *>(items.first());
 
-    const bool listeners = hasDisplayListeners();
     if (listeners) {
         for (int c = 0; c < columnCount; ++c)
             record->setValue(c, rowValues[c]);
@@ -266,12 +281,15 @@ void QDataTable::forgetRows(int first, int last)
         d->changedRows.remove(id);
         d->deletedRows.remove(id);
         for (int c = 0; c < d->columns.size(); ++c) {
-            const DataTableItem *item = cellItem(row, c);
-            if (!item)
+            const QStandardItem *cell = d->model->item(row, c);
+            const DataTableRowItem *packedIn = cell ? nullptr : d->model->packedHead(row, c);
+            if (!cell && !packedIn)
                 continue;
+            const QVariant &value = cellValue(row, c);
             if (SearchIndex *index = indexOfColumn(c))
-                index->remove(item->value(), head);
-            unfileDisplay(head, c, item->displayText());
+                index->remove(value, head);
+            const DataTableItem *item = cell ? cellItem(row, c) : nullptr;
+            unfileDisplay(head, c, item ? item->displayText() : DataTableItem::textOf(value));
         }
         if (d->view && d->view->isRowHidden(row) && d->hiddenRows > 0)
             --d->hiddenRows;

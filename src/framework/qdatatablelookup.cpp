@@ -43,8 +43,7 @@ QSet<DataTableRowItem *> QDataTable::candidatesFromIndex(const QVector<int> &col
 bool QDataTable::matchRow(int row, const QVector<int> &columns, const QList<QVariant> &values) const
 {
     for (int i = 0; i < columns.size(); ++i) {
-        const DataTableItem *item = cellItem(row, columns.at(i));
-        const QVariant current = item ? item->value() : QVariant();
+        const QVariant &current = cellValue(row, columns.at(i));
         if (values.at(i).isNull())
             return current.isNull();
         if (current != values.at(i))
@@ -136,10 +135,9 @@ int QDataTable::locateByIndex(int column, const QVariant &value)
 
 bool QDataTable::cellMatches(int row, int column, const QVariant &value) const
 {
-    const QStandardItem *cell = d->model->item(row, column);
-    if (!cell || (cell->type() != QStandardItem::UserType + 1 && cell->type() != QStandardItem::UserType + 2))
+    const QVariant &current = cellValue(row, column);
+    if (!current.isValid())
         return !value.isValid() || value.isNull();
-    const QVariant &current = static_cast<const DataTableItem *>(cell)->value();
     if (value.isNull())
         return current.isNull();
     // The usual key, compared without the variant's general comparison.
@@ -157,11 +155,7 @@ int QDataTable::scanFor(const QVector<int> &columns, const QList<QVariant> &valu
         const int column = columns.first();
         const QString text = values.first().toString();
         for (int row = 0; row < rows; ++row) {
-            const QStandardItem *cell = d->model->item(row, column);
-            // The table's own cells, told apart without a dynamic cast.
-            if (!cell || (cell->type() != QStandardItem::UserType + 1 && cell->type() != QStandardItem::UserType + 2))
-                continue;
-            const QVariant &current = static_cast<const DataTableItem *>(cell)->value();
+            const QVariant &current = cellValue(row, column);
             const bool same = current.userType() == QMetaType::QString
                     ? *static_cast<const QString *>(current.constData()) == text
                     : current == values.first();
