@@ -169,29 +169,49 @@ void DataTableItem::clearDecoration()
     dropExtraWhenEmpty();
 }
 
+namespace {
+
+// A cell made in a slot whose value was packed in its row's head: it takes
+// that value the first time it is read or written there. Only such cells
+// carry the flag; a loaded cell stays as small as it was.
+class PackedCellItem : public DataTableItem
+{
+public:
+    QStandardItem *clone() const override
+    {
+        auto *copy = new PackedCellItem;
+        copyCellInto(copy);
+        copy->m_adopts = m_adopts;
+        return copy;
+    }
+
+    void adoptPackedValue() const override
+    {
+        if (!m_adopts)
+            return;
+        // A top-level cell of a model: parent() answers null for those.
+        const QStandardItemModel *owner = model();
+        if (!owner || parent())
+            return;
+        m_adopts = false;
+        const int at = column();
+        QStandardItem *first = owner->item(row(), 0);
+        if (at <= 0 || !first || first->type() != UserType + 2)
+            return;
+        auto *head = static_cast<DataTableRowItem *>(first);
+        if (head->hasPacked(at))
+            adoptValue(head->takePacked(at));
+    }
+
+private:
+    mutable bool m_adopts = true;
+};
+
+} // namespace
+
 DataTableItem *DataTableItem::makePrototype()
 {
-    auto *prototype = new DataTableItem;
-    prototype->m_adopts = true;
-    return prototype;
-}
-
-void DataTableItem::adoptPackedValue() const
-{
-    if (!m_adopts)
-        return;
-    // A top-level cell of a model: parent() answers null for those.
-    const QStandardItemModel *owner = model();
-    if (!owner || parent())
-        return;
-    m_adopts = false;
-    const int at = column();
-    QStandardItem *first = owner->item(row(), 0);
-    if (at <= 0 || !first || first->type() != UserType + 2)
-        return;
-    auto *head = static_cast<DataTableRowItem *>(first);
-    if (head->hasPacked(at))
-        m_value = head->takePacked(at);
+    return new PackedCellItem;
 }
 
 QVariant DataTableItem::data(int role) const
@@ -277,7 +297,6 @@ void DataTableItem::copyCellInto(DataTableItem *copy) const
 {
     copy->QStandardItem::operator=(*this);
     copy->m_value = m_value;
-    copy->m_adopts = m_adopts;
     if (m_extra)
         copy->m_extra = std::make_unique<Extra>(*m_extra);
 }

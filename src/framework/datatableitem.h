@@ -45,10 +45,11 @@ public:
     // packed in its row's head: the model's prototype. A copy of it takes the
     // packed value when it is first read or written in its slot.
     static DataTableItem *makePrototype();
-    void adoptPackedValue() const;
+    virtual void adoptPackedValue() const {}
 
 protected:
     void copyCellInto(DataTableItem *copy) const;
+    void adoptValue(const QVariant &value) const { m_value = value; }
 
 private:
     struct Extra;
@@ -58,7 +59,6 @@ private:
     // Mutable for adoptPackedValue(): a cell made by a read takes its value then.
     mutable QVariant m_value;
     std::unique_ptr<Extra> m_extra;
-    mutable bool m_adopts = false;
 };
 
 // The first cell of a row: it also carries the row's state and lock, and its
