@@ -180,13 +180,14 @@ QDataTable *makeTable(QSqlConnection *connection, QObject *owner, const QString 
         params << QLatin1Char(':') + column;
         assignments << column + QStringLiteral(" = :") + column;
     }
-    table->setNativeScripts(
+    table->setScripts(
             QStringLiteral("select id, %1, n_row_version from bench.%2 order by id").arg(fields, name),
             QStringLiteral("update bench.%1 set %2 where id = :id and n_row_version = :n_row_version returning *")
                     .arg(name, assignments.join(QStringLiteral(" , "))),
             QStringLiteral("insert into bench.%1 (%2) values (%3) returning *")
                     .arg(name, fields, params.join(QStringLiteral(" , "))),
-            QStringLiteral("delete from bench.%1 where id = :id and n_row_version = :n_row_version").arg(name));
+            QStringLiteral("delete from bench.%1 where id = :id and n_row_version = :n_row_version").arg(name),
+            true);
     table->addColumn(QStringLiteral("id"), QVariant::LongLong, true, QStringLiteral("id"), -1);
     for (const QString &column : columns)
         table->addColumn(column, column.startsWith(QLatin1String("n_")) || column.startsWith(QLatin1String("id_"))

@@ -72,11 +72,11 @@ double timeStatement(const QString &table)
 double timeCommit(QSqlConnection *connection, const QString &table)
 {
     QDataTable data(table, connection);
-    data.setNativeScripts(
+    data.setScripts(
             QStringLiteral("select id, c_name, n_qty, n_row_version from bench.%1 order by id").arg(table),
             QStringLiteral("update bench.%1 set n_qty = :n_qty where id = :id and n_row_version = :n_row_version "
                            "returning id, c_name, n_qty, n_row_version").arg(table),
-            QString(), QString());
+            QString(), QString(), true);
     data.addColumn(QStringLiteral("id"), QVariant::Int);
     data.addColumn(QStringLiteral("c_name"), QVariant::String);
     data.addColumn(QStringLiteral("n_qty"), QVariant::Int);

@@ -401,8 +401,8 @@ void tst_CommitSafety::errorsAreKept()
 
     // A table: the failed select, and the failed row script of a commit.
     auto *broken = new QDataTable(QStringLiteral("t_broken"), &m_connection, m_owner);
-    broken->setNativeScripts(QStringLiteral("select * from public.no_such_table"), QString(),
-                             QStringLiteral("insert into public.no_such_table (x) values (:x)"), QString());
+    broken->setScripts(QStringLiteral("select * from public.no_such_table"), QString(),
+                       QStringLiteral("insert into public.no_such_table (x) values (:x)"), QString(), true);
     broken->addColumn(QStringLiteral("x"), QVariant::Int);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Error executing query: .*no_such_table")));
     QVERIFY(broken->open());

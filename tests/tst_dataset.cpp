@@ -188,9 +188,9 @@ void tst_DataSet::droppedConnectionLosesNothing()
     QDataTable *detail = set->getTable(QStringLiteral("t_detail"));
     const QString detailInsert = detail->insertScript();
     // The detail insert ends the session after the master row was written.
-    detail->setNativeScripts(detail->selectScript(), detail->updateScript(),
-                             QStringLiteral("select public.f_drop_me() , :id_master , :c_text"),
-                             detail->deleteScript());
+    detail->setScripts(detail->selectScript(), detail->updateScript(),
+                       QStringLiteral("select public.f_drop_me() , :id_master , :c_text"),
+                       detail->deleteScript(), true);
 
     QVERIFY(master->addRow());
     QVERIFY(master->setField(QStringLiteral("c_name"), QStringLiteral("survives")));
@@ -205,7 +205,7 @@ void tst_DataSet::droppedConnectionLosesNothing()
     // Reconnect and commit the same edits.
     QVERIFY(m_connection.Connect(QStringLiteral("MainConnection"), true));
     QCOMPARE(count(QStringLiteral("select count(*) from public.t_master")), 0);
-    detail->setNativeScripts(detail->selectScript(), detail->updateScript(), detailInsert, detail->deleteScript());
+    detail->setScripts(detail->selectScript(), detail->updateScript(), detailInsert, detail->deleteScript(), true);
     QVERIFY(set->commit(&m_connection));
     QCOMPARE(count(QStringLiteral("select count(*) from public.t_master where c_name = 'survives'")), 1);
     QCOMPARE(count(QStringLiteral("select count(*) from public.t_detail where id_master = (select id from public.t_master)")), 1);
@@ -246,9 +246,9 @@ void tst_DataSet::keysTheClientChoseAndCommitsWithoutTransaction()
     QDataTable *third = set->getTable(QStringLiteral("t_third"));
 
     // The client picks the key; the insert returns the same one.
-    master->setNativeScripts(master->selectScript(), master->updateScript(),
-                             QStringLiteral("insert into public.t_master (id, c_name) values (:id, :c_name) returning id, c_name"),
-                             master->deleteScript());
+    master->setScripts(master->selectScript(), master->updateScript(),
+                       QStringLiteral("insert into public.t_master (id, c_name) values (:id, :c_name) returning id, c_name"),
+                       master->deleteScript(), true);
     QVERIFY(master->addRow());
     QVERIFY(master->setField(QStringLiteral("id"), 100));
     QVERIFY(master->setField(QStringLiteral("c_name"), QStringLiteral("chosen")));
@@ -260,9 +260,9 @@ void tst_DataSet::keysTheClientChoseAndCommitsWithoutTransaction()
     // A detail left out of the changing order still follows a master that is
     // put back after a failure.
     set->setChangingOrder({QStringLiteral("t_master"), QStringLiteral("t_third")});
-    master->setNativeScripts(master->selectScript(), master->updateScript(),
-                             QStringLiteral("insert into public.t_master (c_name) values (:c_name) returning id, c_name"),
-                             master->deleteScript());
+    master->setScripts(master->selectScript(), master->updateScript(),
+                       QStringLiteral("insert into public.t_master (c_name) values (:c_name) returning id, c_name"),
+                       master->deleteScript(), true);
     QVERIFY(master->addRow());
     const int newMaster = master->currentRow();
     QVERIFY(master->setField(QStringLiteral("c_name"), QStringLiteral("second")));
@@ -342,8 +342,8 @@ void tst_DataSet::dumps()
     QTemporaryDir dir;
     // A report: labels of visible columns, no deleted rows, decimal commas, cp1251.
     auto *priced = new QDataTable(QStringLiteral("t_priced"), &m_connection, m_owner);
-    priced->setNativeScripts(QStringLiteral("select 1.5::float8 as n_price, 'Цена' as c_name, 7 as id_hidden"),
-                             QString(), QString(), QString());
+    priced->setScripts(QStringLiteral("select 1.5::float8 as n_price, 'Цена' as c_name, 7 as id_hidden"),
+                       QString(), QString(), QString(), true);
     priced->addColumn(QStringLiteral("n_price"), QVariant::Double, true, QStringLiteral("Цена"));
     priced->addColumn(QStringLiteral("c_name"), QVariant::String, true, QStringLiteral("Наименование"));
     priced->addColumn(QStringLiteral("id_hidden"), QVariant::Int, false, QStringLiteral("hidden"));

@@ -107,6 +107,8 @@ private Q_SLOTS:
     void indexesAfterRemoval();
     void locateMovesTheCurrentRow_data();
     void locateMovesTheCurrentRow();
+    void locateAfterRowsMoved_data();
+    void locateAfterRowsMoved();
     void getRowsCopiesMatches();
     void append();
     void filters_data();
@@ -173,7 +175,7 @@ QStringList TestDataTable::dbGoods()
 int TestDataTable::rowOf(QDataTable *table, const QString &name)
 {
     for (int row = 0; row < table->rowCount(); ++row) {
-        if (table->getModel()->item(row, 1)->data(ValueRole).toString() == name)
+        if (table->getModel()->index(row, 1).data(ValueRole).toString() == name)
             return row;
     }
     return -1;
@@ -262,7 +264,7 @@ void TestDataTable::loading()
         QCOMPARE(table->getModel()->horizontalHeaderItem(1)->text(), QStringLiteral("c_name"));
     }
     QCOMPARE(table->getField("d_made").type(), QVariant::Date);
-    QCOMPARE(table->getModel()->item(0, 1)->data(OriginalValueRole), table->getField("c_name"));
+    QCOMPARE(table->getModel()->itemFromIndex(table->getModel()->index(0, 1))->data(OriginalValueRole), table->getField("c_name"));
     QCOMPARE(table->getRowState(0), int(rsUnchanged));
     QVERIFY(!table->isModified());
 
@@ -319,9 +321,9 @@ void TestDataTable::queriesWhileLoading()
                 if (lookupTable) {
                     if (!names) {
                         names = std::make_unique<QDataTable>(QStringLiteral("names"), m_connection);
-                        names->setNativeScripts(QStringLiteral("select id, c_name || ':' || n_qty as c_label "
-                                                               "from tst.t_goods order by id"),
-                                                QString(), QString(), QString());
+                        names->setScripts(QStringLiteral("select id, c_name || ':' || n_qty as c_label "
+                                                         "from tst.t_goods order by id"),
+                                          QString(), QString(), QString(), true);
                         names->setKeyField(QStringLiteral("id"));
                         QVERIFY(names->open());
                     }
@@ -341,14 +343,14 @@ void TestDataTable::queriesWhileLoading()
     QCOMPARE(table->rowCount(), shown.size());
     QStringList texts;
     for (int row = 0; row < table->rowCount(); ++row)
-        texts.append(table->getModel()->item(row, 1)->text());
+        texts.append(table->getModel()->itemFromIndex(table->getModel()->index(row, 1))->text());
     QCOMPARE(texts, shown);
 }
 
 void TestDataTable::openWithoutData()
 {
     auto table = goodsTable();
-    table->setNativeScripts(QStringLiteral("select nothing from tst.t_missing"), QString(), QString(), QString());
+    table->setScripts(QStringLiteral("select nothing from tst.t_missing"), QString(), QString(), QString(), true);
     QVERIFY(table->open());
     QCOMPARE(table->getTableState(), -1);
     QCOMPARE(table->rowCount(), 0);
@@ -401,7 +403,7 @@ void TestDataTable::editCycle()
     QVERIFY(table->locate("c_name", "pear") >= 0);
     QVERIFY(table->setField("n_qty", 20));
     QCOMPARE(table->getRowState(table->currentRow()), int(rsChanged));
-    QCOMPARE(table->getModel()->item(table->currentRow(), 2)->data(OriginalValueRole).toInt(), 2);
+    QCOMPARE(table->getModel()->index(table->currentRow(), 2).data(OriginalValueRole).toInt(), 2);
 
     const int plum = table->locate("c_name", "plum");
     QVERIFY(table->deleteRow(plum));
@@ -455,10 +457,10 @@ void TestDataTable::batchedCommitMatchesReload()
 
     auto table = goodsTable();
     if (updateReturns)
-        table->setNativeScripts(QString::fromLatin1(selectText),
-                                QString::fromLatin1(updateText) + QStringLiteral(" returning id, c_name, n_qty, n_price, "
-                                                                                 "d_made, c_name || '!' as c_note"),
-                                QString::fromLatin1(insertReturningText), QString::fromLatin1(deleteText));
+        table->setScripts(QString::fromLatin1(selectText),
+                          QString::fromLatin1(updateText) + QStringLiteral(" returning id, c_name, n_qty, n_price, "
+                                                                           "d_made, c_name || '!' as c_note"),
+                          QString::fromLatin1(insertReturningText), QString::fromLatin1(deleteText), true);
     QVERIFY(table->open());
     QSignalSpy announced(table.get(), &QDataTable::dataChanged);
     const int added = 700;
@@ -513,6 +515,7 @@ void TestDataTable::commitAndResetRules_data()
     QTest::newRow("a reset keeps the callback's background away") << "reset background";
     QTest::newRow("a new row deleted is never inserted") << "new then deleted";
     QTest::newRow("an insert that returns nothing leaves the row new, unqueued") << "insert without result";
+    QTest::newRow("texts given directly last until the next load") << "native texts";
 }
 
 void TestDataTable::commitAndResetRules()
@@ -520,8 +523,8 @@ void TestDataTable::commitAndResetRules()
     QFETCH(QString, scenario);
     auto table = goodsTable();
     if (scenario == "empty update script") {
-        table->setNativeScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
-                                QString::fromLatin1(deleteText));
+        table->setScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
+                          QString::fromLatin1(deleteText), true);
         QVERIFY(table->open());
         QVERIFY(table->locate("c_name", "pear") >= 0);
         QVERIFY(table->setField("n_qty", 30));
@@ -533,8 +536,8 @@ void TestDataTable::commitAndResetRules()
         QCOMPARE(dbGoods(), QStringList({"apple:5", "locked:7", "pear:2", "plum:9"}));
     } else if (scenario == "no key field") {
         auto plain = std::make_unique<QDataTable>(QStringLiteral("tst.t_goods"), m_connection);
-        plain->setNativeScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
-                                QString());
+        plain->setScripts(QString::fromLatin1(selectText), QString(), QString::fromLatin1(insertReturningText),
+                          QString(), true);
         plain->setSelectParam(QStringLiteral("min_qty"), 0);
         QVERIFY(plain->open());
         QSignalSpy announced(plain.get(), &QDataTable::dataChanged);
@@ -550,10 +553,10 @@ void TestDataTable::commitAndResetRules()
         // Logs every delete it is asked for, so that the temporary key shows.
         exec(QStringLiteral("create table if not exists tst.t_deleted (id bigint)"));
         exec(QStringLiteral("truncate tst.t_deleted"));
-        table->setNativeScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
-                                QString::fromLatin1(insertReturningText),
-                                QStringLiteral("with gone as (delete from tst.t_goods where id = :id returning id) "
-                                               "insert into tst.t_deleted select :id"));
+        table->setScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                          QString::fromLatin1(insertReturningText),
+                          QStringLiteral("with gone as (delete from tst.t_goods where id = :id returning id) "
+                                         "insert into tst.t_deleted select :id"), true);
         QVERIFY(table->open());
         QSignalSpy announced(table.get(), &QDataTable::dataChanged);
         for (const char *name : {"ghost", "kiwi", "shade"}) {
@@ -571,9 +574,19 @@ void TestDataTable::commitAndResetRules()
         QVERIFY(deletes.exec(QStringLiteral("select string_agg(id::text, ',' order by id) from tst.t_deleted")));
         QVERIFY(deletes.next());
         QCOMPARE(deletes.value(0).toString(), QStringLiteral("-3,-1"));
+    } else if (scenario == "native texts") {
+        // The names given to setScripts stay; the texts go back to them on load.
+        const QString onlyPlum = QStringLiteral("select id, c_name from tst.t_goods where c_name = 'plum'");
+        table->setNativeScripts(onlyPlum, QString(), QString(), QString());
+        QCOMPARE(table->selectScript(), onlyPlum);
+        QVERIFY(table->updateScript().isEmpty());
+        QVERIFY(table->open());
+        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(table->selectScript(), QString::fromLatin1(selectText));
+        QCOMPARE(table->updateScript(), QString::fromLatin1(updateText));
     } else if (scenario == "insert without result") {
-        table->setNativeScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
-                                QString::fromLatin1(insertPlainText), QString::fromLatin1(deleteText));
+        table->setScripts(QString::fromLatin1(selectText), QString::fromLatin1(updateText),
+                          QString::fromLatin1(insertPlainText), QString::fromLatin1(deleteText), true);
         QVERIFY(table->open());
         for (const char *name : {"kiwi", "fig"}) {
             QVERIFY(table->addRow());
@@ -592,13 +605,13 @@ void TestDataTable::commitAndResetRules()
                 [](int, QVariant *, QCellData *cell, QSqlRecord *, int) { cell->background = QBrush(Qt::yellow); });
         QVERIFY(table->open());
         const int pear = table->locate("c_name", "pear");
-        QCOMPARE(table->getModel()->item(pear, 1)->background().color(), QColor(Qt::yellow));
+        QCOMPARE(table->getModel()->itemFromIndex(table->getModel()->index(pear, 1))->background().color(), QColor(Qt::yellow));
         QVERIFY(table->setField("n_qty", 30));
         QVERIFY(table->resetOriginalData(pear));
         QCOMPARE(table->getField("n_qty", pear).toInt(), 2);
         QCOMPARE(table->getRowState(pear), int(rsUnchanged));
         for (int column = 0; column < table->columns().size(); ++column)
-            QCOMPARE(table->getModel()->item(pear, column)->background().style(), Qt::NoBrush);
+            QCOMPARE(table->getModel()->itemFromIndex(table->getModel()->index(pear, column))->background().style(), Qt::NoBrush);
     }
 }
 
@@ -710,15 +723,15 @@ void TestDataTable::rollbackRestores()
     // Hidden columns get no callback while loading.
     QCOMPARE(recorder.calls.size(), 4 * 5);
     const int pear = rowOf(table.get(), "pear");
-    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("мало"));
+    QCOMPARE(model->itemFromIndex(model->index(pear, 2))->text(), QStringLiteral("мало"));
 
     table->locate("c_name", "pear");
     QVERIFY(table->setField("n_qty", 30));
-    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("много"));
+    QCOMPARE(model->itemFromIndex(model->index(pear, 2))->text(), QStringLiteral("много"));
     const int plum = rowOf(table.get(), "plum");
     QVERIFY(table->deleteRow(plum));
-    QVERIFY(model->item(plum, 1)->font().strikeOut());
-    QCOMPARE(model->item(plum, 1)->foreground().color(), QColor(Qt::gray));
+    QVERIFY(model->itemFromIndex(model->index(plum, 1))->font().strikeOut());
+    QCOMPARE(model->itemFromIndex(model->index(plum, 1))->foreground().color(), QColor(Qt::gray));
     QVERIFY(table->addRow());
     QCOMPARE(table->rowCount(), 5);
 
@@ -727,11 +740,11 @@ void TestDataTable::rollbackRestores()
     QVERIFY(!table->isModified());
     QCOMPARE(table->rowCount(), 4);
     QCOMPARE(table->getField("n_qty", pear).toInt(), 2);
-    QCOMPARE(model->item(pear, 2)->text(), QStringLiteral("мало"));
+    QCOMPARE(model->itemFromIndex(model->index(pear, 2))->text(), QStringLiteral("мало"));
     QCOMPARE(table->getRowState(pear), int(rsUnchanged));
     QCOMPARE(table->getRowState(plum), int(rsUnchanged));
-    QVERIFY(!model->item(plum, 1)->font().strikeOut());
-    QCOMPARE(model->item(plum, 1)->foreground().color(), QColor(Qt::black));
+    QVERIFY(!model->itemFromIndex(model->index(plum, 1))->font().strikeOut());
+    QCOMPARE(model->itemFromIndex(model->index(plum, 1))->foreground().color(), QColor(Qt::black));
     // Both reset rows were shown again, every column, hidden ones too, as unchanged.
     QCOMPARE(recorder.calls.size(), 2 * 6);
     for (const auto &call : qAsConst(recorder.calls))
@@ -741,7 +754,7 @@ void TestDataTable::rollbackRestores()
     QVERIFY(table->commit());
     QCOMPARE(dbGoods(), QStringList({"apple:5", "locked:7", "pear:2", "plum:9"}));
     QSignalSpy announced(table.get(), &QDataTable::dataChanged);
-    model->item(pear, 1)->setData(QStringLiteral("груша"), Qt::EditRole);
+    model->itemFromIndex(model->index(pear, 1))->setData(QStringLiteral("груша"), Qt::EditRole);
     QCOMPARE(announced.count(), 1);
 }
 
@@ -757,7 +770,7 @@ void TestDataTable::autoIncrement()
 {
     QFETCH(int, step);
     QDataTable table(QStringLiteral("counters"), m_connection);
-    table.setNativeScripts(QStringLiteral("select 1 as n_pos where false"), QString(), QString(), QString());
+    table.setScripts(QStringLiteral("select 1 as n_pos where false"), QString(), QString(), QString(), true);
     table.addColumn(QStringLiteral("n_pos"), QVariant::Int, true, QString(), step);
     QVERIFY(table.newRow().isEmpty()); // closed
     for (int round = 0; round < 2; ++round) {
@@ -875,6 +888,69 @@ void TestDataTable::locateMovesTheCurrentRow()
     QCOMPARE(table->currentRow(), current);
 }
 
+void TestDataTable::locateAfterRowsMoved_data()
+{
+    QTest::addColumn<QString>("move");
+    QTest::newRow("sorted by name, descending") << "sort";
+    QTest::newRow("a row inserted first") << "first row";
+    QTest::newRow("the first row killed") << "kill";
+    QTest::newRow("a deleted row committed") << "commit";
+    QTest::newRow("a row moved by the model") << "take";
+    QTest::newRow("many new rows, each quantity twice, some killed") << "many";
+}
+
+// Found rows are the rows that carry the key now, however the rows moved
+// since the keys were last looked up.
+void TestDataTable::locateAfterRowsMoved()
+{
+    QFETCH(QString, move);
+    auto table = goodsTable();
+    QVERIFY(table->open());
+    QStandardItemModel *model = table->getModel();
+    for (int id = 1; id <= 4; ++id)
+        QCOMPARE(table->locate("id", id), id - 1);
+
+    if (move == "sort") {
+        model->sort(1, Qt::DescendingOrder);
+    } else if (move == "first row") {
+        QVERIFY(table->addFirstRow());
+        QVERIFY(table->setField("c_name", "kiwi"));
+    } else if (move == "kill") {
+        QVERIFY(table->killRow(0));
+    } else if (move == "commit") {
+        QVERIFY(table->deleteRow(rowOf(table.get(), "pear")));
+        QVERIFY(table->commit());
+    } else if (move == "many") {
+        table->addSearchIndex("n_qty", idxHash);
+        for (int i = 0; i < 60; ++i) {
+            QVERIFY(table->addRow());
+            QVERIFY(table->setField("c_name", QStringLiteral("new %1").arg(i)));
+            QVERIFY(table->setField("n_qty", 100 + i % 30));
+        }
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(table->killRow(table->locate("n_qty", 100 + i)));
+        for (int qty = 100; qty < 130; ++qty) {
+            int first = -1;
+            for (int row = 0; row < table->rowCount() && first < 0; ++row)
+                first = table->getField("n_qty", row).toInt() == qty ? row : -1;
+            QCOMPARE(table->locate("n_qty", qty), first);
+            QCOMPARE(table->getField("c_name", first).toString(),
+                     QStringLiteral("new %1").arg(qty - 100 + (qty < 110 ? 30 : 0)));
+        }
+    } else {
+        model->insertRow(0, model->takeRow(model->rowCount() - 1));
+    }
+
+    const QMap<QString, int> ids = {{"apple", 1}, {"pear", 2}, {"locked", 3}, {"plum", 4}};
+    for (auto it = ids.cbegin(); it != ids.cend(); ++it) {
+        const int row = rowOf(table.get(), it.key());
+        QCOMPARE(table->locate("id", it.value()), row);
+        QCOMPARE(table->locate(QStringList{"id"}, QList<QVariant>{it.value()}), row);
+        if (row >= 0)
+            QCOMPARE(table->currentRow(), row);
+    }
+}
+
 void TestDataTable::getRowsCopiesMatches()
 {
     auto table = goodsTable();
@@ -891,7 +967,7 @@ void TestDataTable::getRowsCopiesMatches()
     QCOMPARE(copy.rowCount(), 1);
     QCOMPARE(copy.getField("c_name", 0).toString(), QStringLiteral("lemon"));
     QCOMPARE(copy.getRowState(0), int(rsNew));
-    QCOMPARE(copy.getModel()->item(0, 1)->data(OriginalValueRole).toString(), QStringLiteral("lemon"));
+    QCOMPARE(copy.getModel()->itemFromIndex(copy.getModel()->index(0, 1))->data(OriginalValueRole).toString(), QStringLiteral("lemon"));
 
     table->getRows(&copy, {"c_name", "n_qty"}, {"apple", 5});
     QCOMPARE(copy.rowCount(), 1);
@@ -904,8 +980,8 @@ void TestDataTable::getRowsCopiesMatches()
 void TestDataTable::append()
 {
     QDataTable table(QStringLiteral("tst.t_goods"), m_connection);
-    table.setNativeScripts(QStringLiteral("select id, c_name, n_qty from tst.t_goods where n_qty = :n_qty order by id"),
-                           QString(), QString(), QString());
+    table.setScripts(QStringLiteral("select id, c_name, n_qty from tst.t_goods where n_qty = :n_qty order by id"),
+                     QString(), QString(), QString(), true);
     table.addColumn(QStringLiteral("id"), QVariant::LongLong);
     table.addColumn(QStringLiteral("c_name"), QVariant::String);
     table.addColumn(QStringLiteral("n_qty"), QVariant::Int);
@@ -1074,34 +1150,56 @@ void TestDataTable::viewBinding()
 void TestDataTable::directEdit_data()
 {
     QTest::addColumn<bool>("direct");
-    QTest::newRow("listeners decide") << false;
-    QTest::newRow("direct edit") << true;
+    QTest::addColumn<QString>("typed"); // empty: a background set from outside instead
+    QTest::addColumn<bool>("announced");
+    QTest::addColumn<QVariant>("editRole");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("typed, listeners decide") << false << "12" << true << QVariant("12") << 2;
+    QTest::newRow("typed, direct edit") << true << "12" << true << QVariant(12) << 12;
+    QTest::newRow("the value's own text typed") << false << "2" << false << QVariant("2") << 2;
+    QTest::newRow("the value's own text, direct edit") << true << "2" << false << QVariant(2) << 2;
+    QTest::newRow("a background set from outside") << false << "" << false << QVariant(2) << 2;
 }
 
 void TestDataTable::directEdit()
 {
     QFETCH(bool, direct);
+    QFETCH(QString, typed);
+    QFETCH(bool, announced);
+    QFETCH(QVariant, editRole);
+    QFETCH(int, stored);
     auto table = goodsTable();
     table->setDirectEdit(direct);
+    // Shows quantities as words, so that the shown text is never the value.
+    DisplayRecorder recorder;
+    connect(table.get(), &QDataTable::getDispInfo, &recorder, &DisplayRecorder::onGetDispInfo);
     QVERIFY(table->open());
-    QSignalSpy announced(table.get(), &QDataTable::dataChanged);
+    QSignalSpy changes(table.get(), &QDataTable::dataChanged);
     QStandardItemModel *model = table->getModel();
+    const QModelIndex pearQty = model->index(rowOf(table.get(), "pear"), 2);
+    QCOMPARE(pearQty.data(Qt::EditRole), QVariant(2));
 
-    // What a view's editor writes.
-    model->setData(model->index(1, 2), QStringLiteral("12"), Qt::EditRole);
-    QCOMPARE(announced.count(), 1);
-    QCOMPARE(announced.at(0).at(0).toString(), QStringLiteral("n_qty"));
-    QCOMPARE(announced.at(0).at(1).toInt(), 2);
-    QCOMPARE(announced.at(0).at(2).toString(), QStringLiteral("12"));
-    QCOMPARE(table->getRowState(1), int(rsChanged));
-    QCOMPARE(table->getField("n_qty", 1), direct ? QVariant(12) : QVariant(2));
-
-    // The same text again changes nothing.
-    model->setData(model->index(1, 2), QStringLiteral("12"), Qt::EditRole);
-    QCOMPARE(announced.count(), direct ? 1 : 2);
+    if (typed.isEmpty())
+        model->itemFromIndex(pearQty)->setBackground(Qt::red);
+    else
+        model->setData(pearQty, typed, Qt::EditRole); // what a view's editor writes
+    QCOMPARE(changes.count(), announced ? 1 : 0);
+    if (announced) {
+        QCOMPARE(changes.at(0).at(0).toString(), QStringLiteral("n_qty"));
+        QCOMPARE(changes.at(0).at(1).toInt(), 2);
+        QCOMPARE(changes.at(0).at(2).toString(), typed);
+    }
+    // Whatever was written, the row waits for its update.
+    QCOMPARE(table->getRowState(pearQty.row()), int(rsChanged));
+    QCOMPARE(table->getField("n_qty", pearQty.row()).toInt(), stored);
+    QCOMPARE(pearQty.data(Qt::EditRole), editRole);
+    const QString shown = stored < 5 ? QStringLiteral("мало") : QStringLiteral("много");
+    QCOMPARE(pearQty.data(Qt::DisplayRole).toString(), direct || typed.isEmpty() ? shown : typed);
 
     QVERIFY(table->commit());
-    QCOMPARE(dbGoods().at(2), direct ? QStringLiteral("pear:12") : QStringLiteral("pear:2"));
+    QCOMPARE(dbGoods().at(2), QStringLiteral("pear:%1").arg(stored));
+    // A stored value answers what the editor wrote.
+    QCOMPARE(pearQty.data(Qt::EditRole), QVariant(stored));
 }
 
 // What a view writes must reach indexes, shown-text lookups and filters, and a

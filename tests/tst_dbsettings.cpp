@@ -167,7 +167,7 @@ void tst_DbSettings::withoutConnectionNothingHappens()
 QDataTable *tst_DbSettings::tableWithView(const QStringList &columns, QTableView *view)
 {
     auto *table = new QDataTable(QStringLiteral("t_layout"), &m_connection, view);
-    table->setNativeScripts(QStringLiteral("select 1 as a, 2 as b, 3 as c, 4 as x"), QString(), QString(), QString());
+    table->setScripts(QStringLiteral("select 1 as a, 2 as b, 3 as c, 4 as x"), QString(), QString(), QString(), true);
     for (const QString &column : columns)
         table->addColumn(column, QVariant::Int);
     table->setView(view);

@@ -103,7 +103,7 @@ qint64 tst_FileStorage::recordFile(const QString &name, const QByteArray &bytes,
 void tst_FileStorage::listFiles(QDataTable *table, const QStringList &names, bool withBytes)
 {
     FileOwnerTable::addColumns(table, withBytes);
-    table->setNativeScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString());
+    table->setScripts(QStringLiteral("select * from (values (1)) v where false"), QString(), QString(), QString(), true);
     table->setConnection(&m_connection);
     QVERIFY(table->open());
     for (const QString &name : names) {

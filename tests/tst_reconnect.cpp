@@ -292,8 +292,8 @@ void tst_Reconnect::lossInsideTransactionWritesNothing()
     auto *set = new QDataSet(m_owner);
     QDataTable *firms = firmTable(m_owner);
     auto *breaker = new QDataTable(QStringLiteral("t_breaker"), &m_connection, m_owner);
-    breaker->setNativeScripts(QStringLiteral("select 1 as id where false"), QString(),
-                              QStringLiteral("select public.f_drop_me() , :id"), QString());
+    breaker->setScripts(QStringLiteral("select 1 as id where false"), QString(),
+                        QStringLiteral("select public.f_drop_me() , :id"), QString(), true);
     breaker->addColumn(QStringLiteral("id"), QVariant::Int, true, QStringLiteral("id"), -1);
     breaker->open();
     auto *after = firmTable(m_owner);

@@ -1,5 +1,7 @@
 #include "datatableitem.h"
 
+#include <QStandardItemModel>
+
 
 struct DataTableItem::Extra
 {
@@ -10,11 +12,13 @@ struct DataTableItem::Extra
         Foreground = 8,
         Background = 16,
         ToolTip = 32,
-        Font = 64
+        Font = 64,
+        Edited = 128
     };
 
     int parts = 0;
     QVariant original;
+    QVariant edited; // what a view's editor wrote, until the cell is stored again
     QString text;
     QIcon icon;
     QBrush foreground;
@@ -139,6 +143,9 @@ void DataTableItem::applyCell(const cellData &cell, const cellData &defaults)
     e.set(Extra::Background, customBackground);
     e.font = customFont ? cell.font : QFont();
     e.set(Extra::Font, customFont);
+    // The cell now shows what was stored: an editor's text is answered.
+    e.edited = QVariant();
+    e.set(Extra::Edited, false);
     // A tool tip once given stays until another replaces it.
     if (toolTip) {
         e.toolTip = cell.toolTip;
@@ -155,17 +162,68 @@ void DataTableItem::clearDecoration()
     m_extra->set(Extra::Icon, false);
     m_extra->set(Extra::Foreground, false);
     m_extra->set(Extra::Background, false);
+    m_extra->set(Extra::Edited, false);
     m_extra->text.clear();
     m_extra->icon = QIcon();
+    m_extra->edited = QVariant();
     dropExtraWhenEmpty();
+}
+
+namespace {
+
+// A cell made in a slot whose value was packed in its row's head: it takes
+// that value the first time it is read or written there. Only such cells
+// carry the flag; a loaded cell stays as small as it was.
+class PackedCellItem : public DataTableItem
+{
+public:
+    QStandardItem *clone() const override
+    {
+        auto *copy = new PackedCellItem;
+        copyCellInto(copy);
+        copy->m_adopts = m_adopts;
+        return copy;
+    }
+
+    void adoptPackedValue() const override
+    {
+        if (!m_adopts)
+            return;
+        // A top-level cell of a model: parent() answers null for those.
+        const QStandardItemModel *owner = model();
+        if (!owner || parent())
+            return;
+        m_adopts = false;
+        const int at = column();
+        QStandardItem *first = owner->item(row(), 0);
+        if (at <= 0 || !first || first->type() != UserType + 2)
+            return;
+        auto *head = static_cast<DataTableRowItem *>(first);
+        if (head->hasPacked(at))
+            adoptValue(head->takePacked(at));
+    }
+
+private:
+    mutable bool m_adopts = true;
+};
+
+} // namespace
+
+DataTableItem *DataTableItem::makePrototype()
+{
+    return new PackedCellItem;
 }
 
 QVariant DataTableItem::data(int role) const
 {
+    adoptPackedValue();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
         return displayText();
+    case Qt::EditRole:
+        // The value, not what a callback shows for it (a name for a key), so
+        // that an edit is compared with and announced against the value.
+        return m_extra && m_extra->has(Extra::Edited) ? m_extra->edited : m_value;
     case OriginalValueRole:
         return originalValue();
     case ValueRole:
@@ -188,10 +246,15 @@ QVariant DataTableItem::data(int role) const
 
 void DataTableItem::setData(const QVariant &value, int role)
 {
+    adoptPackedValue();
     const bool clearing = !value.isValid();
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::EditRole:
+        // The typed text shows until somebody stores a value for it.
+        extra().edited = value;
+        extra().set(Extra::Edited, !clearing);
+        Q_FALLTHROUGH();
+    case Qt::DisplayRole:
         extra().text = value.toString();
         extra().set(Extra::Text, !clearing);
         break;
@@ -281,4 +344,22 @@ QStandardItem *DataTableRowItem::clone() const
     copy->m_state = m_state;
     copy->m_lock = m_lock;
     return copy;
+}
+
+void DataTableRowItem::setPacked(const QVariant *values, int count)
+{
+    m_packed = QVector<QVariant>(values, values + count);
+    m_packedMask = 0;
+    for (int c = 1; c < count && c < 64; ++c)
+        m_packedMask |= quint64(1) << c;
+}
+
+QVariant DataTableRowItem::takePacked(int column)
+{
+    if (!hasPacked(column))
+        return QVariant();
+    m_packedMask &= ~(quint64(1) << column);
+    QVariant value = m_packed.at(column);
+    m_packed[column] = QVariant();
+    return value;
 }

@@ -6,6 +6,7 @@
 #include "dealsglobal.h"
 
 #include <QStandardItem>
+#include <QVector>
 
 #include <memory>
 
@@ -40,15 +41,23 @@ public:
     static QString textOf(const QVariant &value);
     static bool sameValue(const QVariant &a, const QVariant &b);
 
+    // The item a table's model makes for a cell that so far had its value
+    // packed in its row's head: the model's prototype. A copy of it takes the
+    // packed value when it is first read or written in its slot.
+    static DataTableItem *makePrototype();
+    virtual void adoptPackedValue() const {}
+
 protected:
     void copyCellInto(DataTableItem *copy) const;
+    void adoptValue(const QVariant &value) const { m_value = value; }
 
 private:
     struct Extra;
     Extra &extra();
     void dropExtraWhenEmpty();
 
-    QVariant m_value;
+    // Mutable for adoptPackedValue(): a cell made by a read takes its value then.
+    mutable QVariant m_value;
     std::unique_ptr<Extra> m_extra;
 };
 
@@ -69,9 +78,29 @@ public:
     int lock() const { return m_lock; }
     void setLock(int lock) { m_lock = lock; }
 
+    // Values of the row's other cells that have no item of their own: a
+    // loaded cell is an item only once something needs more than its value.
+    bool hasPacked(int column) const { return column < 64 && (m_packedMask >> column) & 1; }
+    const QVariant &packed(int column) const { return m_packed.at(column); }
+    void setPacked(const QVariant *values, int count);
+    QVariant takePacked(int column);
+
+    // The row number as last seen, while the table's count of row moves is
+    // still the one it was seen at; -1 when the rows may have moved since.
+    int rowHint(quint64 moves) const { return m_hintMoves == moves ? m_rowHint : -1; }
+    void setRowHint(int row, quint64 moves)
+    {
+        m_rowHint = row;
+        m_hintMoves = moves;
+    }
+
 private:
     int m_state = rsUnchanged;
     int m_lock = 0;
+    int m_rowHint = -1;
+    quint64 m_hintMoves = 0;
+    QVector<QVariant> m_packed;
+    quint64 m_packedMask = 0;
 };
 
 #endif // DATATABLEITEM_H

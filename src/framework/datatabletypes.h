@@ -20,6 +20,13 @@ enum rowState {
     rsDeleted = 3
 };
 
+// Where a table is in its life, as getTableState() gives it.
+enum tableState {
+    tsClosed = -2, // after construction and close
+    tsNoData = -1, // open, but the select failed or there is none; columns known
+    tsOpen = 0     // open with data, also after the first new row
+};
+
 // Set by callers to mark rows as taken; the table itself never refuses an edit for it.
 typedef int lockState;
 

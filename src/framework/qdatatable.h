@@ -24,6 +24,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <memory>
+
 class DataTableItem;
 class DataTableRowItem;
 class QIcon;
@@ -32,6 +34,8 @@ class QSqlConnection;
 class QSqlQuery;
 class QStandardItem;
 class QStandardItemModel;
+class QDataTablePrivate;
+class SearchIndex;
 
 // The in-memory table every document, list and editor works on: rows in an
 // item model that views show directly, loaded by a select script, edited in
@@ -49,33 +53,33 @@ public:
     ~QDataTable() override;
 
     void setConnection(QSqlConnection *connection);
-    QSqlConnection *connection() const { return m_connection; }
-    QString selectScript() const { return m_selectText; }
-    QString updateScript() const { return m_updateText; }
-    QString insertScript() const { return m_insertText; }
-    QString deleteScript() const { return m_deleteText; }
-    QSqlRecord selectParams() const { return m_selectParams; }
+    QSqlConnection *connection() const;
+    QString selectScript() const;
+    QString updateScript() const;
+    QString insertScript() const;
+    QString deleteScript() const;
+    QSqlRecord selectParams() const;
 
-    const infoList &columns() const { return m_columns; }
-    int columnIndex(const QString &fieldName) const { return m_columns.indexOf(fieldName); }
+    const infoList &columns() const;
+    int columnIndex(const QString &fieldName) const;
     void generateColumns(const QSqlRecord &record);
-    QString keyField() const { return m_keyField; }
+    QString keyField() const;
 
     bool fillTable(bool backGround = false, bool printQuery = false);
     void clear();
-    bool isModified() const { return m_modified; }
+    bool isModified() const;
 
     QSqlRecord getRecord(int row, bool skipDeleted = false) const;
     // The row as loaded or last accepted (role 257), whatever the user changed since.
     QSqlRecord getOriginalRecord(int row) const;
     int getRowState(int row) const;
     int getLock(int row) const;
-    int getTableState() const { return m_tableState; }
-    QStandardItemModel *getModel() const { return m_model; }
-    int currentRow() const { return m_currentRow; }
+    int getTableState() const;
+    QStandardItemModel *getModel() const;
+    int currentRow() const;
 
     void setView(QTableView *view);
-    QTableView *getView() const { return m_view; }
+    QTableView *getView() const;
     void prepareView(QTableView *view);
     int getViewCurrentRow() const;
     QSqlRecord getViewCurrentRecord() const;
@@ -98,9 +102,9 @@ public:
 
     // Why the last open or commit failed: the script's error, the lost
     // connection, or for a conflict RowConflict::error(). Invalid after a success.
-    QSqlError lastError() const { return m_lastError; }
+    QSqlError lastError() const;
     // The row whose update or delete found nothing in the last commit.
-    RowConflict lastConflict() const { return m_lastConflict; }
+    RowConflict lastConflict() const;
 
     int locate(const QStringList &fldNames, const QList<QVariant> &values);
     int locate(const QString &fldName, const QVariant &value);
@@ -117,8 +121,8 @@ public:
     QStringList getValuesList(int column) const;
     QStringList getValuesList(const QString &fieldName) const;
 
-    void setDirectEdit(bool on) { m_directEdit = on; }
-    bool directEdit() const { return m_directEdit; }
+    void setDirectEdit(bool on);
+    bool directEdit() const;
 
     // The rows, states and queues as they are now, so that a data set whose
     // transaction failed can put its tables back as they were before the attempt.
@@ -189,8 +193,6 @@ Q_SIGNALS:
     void dataChanged(QString fldName, QVariant oldVal, QVariant newVal, QString tabName);
 
 private:
-    using SearchIndex = QMultiHash<QString, DataTableRowItem *>;
-    using DisplayLookup = QHash<QString, QSet<DataTableRowItem *>>;
 
     void refetchScripts();
     void setupHeaders(bool full);
@@ -199,9 +201,15 @@ private:
     bool hasDisplayListeners() const;
 
     DataTableRowItem *rowItem(int row) const;
+    // The cell's item, made when its value was packed in the row's head.
     DataTableItem *cellItem(int row, int column) const;
-    QList<QStandardItem *> makeRowItems(const QVector<QVariant> &values) const;
+    // The cell's value and original without making its item.
+    const QVariant &cellValue(int row, int column) const;
+    QVariant originalValue(int row, int column) const;
+    QList<QStandardItem *> makeRowItems(const QVariant *values, int count) const;
     static qint64 identityOf(const DataTableRowItem *item);
+    // The head's row number, without asking the model while no row moved.
+    int rowOfHead(DataTableRowItem *head) const;
     DataTableRowItem *rowOfIdentity(qint64 id) const;
 
     const QSqlRecord &recordShape() const;
@@ -209,7 +217,8 @@ private:
     QVariant conform(const QVariant &value, int dataType) const;
     QSqlRecord conformRecord(QSqlRecord record) const;
 
-    void appendLoadedRow(const QVariant *rowValues);
+    void appendLoadedRow(const QVariant *rowValues, QSqlRecord *record);
+    void refreshDefaultCell();
     void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
                   bool clearBackground = false);
     void storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
@@ -217,7 +226,7 @@ private:
 
     SearchIndex *indexOfColumn(int column);
     bool isFiled(int column);
-    void fileCell(DataTableRowItem *head, int column, const QString &oldText, const QString &newText,
+    void fileCell(DataTableRowItem *head, int column, const QVariant &oldValue, const QVariant &newValue,
                   const QString &oldDisplay, const QString &newDisplay, bool fresh);
     void forgetRows(int first, int last);
     void unfileDisplay(DataTableRowItem *head, int column, const QString &text);
@@ -248,57 +257,12 @@ private:
     void rowDeleted(qint64 id, int row, const RowScriptResult &result);
     void rowInserted(qint64 id, int row, const RowScriptResult &result);
     void rowUpdated(qint64 id, int row, const RowScriptResult &result);
+    // Takes a row the server stored as the row's original.
+    void takeStoredRow(int row, const QSqlRecord &stored);
+    // resetOriginalData, leaving the display of the cells in storedNext to the store that follows.
+    bool resetRow(int row, bool keepValues, const QSqlRecord *storedNext);
 
-    infoList m_columns;
-
-    QString m_selectText;
-    QString m_updateText;
-    QString m_insertText;
-    QString m_deleteText;
-
-    QSqlConnection *m_connection = nullptr;
-    QStandardItemModel *m_model = nullptr;
-    int m_tableState = -2;
-
-    RowQueue m_newRows;
-    RowQueue m_changedRows;
-    RowQueue m_deletedRows;
-
-    QMap<QString, int> m_autoIncrements;
-    QSqlRecord m_selectParams;
-    bool m_modified = false;
-    bool m_directEdit = false;
-    int m_currentRow = -1;
-
-    QString m_selectName;
-    QString m_updateName;
-    QString m_insertName;
-    QString m_deleteName;
-    bool m_native = false;
-
-    QString m_keyField;
-
-    QMap<QString, SearchIndex> m_indexData;
-    QMap<QString, idxType> m_indexDeclarations;
-    QPointer<QTableView> m_view;
-    QMap<qint64, filterStruct> m_filters;
-    QMap<int, DisplayLookup> m_displayLookups;
-    int m_hiddenRows = 0;
-    QMultiMap<QString, QVariant> m_appendedValues;
-    QPointer<QShortcut> m_shortcut;
-
-    QSqlError m_lastError;
-    RowConflict m_lastConflict;
-
-    // Derived caches and guards.
-    mutable QSqlRecord m_recordShape;
-    mutable bool m_recordShapeValid = false;
-    QVector<SearchIndex *> m_columnIndexes;
-    bool m_columnIndexesValid = false;
-    bool m_storing = false;       // the table's own writes never count as user edits
-    bool m_forgettingAll = false; // clear() empties indexes wholesale
-    bool m_loadAborted = false;
-    quint64 m_loadGeneration = 0; // tells a yielding load that the rows it fills were thrown away
+    const std::unique_ptr<QDataTablePrivate> d;
 };
 
 #endif // QDATATABLE_H

@@ -40,7 +40,7 @@ public:
     QDataTable *plain(const QString &name, const Scripts &scripts)
     {
         auto *table = new QDataTable(name, m_connection, m_set);
-        table->setNativeScripts(scripts.select, scripts.update, scripts.insert, scripts.remove);
+        table->setScripts(scripts.select, scripts.update, scripts.insert, scripts.remove, true);
         m_set->addTable(table);
         return table;
     }

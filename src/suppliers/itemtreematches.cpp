@@ -16,8 +16,8 @@ const QString nameField = QStringLiteral("c_name");
 
 qint64 valueAt(const QDataTable *table, int row, const QString &field)
 {
-    const QStandardItem *cell = table->getModel()->item(row, table->columnIndex(field));
-    return cell ? cell->data(ValueRole).toLongLong() : 0;
+    const QStandardItemModel *model = table->getModel();
+    return model->index(row, table->columnIndex(field)).data(ValueRole).toLongLong();
 }
 
 // Reads the names as the model holds them: no record is built per row, so
@@ -29,8 +29,7 @@ void scanNames(const QDataTable *table, const QString &text, const std::function
     if (nameColumn < 0)
         return;
     for (int row = 0; row < model->rowCount(); ++row) {
-        const QStandardItem *cell = model->item(row, nameColumn);
-        if (cell && cell->data(ValueRole).toString().contains(text, Qt::CaseInsensitive)
+        if (model->index(row, nameColumn).data(ValueRole).toString().contains(text, Qt::CaseInsensitive)
             && table->getRowState(row) != rsDeleted) {
             hit(row);
         }

@@ -1,0 +1,340 @@
+// Loading rows from the select script and storing them in the model, and the
+// indexes and shown-text lookups that follow every stored cell.
+
+#include "qdatatable.h"
+#include "qdatatable_p.h"
+
+#include "datatableitem.h"
+#include "qsqlconnection.h"
+
+#include <QElapsedTimer>
+#include <QMetaMethod>
+#include <QScopedValueRollback>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <optional>
+
+void QDataTable::setupHeaders(bool full)
+{
+    d->model->setColumnCount(d->columns.size());
+    for (int c = 0; c < d->columns.size(); ++c) {
+        const colInfo &column = d->columns.at(c);
+        auto *header = new QStandardItem(column.label);
+        if (full) {
+            if (column.headerIcon)
+                header->setIcon(*column.headerIcon);
+            header->setToolTip(column.toolTip.isEmpty() ? column.label : column.toolTip);
+        }
+        d->model->setHorizontalHeaderItem(c, header);
+    }
+}
+
+void QDataTable::refreshDefaultCell()
+{
+    // Asked once per stored row or load, not per cell: the application's
+    // font comes from behind a lock.
+    d->defaultCell = cellData();
+}
+
+bool QDataTable::hasDisplayListeners() const
+{
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&QDataTable::getDispInfo);
+    return isSignalConnected(signal);
+}
+
+bool QDataTable::fillTable(bool backGround, bool printQuery)
+{
+    refetchScripts();
+    if (d->selectText.isEmpty() || !d->connection)
+        return false;
+
+    QSqlQuery query(d->connection->database());
+    // Rows are copied into the model as they come; nothing needs the result kept.
+    query.setForwardOnly(true);
+    if (backGround)
+        QCoreApplication::processEvents();
+    d->lastError = QSqlError();
+    d->connection->execScript(d->selectText, &query, d->selectParams, printQuery);
+    if (!query.isSelect()) {
+        // The connection's error says whether the connection broke; the query's only what failed.
+        d->lastError = d->connection->lastError().isValid() ? d->connection->lastError() : query.lastError();
+        return false;
+    }
+
+    clear();
+    if (d->columns.isEmpty())
+        generateColumns(query.record());
+    setupHeaders(true);
+
+    const QSqlRecord result = query.record();
+    const int columnCount = d->columns.size();
+    QVector<int> sourceOf(columnCount);
+    for (int c = 0; c < columnCount; ++c)
+        sourceOf[c] = result.indexOf(d->columns.at(c).fieldName);
+
+    // The whole result is read before a single row is stored: storing runs
+    // display callbacks, and a callback that sends a query of its own (a
+    // look-up table opened on first use) would make the driver drop the rows
+    // of this one that were not read yet. Nor may the read yield to the event
+    // loop, for the same reason; it is the cheap part of a load.
+    QVector<QVariant> values;
+    while (query.isValid()) {
+        for (int c = 0; c < columnCount; ++c) {
+            const colInfo &column = d->columns.at(c);
+            if (sourceOf.at(c) < 0)
+                values.append(column.defValue.isValid() ? column.defValue : QDataTablePrivate::typedNull(column.dataType));
+            else
+                values.append(conform(query.value(sourceOf.at(c)), column.dataType));
+        }
+        query.next();
+    }
+    if (query.lastError().isValid()) {
+        d->lastError = query.lastError();
+        query.finish();
+        return false;
+    }
+    query.finish();
+
+    const quint64 generation = d->loadGeneration;
+    QElapsedTimer clock;
+    clock.start();
+    refreshDefaultCell();
+    // One record serves every row's callbacks: it is filled anew per row and
+    // so copied only when a callback keeps a copy of its own.
+    QSqlRecord shown = recordShape();
+    const int loadedRows = columnCount > 0 ? values.size() / columnCount : 0;
+    for (int row = 0; row < loadedRows; ++row) {
+        appendLoadedRow(values.constData() + row * columnCount, &shown);
+        if (d->model->rowCount() == 1 && d->view)
+            prepareView(d->view);
+        QDataTablePrivate::yieldWhenDue(backGround, &clock);
+        if (generation != d->loadGeneration) {
+            // Someone cleared or closed the table while the load yielded.
+            d->loadAborted = true;
+            return false;
+        }
+    }
+    d->model->setSortRole(ValueRole);
+    d->modified = false;
+    return true;
+}
+
+void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record)
+{
+    const int columnCount = d->columns.size();
+    const bool listeners = hasDisplayListeners();
+    if (!listeners && columnCount <= 64) {
+        // Nobody decorates the cells: the row is its head item, which holds
+        // the other values until something needs a cell's item.
+        auto *head = new DataTableRowItem(rowValues[0]);
+        head->setPacked(rowValues, columnCount);
+        for (int c = 0; c < columnCount; ++c) {
+            if (isFiled(c)) {
+                const QString text = DataTableItem::textOf(rowValues[c]);
+                fileCell(head, c, QVariant(), rowValues[c], QString(), text, true);
+            }
+        }
+        d->model->appendRow(head);
+        head->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+        return;
+    }
+    const QList<QStandardItem *> items = makeRowItems(rowValues, columnCount);
+    auto *head = static_cast<DataTableRowItem *>(items.first());
+
+    if (listeners) {
+        for (int c = 0; c < columnCount; ++c)
+            record->setValue(c, rowValues[c]);
+    }
+    for (int c = 0; c < columnCount; ++c) {
+        auto *item = static_cast<DataTableItem *>(items.at(c));
+        if (listeners)
+            decorate(item, c, record, rsUnchanged, false);
+        if (isFiled(c))
+            fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
+    }
+    d->model->appendRow(items);
+    head->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+}
+
+void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
+                          bool clearBackground)
+{
+    const bool call = (alwaysCall || d->columns.at(column).visible) && hasDisplayListeners();
+    // Copies of one default cell share its font and brushes; see refreshDefaultCell().
+    cellData &defaults = d->defaultCell;
+    defaults.text = DataTableItem::textOf(item->value());
+    if (!call) {
+        item->applyCell(defaults, defaults);
+        return;
+    }
+    // The cell handed to callbacks is one object reused from cell to cell and
+    // put back to the defaults part by part: a brush, font or icon that is
+    // already the default costs a pointer comparison, where a fresh copy of
+    // the whole cell counts references up and down for every part. A
+    // callback that stores cells of this very table gets cells of its own.
+    std::optional<cellData> nested;
+    if (d->decorating)
+        nested.emplace();
+    cellData &cell = nested ? *nested : d->callbackCell;
+    QScopedValueRollback<bool> decorating(d->decorating, true);
+    cell.text = defaults.text;
+    if (!cell.icon.isNull())
+        cell.icon = QIcon();
+    cell.foreground = defaults.foreground;
+    cell.background = defaults.background;
+    if (!cell.toolTip.isEmpty())
+        cell.toolTip.clear();
+    cell.font = defaults.font;
+    const QString plainText = defaults.text;
+    QVariant value = item->value();
+    emit getDispInfo(column, &value, &cell, record, state);
+    // A callback that stores cells of this table has used the default cell meanwhile.
+    defaults.text = plainText;
+    // A reset shows the row as loaded: whatever a callback paints behind it stays away.
+    if (clearBackground)
+        cell.background = defaults.background;
+    item->applyCell(cell, defaults);
+}
+
+bool QDataTable::open(bool backGround, bool printQuery)
+{
+    const bool wasClosed = d->state == tsClosed;
+    if (wasClosed) {
+        d->loadAborted = false;
+        const bool filled = fillTable(backGround, printQuery);
+        if (d->loadAborted)
+            return false;
+        if (filled) {
+            d->state = tsOpen;
+            d->currentRow = 0;
+        } else {
+            if (!d->columns.isEmpty())
+                setupHeaders(false);
+            d->state = tsNoData;
+        }
+        for (const colInfo &column : qAsConst(d->columns)) {
+            if (column.autoInc != 0)
+                d->autoIncrements.insert(column.fieldName, 0);
+        }
+    }
+    if (d->state != tsClosed)
+        connectItemChanged();
+    if (d->view)
+        prepareView(d->view);
+    return d->state != tsClosed;
+}
+
+void QDataTable::close()
+{
+    disconnectItemChanged();
+    clear();
+    d->state = tsClosed;
+    d->autoIncrements.clear();
+    for (auto it = d->indexData.begin(); it != d->indexData.end(); ++it)
+        it.value().clear();
+    d->displayLookups.clear();
+    d->filters.clear();
+    d->appendedValues.clear();
+    d->hiddenRows = 0;
+    d->modified = false;
+    d->currentRow = -1;
+}
+
+void QDataTable::clear()
+{
+    ++d->loadGeneration;
+    {
+        QScopedValueRollback<bool> wholesale(d->forgettingAll, true);
+        forgetAllRows();
+        d->model->removeRows(0, d->model->rowCount());
+    }
+    d->newRows.clear();
+    d->changedRows.clear();
+    d->deletedRows.clear();
+    d->hiddenRows = 0;
+}
+
+void QDataTable::forgetAllRows()
+{
+    d->newRows.clear();
+    d->changedRows.clear();
+    d->deletedRows.clear();
+    for (auto it = d->indexData.begin(); it != d->indexData.end(); ++it)
+        it.value().clear();
+    for (auto it = d->displayLookups.begin(); it != d->displayLookups.end(); ++it)
+        it.value().clear();
+}
+
+void QDataTable::forgetRows(int first, int last)
+{
+    if (d->forgettingAll)
+        return;
+    for (int row = first; row <= last; ++row) {
+        DataTableRowItem *head = rowItem(row);
+        if (!head)
+            continue;
+        const qint64 id = identityOf(head);
+        d->newRows.remove(id);
+        d->changedRows.remove(id);
+        d->deletedRows.remove(id);
+        for (int c = 0; c < d->columns.size(); ++c) {
+            const QStandardItem *cell = d->model->item(row, c);
+            const DataTableRowItem *packedIn = cell ? nullptr : d->model->packedHead(row, c);
+            if (!cell && !packedIn)
+                continue;
+            const QVariant &value = cellValue(row, c);
+            if (SearchIndex *index = indexOfColumn(c))
+                index->remove(value, head);
+            const DataTableItem *item = cell ? cellItem(row, c) : nullptr;
+            unfileDisplay(head, c, item ? item->displayText() : DataTableItem::textOf(value));
+        }
+        if (d->view && d->view->isRowHidden(row) && d->hiddenRows > 0)
+            --d->hiddenRows;
+    }
+}
+
+void QDataTable::unfileDisplay(DataTableRowItem *head, int column, const QString &text)
+{
+    auto lookup = d->displayLookups.find(column);
+    if (lookup == d->displayLookups.end())
+        return;
+    auto bucket = lookup->find(text);
+    if (bucket == lookup->end() || !bucket->contains(head)) {
+        // Filed under a text the cell no longer shows: find it the long way.
+        for (bucket = lookup->begin(); bucket != lookup->end(); ++bucket) {
+            if (bucket->contains(head))
+                break;
+        }
+        if (bucket == lookup->end())
+            return;
+    }
+    bucket->remove(head);
+    if (bucket->isEmpty())
+        lookup->erase(bucket);
+}
+
+bool QDataTable::isFiled(int column)
+{
+    return indexOfColumn(column) || (d->columns.at(column).flags & colDisplayLookup);
+}
+
+void QDataTable::fileCell(DataTableRowItem *head, int column, const QVariant &oldValue, const QVariant &newValue,
+                          const QString &oldDisplay, const QString &newDisplay, bool fresh)
+{
+    if (SearchIndex *index = indexOfColumn(column)) {
+        if (fresh) {
+            index->insert(newValue, head);
+        } else if (!SearchIndex::sameKey(oldValue, newValue)) {
+            index->remove(oldValue, head);
+            index->insert(newValue, head);
+        }
+    }
+    if (!(d->columns.at(column).flags & colDisplayLookup))
+        return;
+    if (!fresh && oldDisplay != newDisplay)
+        unfileDisplay(head, column, oldDisplay);
+    d->displayLookups[column][newDisplay].insert(head);
+}
