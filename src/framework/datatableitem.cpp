@@ -348,10 +348,16 @@ QStandardItem *DataTableRowItem::clone() const
 
 void DataTableRowItem::setPacked(const QVariant *values, int count)
 {
-    m_packed = QVector<QVariant>(values, values + count);
-    m_packedMask = 0;
+    quint64 mask = 0;
     for (int c = 1; c < count && c < 64; ++c)
-        m_packedMask |= quint64(1) << c;
+        mask |= quint64(1) << c;
+    setPacked(values, count, mask);
+}
+
+void DataTableRowItem::setPacked(const QVariant *values, int count, quint64 mask)
+{
+    m_packed = QVector<QVariant>(values, values + count);
+    m_packedMask = mask & ~quint64(1);
 }
 
 QVariant DataTableRowItem::takePacked(int column)

@@ -82,7 +82,9 @@ public:
     // loaded cell is an item only once something needs more than its value.
     bool hasPacked(int column) const { return column < 64 && (m_packedMask >> column) & 1; }
     const QVariant &packed(int column) const { return m_packed.at(column); }
+    // Packs the values of columns 1..count-1, or of those whose bit is set in mask.
     void setPacked(const QVariant *values, int count);
+    void setPacked(const QVariant *values, int count, quint64 mask);
     QVariant takePacked(int column);
 
     // The row number as last seen, while the table's count of row moves is

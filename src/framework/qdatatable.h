@@ -218,6 +218,7 @@ private:
     QSqlRecord conformRecord(QSqlRecord record) const;
 
     void appendLoadedRow(const QVariant *rowValues, QSqlRecord *record);
+    void appendLoadedItems(const QVariant *rowValues, QSqlRecord *record, bool listeners);
     void refreshDefaultCell();
     void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
                   bool clearBackground = false);

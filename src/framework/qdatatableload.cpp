@@ -126,21 +126,54 @@ void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record)
 {
     const int columnCount = d->columns.size();
     const bool listeners = hasDisplayListeners();
-    if (!listeners && columnCount <= 64) {
-        // Nobody decorates the cells: the row is its head item, which holds
-        // the other values until something needs a cell's item.
-        auto *head = new DataTableRowItem(rowValues[0]);
-        head->setPacked(rowValues, columnCount);
-        for (int c = 0; c < columnCount; ++c) {
-            if (isFiled(c)) {
-                const QString text = DataTableItem::textOf(rowValues[c]);
-                fileCell(head, c, QVariant(), rowValues[c], QString(), text, true);
-            }
-        }
-        d->model->appendRow(head);
-        head->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+    if (columnCount > 64) {
+        appendLoadedItems(rowValues, record, listeners);
         return;
     }
+    // A cell nobody decorates (every cell when no callback is connected, a
+    // hidden column's otherwise) stays in the row's head item, which holds
+    // its value until something needs the cell's item.
+    quint64 packed = 0;
+    quint64 others = 0;
+    for (int c = 1; c < columnCount; ++c) {
+        others |= quint64(1) << c;
+        if (!listeners || !d->columns.at(c).visible)
+            packed |= quint64(1) << c;
+    }
+    auto *head = new DataTableRowItem(rowValues[0]);
+    head->setPacked(rowValues, columnCount, packed);
+    QList<QStandardItem *> items;
+    items.reserve(columnCount);
+    items.append(head);
+    for (int c = 1; c < columnCount; ++c)
+        items.append((packed >> c) & 1 ? nullptr : new DataTableItem(rowValues[c]));
+
+    if (listeners) {
+        for (int c = 0; c < columnCount; ++c)
+            record->setValue(c, rowValues[c]);
+    }
+    for (int c = 0; c < columnCount; ++c) {
+        if ((packed >> c) & 1) {
+            if (isFiled(c))
+                fileCell(head, c, QVariant(), rowValues[c], QString(), DataTableItem::textOf(rowValues[c]), true);
+            continue;
+        }
+        auto *item = static_cast<DataTableItem *>(items.at(c));
+        if (listeners)
+            decorate(item, c, record, rsUnchanged, false);
+        if (isFiled(c))
+            fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
+    }
+    if (packed == others)
+        d->model->appendRow(head);
+    else
+        d->model->appendRow(items);
+    head->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+}
+
+void QDataTable::appendLoadedItems(const QVariant *rowValues, QSqlRecord *record, bool listeners)
+{
+    const int columnCount = d->columns.size();
     const QList<QStandardItem *> items = makeRowItems(rowValues, columnCount);
     auto *head = static_cast<DataTableRowItem *>(items.first());
 
