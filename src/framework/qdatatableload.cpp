@@ -141,7 +141,8 @@ void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record)
             packed |= quint64(1) << c;
     }
     auto *head = new DataTableRowItem(rowValues[0]);
-    head->setPacked(rowValues, columnCount, packed);
+    if (packed)
+        head->setPacked(rowValues, columnCount, packed);
     QList<QStandardItem *> items;
     items.reserve(columnCount);
     items.append(head);
