@@ -520,11 +520,13 @@ void tst_DealExport::exportThroughTheDialog_data()
     QTest::addColumn<bool>("invoice");
     QTest::addColumn<QString>("typed");   // empty: the dialog is cancelled
     QTest::addColumn<QString>("written"); // empty: nothing is written or opened
+    QTest::addColumn<bool>("launcher");   // the desktop has a program for .xlsx
 
-    QTest::newRow("invoice, name without suffix") << true << "счет 15" << "счет 15.xlsx";
-    QTest::newRow("invoice, cancelled") << true << "" << "";
-    QTest::newRow("recipient sheet, .XLSX kept") << false << "Получатель.XLSX" << "Получатель.XLSX";
-    QTest::newRow("recipient sheet, cancelled") << false << "" << "";
+    QTest::newRow("invoice, name without suffix") << true << "счет 15" << "счет 15.xlsx" << true;
+    QTest::newRow("invoice, cancelled") << true << "" << "" << true;
+    QTest::newRow("recipient sheet, .XLSX kept") << false << "Получатель.XLSX" << "Получатель.XLSX" << true;
+    QTest::newRow("recipient sheet, cancelled") << false << "" << "" << true;
+    QTest::newRow("invoice, no program for it") << true << "счет 16" << "счет 16.xlsx" << false;
 }
 
 void tst_DealExport::exportThroughTheDialog()
@@ -532,6 +534,7 @@ void tst_DealExport::exportThroughTheDialog()
     QFETCH(bool, invoice);
     QFETCH(QString, typed);
     QFETCH(QString, written);
+    QFETCH(bool, launcher);
 
     QTemporaryDir dir;
     ModalAnswerer answerer;
@@ -548,18 +551,28 @@ void tst_DealExport::exportThroughTheDialog()
         files->selectFile(dir.filePath(typed));
         static_cast<QDialog *>(files)->accept();
     });
+    if (!launcher) {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        answerer.pressButton(QMessageBox::Ok);
+    }
     m_opener.opened.clear();
     loadPositions(m_dealId);
     DealWorkbookExport exporter(&m_document, nullptr);
     const DealExportFields fields = fieldsFor(m_dealId);
     const bool done = invoice ? exporter.exportInvoice(fields) : exporter.exportRecipientSheet(fields);
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_opener, "openUrl");
 
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.unexpected, 0);
     QCOMPARE(title, QStringLiteral("Сохранить счет"));
     QCOMPARE(done, !written.isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), written.isEmpty() ? QStringList() : QStringList{written});
-    QCOMPARE(m_opener.opened, written.isEmpty() ? QStringList() : QStringList{dir.filePath(written)});
+    QCOMPARE(m_opener.opened, written.isEmpty() || !launcher ? QStringList() : QStringList{dir.filePath(written)});
+    // Without a program the person learns where the file is.
+    QCOMPARE(answerer.titles, launcher ? QStringList() : QStringList{QStringLiteral("Открытие файла")});
+    if (!launcher)
+        QVERIFY2(answerer.texts.value(0).contains(QDir::toNativeSeparators(dir.filePath(written))),
+                 qPrintable(answerer.texts.value(0)));
     if (!written.isEmpty())
         QVERIFY(!readBack(dir.filePath(written)).value(QStringLiteral("cells")).toObject().isEmpty());
 }

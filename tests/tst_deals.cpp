@@ -295,6 +295,17 @@ void tst_Deals::dealRoundTrip()
     QVERIFY(document->commit(&m_connection));
     QCOMPARE(m_connection.execScript(QStringLiteral("select c_comment from jur.t_deals where id = %1").arg(id)).toString(),
              QStringLiteral("моя правка"));
+
+    // The deal's total is money: 1234.56 + 0.10 shows as 1234.66, not as the
+    // sum of two binary fractions.
+    QVERIFY(other.exec(QStringLiteral(
+        "insert into jur.t_deal_details (id_deal, b_okr, c_name, n_qty, n_cost, n_cost_add, n_sale_price, b_add_nds,"
+        "                                id_vat, d_execution)"
+        " values (%1, false, 'Доставка', 1, 0, 0, 0.1, true, 3, current_date)").arg(id)));
+    deals()->refresh();
+    const int total = dealsTable->locate(QStringLiteral("id"), id);
+    QCOMPARE(dealsTable->getModel()->index(total, dealsTable->columnIndex(QStringLiteral("n_price"))).data().toString(),
+             QStringLiteral("1234.66"));
 }
 
 void tst_Deals::copyDeal()

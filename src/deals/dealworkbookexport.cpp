@@ -119,7 +119,14 @@ bool DealWorkbookExport::save(QXlsx::Document *workbook, const QString &fileName
     return false;
 }
 
-void DealWorkbookExport::open(const QString &fileName)
+void DealWorkbookExport::open(const QString &fileName) const
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return;
+    // Without a program for spreadsheets the file is still there: say where.
+    QMessageBox::information(m_parent, QStringLiteral("Открытие файла"),
+                             QStringLiteral("Для файла %1 не найдена программа, которая его открывает.\n"
+                                            "Файл сохранён: %2")
+                                 .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path)));
 }

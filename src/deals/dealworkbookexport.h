@@ -44,7 +44,7 @@ private:
     bool hasTables() const;
     QString askFileName() const;
     bool save(QXlsx::Document *workbook, const QString &fileName) const;
-    static void open(const QString &fileName);
+    void open(const QString &fileName) const;
 
     QDataSet *m_document;
     QWidget *m_parent;

@@ -1,6 +1,8 @@
 -- A deal's number (c_doc) is its document number alone. Documents put it
 -- into their own wording ("Счет на оплату № 111 от ..."); a number that
 -- already carried "№" and a date showed both twice there.
+-- A deal's total (n_price) is money: summed in kopecks, not as binary
+-- fractions that the list would show as 2921210.3499999996.
 
 create or replace function jur.deal_row(d jur.t_deals)
     returns table (
@@ -32,7 +34,7 @@ as $$
       left join lateral (
             select count(*)::integer as n_qty,
                    (count(*) filter (where x.b_ready_to_ship))::integer as n_qty_ready,
-                   sum(x.n_sale_price) as n_price
+                   round(sum(x.n_sale_price::numeric), 2)::double precision as n_price
               from jur.t_deal_details x
              where x.id_deal = d.id and not x.b_okr) pos on true
      where s.id = d.id_state
