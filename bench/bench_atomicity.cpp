@@ -5,6 +5,7 @@
 // commit must say so, and the user's edits must still be there to save again,
 // once. Prints the counts; asserts nothing.
 
+#include "benchsupport.h"
 #include "objvar.h"
 #include "qdataset.h"
 #include "qdatatable.h"
@@ -28,14 +29,10 @@
 
 namespace {
 
+using Bench::fail;
+
 constexpr int trials = 50;
 constexpr int documentLines = 20;
-
-void fail(const QString &what)
-{
-    std::fprintf(stderr, "bench_atomicity: %s\n", qPrintable(what));
-    std::exit(1);
-}
 
 // A session of its own that ends another backend after a delay, when that
 // backend is still committing.

@@ -2,6 +2,7 @@
 // work, in one run on the private server: loading, committing, locating and
 // filtering. Prints ratios; asserts nothing.
 
+#include "benchsupport.h"
 #include "appcontext.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
@@ -28,6 +29,9 @@
 #include <unistd.h>
 
 namespace {
+
+using Bench::fail;
+using Bench::exec;
 
 constexpr int loadRows = 100000;
 constexpr int commitRows = 10000;
@@ -103,19 +107,6 @@ struct Measure
     double heldPerRow = 0;
     double peakPerRow = 0;
 };
-
-void fail(const QString &what)
-{
-    std::fprintf(stderr, "bench_datatable: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
-void exec(const QString &sql)
-{
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
-    if (!query.exec(sql))
-        fail(query.lastError().text());
-}
 
 void createData()
 {

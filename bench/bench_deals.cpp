@@ -4,6 +4,7 @@
 // display callback decorates. Prints the figures and their ratio; the list is
 // meant to stay within 1.5 times the bare load.
 
+#include "benchsupport.h"
 #include "appcontext.h"
 #include "dealsdocument.h"
 #include "dealsentrypoints.h"
@@ -33,30 +34,13 @@
 
 namespace {
 
+using Bench::fail;
+using Bench::exec;
+using Bench::scalar;
+
 constexpr int dealCount = 20000;
 constexpr int runs = 3;
 constexpr double allowedRatio = 1.5;
-
-void fail(const QString &what)
-{
-    std::fprintf(stderr, "bench_deals: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
-void exec(const QString &sql)
-{
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
-    if (!query.exec(sql))
-        fail(query.lastError().text() + QStringLiteral("\n") + sql);
-}
-
-qlonglong scalar(const QString &sql)
-{
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
-    if (!query.exec(sql) || !query.next())
-        fail(query.lastError().text() + QStringLiteral("\n") + sql);
-    return query.value(0).toLongLong();
-}
 
 // Tops the demo deals up to dealCount: every state, the demo buyers,
 // suppliers and carriers, one to four catalogue positions each (ready to ship

@@ -4,6 +4,7 @@
 // first hits against a bare SELECT ... ILIKE of the same text. Prints figures
 // and ratios; asserts nothing.
 
+#include "benchsupport.h"
 #include "appcontext.h"
 #include "qsqlconnection.h"
 #include "suppliers/itemtree.h"
@@ -25,22 +26,12 @@
 
 namespace {
 
+using Bench::fail;
+using Bench::exec;
+
 constexpr int regularItems = 48000;
 constexpr int bigFamilyItems = 2000;
 constexpr int runs = 3;
-
-void fail(const QString &what)
-{
-    std::fprintf(stderr, "bench_itemtree: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
-void exec(const QString &sql)
-{
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
-    if (!query.exec(sql))
-        fail(query.lastError().text());
-}
 
 // 10 root types, 5 types under each, 4 under each of those: 200 leaf types
 // with 5 families each, 48 items in every family, and one family of 2,000.

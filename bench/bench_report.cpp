@@ -3,6 +3,7 @@
 // in the preview against the toolkit's stock printing of the same HTML.
 // Prints times and ratios; asserts nothing.
 
+#include "benchsupport.h"
 #include "objvar.h"
 #include "qdataset.h"
 #include "qdatatable.h"
@@ -27,20 +28,10 @@
 
 namespace {
 
+using Bench::fail;
+using Bench::exec;
+
 constexpr int runs = 3;
-
-void fail(const QString &what)
-{
-    std::fprintf(stderr, "bench_report: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
-void exec(const QString &sql)
-{
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
-    if (!query.exec(sql))
-        fail(query.lastError().text());
-}
 
 void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
 {

@@ -2,6 +2,7 @@
 // through QDataTable::commit, on a table with the trigger against the same
 // table without it, in one run on the private server. Prints ratios.
 
+#include "benchsupport.h"
 #include "objvar.h"
 #include "qdatatable.h"
 #include "qsqlconnection.h"
@@ -18,22 +19,12 @@
 
 namespace {
 
+using Bench::fail;
+using Bench::exec;
+
 constexpr int rows = 10000;
 constexpr int statementRuns = 7;
 constexpr int commitRuns = 3;
-
-void fail(const QString &what)
-{
-    std::fprintf(stderr, "bench_rowversion: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
-void exec(const QString &sql)
-{
-    QSqlQuery query(QSqlDatabase::database(QStringLiteral("MainConnection")));
-    if (!query.exec(sql))
-        fail(query.lastError().text());
-}
 
 double median(QVector<double> values)
 {

@@ -4,17 +4,16 @@
 #include "dealinvoicesheet.h"
 #include "dealrecipientsheet.h"
 #include "dealrequisites.h"
+#include "fileexport.h"
 #include "qdataset.h"
 #include "qdatatable.h"
 #include "workplacelogging.h"
 #include "xlsxdocument.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QUrl>
 
 namespace {
 
@@ -121,12 +120,5 @@ bool DealWorkbookExport::save(QXlsx::Document *workbook, const QString &fileName
 
 void DealWorkbookExport::open(const QString &fileName) const
 {
-    const QString path = QFileInfo(fileName).absoluteFilePath();
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        return;
-    // Without a program for spreadsheets the file is still there: say where.
-    QMessageBox::information(m_parent, QStringLiteral("Открытие файла"),
-                             QStringLiteral("Для файла %1 не найдена программа, которая его открывает.\n"
-                                            "Файл сохранён: %2")
-                                 .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path)));
+    FileExport::openWithProgram(QFileInfo(fileName).absoluteFilePath(), m_parent);
 }

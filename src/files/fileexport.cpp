@@ -83,10 +83,16 @@ bool FileExport::open(const QString &name, const QByteArray &bytes)
         if (!writeFile(target, bytes))
             return false;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(target))) {
-        QMessageBox::information(nullptr, QStringLiteral("Открытие файла"),
-                                 QStringLiteral("Для файла %1 не найдена программа, которая его открывает.\n"
-                                                "Файл сохранён: %2").arg(name, QDir::toNativeSeparators(target)));
-    }
+    openWithProgram(target);
     return true;
+}
+
+void FileExport::openWithProgram(const QString &path, QWidget *parent)
+{
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return;
+    QMessageBox::information(parent, QStringLiteral("Открытие файла"),
+                             QStringLiteral("Для файла %1 не найдена программа, которая его открывает.\n"
+                                            "Файл сохранён: %2")
+                                 .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(path)));
 }

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QWidget;
+
 // Puts attachment contents on the user's disk: into a folder, asking before
 // a different file of the same name is replaced, or into the temporary folder
 // to open them with their program.
@@ -27,6 +29,9 @@ public:
     // Writes the file into the temporary folder and opens it. A copy there that
     // the user has changed is kept: the fresh one goes to a folder of its own.
     static bool open(const QString &name, const QByteArray &bytes);
+    // Opens a file already on disk with the desktop's program for it; without
+    // one, tells the person where the file is.
+    static void openWithProgram(const QString &path, QWidget *parent = nullptr);
     // Where open() puts a file of this content.
     static QString temporaryTarget(const QString &name, const QByteArray &bytes);
 };

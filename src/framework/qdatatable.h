@@ -217,8 +217,15 @@ private:
     QVariant conform(const QVariant &value, int dataType) const;
     QSqlRecord conformRecord(QSqlRecord record) const;
 
-    void appendLoadedRow(const QVariant *rowValues, QSqlRecord *record);
-    void appendLoadedItems(const QVariant *rowValues, QSqlRecord *record, bool listeners);
+    // Bits of the columns (from 1) whose loaded cells may stay packed in the
+    // row's head: all of them, or the hidden ones when a callback decorates.
+    struct PackedColumns
+    {
+        quint64 all = 0;
+        quint64 hidden = 0;
+    };
+    PackedColumns packedColumns() const;
+    void appendLoadedRow(const QVariant *rowValues, QSqlRecord *record, const PackedColumns &packable);
     void refreshDefaultCell();
     void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
                   bool clearBackground = false);

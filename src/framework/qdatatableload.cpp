@@ -105,9 +105,10 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     // One record serves every row's callbacks: it is filled anew per row and
     // so copied only when a callback keeps a copy of its own.
     QSqlRecord shown = recordShape();
+    const PackedColumns packable = packedColumns();
     const int loadedRows = columnCount > 0 ? values.size() / columnCount : 0;
     for (int row = 0; row < loadedRows; ++row) {
-        appendLoadedRow(values.constData() + row * columnCount, &shown);
+        appendLoadedRow(values.constData() + row * columnCount, &shown, packable);
         if (d->model->rowCount() == 1 && d->view)
             prepareView(d->view);
         QDataTablePrivate::yieldWhenDue(backGround, &clock);
@@ -122,75 +123,63 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     return true;
 }
 
-void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record)
+void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record, const PackedColumns &packable)
 {
     const int columnCount = d->columns.size();
     const bool listeners = hasDisplayListeners();
-    if (columnCount > 64) {
-        appendLoadedItems(rowValues, record, listeners);
-        return;
-    }
     // A cell nobody decorates (every cell when no callback is connected, a
     // hidden column's otherwise) stays in the row's head item, which holds
     // its value until something needs the cell's item.
-    quint64 packed = 0;
-    quint64 others = 0;
-    for (int c = 1; c < columnCount; ++c) {
-        others |= quint64(1) << c;
-        if (!listeners || !d->columns.at(c).visible)
-            packed |= quint64(1) << c;
-    }
+    const quint64 packed = listeners ? packable.hidden : packable.all;
+    const auto isPacked = [packed](int column) { return column < 64 && (packed >> column) & 1; };
     auto *head = new DataTableRowItem(rowValues[0]);
     if (packed)
         head->setPacked(rowValues, columnCount, packed);
     QList<QStandardItem *> items;
-    items.reserve(columnCount);
-    items.append(head);
-    for (int c = 1; c < columnCount; ++c)
-        items.append((packed >> c) & 1 ? nullptr : new DataTableItem(rowValues[c]));
+    if (columnCount > 64 || packed != packable.all) {
+        items.reserve(columnCount);
+        items.append(head);
+        for (int c = 1; c < columnCount; ++c)
+            items.append(isPacked(c) ? nullptr : new DataTableItem(rowValues[c]));
+    }
 
     if (listeners) {
         for (int c = 0; c < columnCount; ++c)
             record->setValue(c, rowValues[c]);
     }
     for (int c = 0; c < columnCount; ++c) {
-        if ((packed >> c) & 1) {
+        if (isPacked(c)) {
             if (isFiled(c))
                 fileCell(head, c, QVariant(), rowValues[c], QString(), DataTableItem::textOf(rowValues[c]), true);
             continue;
         }
-        auto *item = static_cast<DataTableItem *>(items.at(c));
+        auto *item = c == 0 ? head : static_cast<DataTableItem *>(items.at(c));
         if (listeners)
             decorate(item, c, record, rsUnchanged, false);
         if (isFiled(c))
             fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
     }
-    if (packed == others)
+    if (items.isEmpty())
         d->model->appendRow(head);
     else
         d->model->appendRow(items);
     head->setRowHint(d->model->rowCount() - 1, d->rowMoves);
 }
 
-void QDataTable::appendLoadedItems(const QVariant *rowValues, QSqlRecord *record, bool listeners)
+QDataTable::PackedColumns QDataTable::packedColumns() const
 {
+    // The packed columns of a row are bits of one word: a wider table keeps
+    // every cell an item.
+    PackedColumns packable;
     const int columnCount = d->columns.size();
-    const QList<QStandardItem *> items = makeRowItems(rowValues, columnCount);
-    auto *head = static_cast<DataTableRowItem *>(items.first());
-
-    if (listeners) {
-        for (int c = 0; c < columnCount; ++c)
-            record->setValue(c, rowValues[c]);
+    if (columnCount > 64)
+        return packable;
+    for (int c = 1; c < columnCount; ++c) {
+        packable.all |= quint64(1) << c;
+        if (!d->columns.at(c).visible)
+            packable.hidden |= quint64(1) << c;
     }
-    for (int c = 0; c < columnCount; ++c) {
-        auto *item = static_cast<DataTableItem *>(items.at(c));
-        if (listeners)
-            decorate(item, c, record, rsUnchanged, false);
-        if (isFiled(c))
-            fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
-    }
-    d->model->appendRow(items);
-    head->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+    return packable;
 }
 
 void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,

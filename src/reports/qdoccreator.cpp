@@ -4,6 +4,7 @@
 #include "qdatatable.h"
 #include "qsqlconnection.h"
 #include "templatescript.h"
+#include "replacefile.h"
 #include "workplacelogging.h"
 
 #include <QDir>
@@ -22,7 +23,6 @@
 #include <QTemporaryFile>
 #include <QTextDocument>
 
-#include <cstdio>
 
 namespace {
 
@@ -44,19 +44,6 @@ QString fileNameFromTitle(const QString &title)
             character = QLatin1Char('_');
     }
     return name.isEmpty() ? QStringLiteral("document") : name;
-}
-
-// Puts the finished file in place of the target at once: a reader never sees
-// half a file, and a failed write never costs the file that was there.
-bool replaceFile(const QString &finished, const QString &target)
-{
-    if (std::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) == 0)
-        return true;
-#ifdef Q_OS_WIN
-    return QFile::remove(target) && QFile::rename(finished, target);
-#else
-    return false;
-#endif
 }
 
 } // namespace
@@ -292,7 +279,7 @@ bool QDocCreator::savePdf(const QString &fileName)
         reportSaveFailure(fileName, QStringLiteral("Файл не записан."));
         return false;
     }
-    if (!replaceFile(part.fileName(), target.absoluteFilePath())) {
+    if (!ReportFiles::replaceFile(part.fileName(), target.absoluteFilePath())) {
         reportSaveFailure(fileName, QStringLiteral("Не удалось заменить существующий файл."));
         return false;
     }

@@ -4,6 +4,7 @@
 #include "qprintpreviewmainwindow.h"
 #include "reportpageitem.h"
 #include "reporttemplate.h"
+#include "replacefile.h"
 #include "workplacelogging.h"
 #include "zoomfactorvalidator.h"
 
@@ -31,23 +32,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <cstdio>
 
 namespace {
-
-// Replaces target by the finished file at once, so that a reader never sees
-// half a file and an existing file is never lost to a failed write.
-bool replaceFile(const QString &finished, const QString &target)
-{
-    if (std::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) == 0)
-        return true;
-#ifdef Q_OS_WIN
-    // Windows refuses to rename onto an existing file.
-    return QFile::remove(target) && QFile::rename(finished, target);
-#else
-    return false;
-#endif
-}
 
 QString exportTitle()
 {
@@ -465,7 +451,7 @@ bool reportWidget::exportPdf(const QString &fileName)
         printer->setOutputFileName(target.absoluteFilePath());
         if (!lastPrintSucceeded || QFileInfo(part.fileName()).size() == 0)
             problem = QStringLiteral("Файл не записан.");
-        else if (!replaceFile(part.fileName(), target.absoluteFilePath()))
+        else if (!ReportFiles::replaceFile(part.fileName(), target.absoluteFilePath()))
             problem = QStringLiteral("Не удалось заменить существующий файл.");
         else
             part.setAutoRemove(false);
