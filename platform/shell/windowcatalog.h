@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class ItemTreeBase;
 class QWidget;
 
 // Every window a person uses, by name, so that a run can open one directly
@@ -42,6 +43,8 @@ void addFilesWindows(WindowCatalog::Entries *entries);
 void addSuppliersWindows(WindowCatalog::Entries *entries);
 void addReportWindows(WindowCatalog::Entries *entries);
 void addItemsWindows(WindowCatalog::Entries *entries);
+// A picture of an item tree is worth taking once it has read its tables.
+void waitForItemTree(ItemTreeBase *tree);
 void addDealsWindows(WindowCatalog::Entries *entries);
 void addDocsWindows(WindowCatalog::Entries *entries);
 

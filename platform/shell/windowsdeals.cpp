@@ -254,20 +254,6 @@ QSqlRecord findLine(QDataSet *document, bool positions, const QString &argument,
     return QSqlRecord();
 }
 
-// A tree is worth showing once it has read its tables.
-void waitForTree(ItemProductTree *tree)
-{
-    if (!tree->isBuilding() && tree->treeWidget()->topLevelItemCount() > 0)
-        return;
-    QEventLoop loop;
-    QObject::connect(tree, &ItemTreeBase::signalBuildTree, &loop, [&loop](bool running) {
-        if (!running)
-            loop.quit();
-    });
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 QWidget *openLine(QWidget *mainWindow, const QString &argument, QString *error, bool positions)
 {
     QDeals *deals = dealsModule(mainWindow, error);
@@ -277,7 +263,7 @@ QWidget *openLine(QWidget *mainWindow, const QString &argument, QString *error, 
     // The shared product tree, read once: a demo position is shown at its item.
     ItemProductTree *tree = ItemProductTree::getItemTree(nullptr);
     if (positions)
-        waitForTree(tree);
+        waitForItemTree(tree);
     const QSqlRecord line = findLine(deals->document(), positions, argument, error, [&](const QSqlRecord &record) {
         return !positions || tree->revealItem(record.value(QStringLiteral("id_item")).toLongLong()) != nullptr;
     });
@@ -292,7 +278,7 @@ QWidget *openLine(QWidget *mainWindow, const QString &argument, QString *error, 
     dialog->resize(positions ? 1000 : 640, 720);
     dialog->show();
     if (positions) {
-        waitForTree(dialog->itemTree());
+        waitForItemTree(dialog->itemTree());
         dialog->itemTree()->revealItem(line.value(QStringLiteral("id_item")).toLongLong());
     }
     return dialog;

@@ -18,11 +18,10 @@
 #include <QTreeWidget>
 #include <QTimer>
 
-namespace {
-
-// A picture of a tree is worth taking once it has read its tables.
-void waitUntilBuilt(ItemTreeBase *tree)
+void waitForItemTree(ItemTreeBase *tree)
 {
+    if (!tree->isBuilding() && tree->treeWidget()->topLevelItemCount() > 0)
+        return;
     QEventLoop loop;
     QObject::connect(tree, &ItemTreeBase::signalBuildTree, &loop, [&loop](bool running) {
         if (!running)
@@ -32,13 +31,15 @@ void waitUntilBuilt(ItemTreeBase *tree)
     loop.exec();
 }
 
+namespace {
+
 // The argument, when given, is a search text: the tree opens at its hits.
 QWidget *showTree(ItemTreeBase *tree, const QString &search)
 {
     tree->setAttribute(Qt::WA_DeleteOnClose);
     tree->resize(520, 680);
     tree->show();
-    waitUntilBuilt(tree);
+    waitForItemTree(tree);
     if (!search.isEmpty()) {
         tree->findChild<QLineEdit *>(QStringLiteral("edFind"))->setText(search);
         tree->search();
@@ -127,7 +128,7 @@ QWidget *makeSupplierItems(QWidget *mainWindow, const QString &argument, QString
     dialog->show();
     TabItemEditor *tab = editor->itemTab();
     if (tab->itemTree()) {
-        waitUntilBuilt(tab->itemTree());
+        waitForItemTree(tab->itemTree());
         if (editor->tvItem->model() && editor->tvItem->model()->rowCount() > 0) {
             editor->tvItem->setCurrentIndex(editor->tvItem->model()->index(0, 0));
             tab->showCurrentInTree();
