@@ -105,6 +105,10 @@ private:
     QVariant value(const QString &statement, const QVariantList &binds = {});
     // The first row of the statement's result, its columns joined by "|".
     QString row(const QString &statement, const QVariantList &binds);
+    // What the colleague's workplace writes meanwhile.
+    void colleagueWrites(const QString &statement, const QVariantList &binds);
+    qlonglong firstDeal() { return value(QStringLiteral("select min(id) from jur.t_deals")).toLongLong(); }
+    void cancelEdit() { deals()->dataEditor()->cancelButton()->click(); }
     void openDeal(qlonglong id);
     void apply();
     void waitForTree();
@@ -152,29 +156,40 @@ void tst_DealEditor::cleanupTestCase()
     m_colleague.close();
 }
 
-QVariant tst_DealEditor::value(const QString &statement, const QVariantList &binds)
+namespace {
+
+QSqlQuery run(const QSqlDatabase &database, const QString &statement, const QVariantList &binds)
 {
-    QSqlQuery query(m_colleague.isOpen() ? m_colleague : m_connection.database());
+    QSqlQuery query(database);
     query.prepare(statement);
     for (const QVariant &bind : binds)
         query.addBindValue(bind);
-    if (!query.exec() || !query.next())
-        return QVariant();
-    return query.value(0);
+    if (!query.exec())
+        qWarning("%s", qPrintable(query.lastError().text()));
+    return query;
+}
+
+} // namespace
+
+QVariant tst_DealEditor::value(const QString &statement, const QVariantList &binds)
+{
+    QSqlQuery query = run(m_colleague.isOpen() ? m_colleague : m_connection.database(), statement, binds);
+    return query.next() ? query.value(0) : QVariant();
 }
 
 QString tst_DealEditor::row(const QString &statement, const QVariantList &binds)
 {
-    QSqlQuery query(m_colleague);
-    query.prepare(statement);
-    for (const QVariant &bind : binds)
-        query.addBindValue(bind);
+    QSqlQuery query = run(m_colleague, statement, binds);
     QStringList columns;
-    if (query.exec() && query.next()) {
-        for (int i = 0; i < query.record().count(); ++i)
-            columns << query.value(i).toString();
-    }
+    for (int i = 0; i < query.record().count() && (i > 0 || query.next()); ++i)
+        columns << query.value(i).toString();
     return columns.join(QLatin1Char('|'));
+}
+
+void tst_DealEditor::colleagueWrites(const QString &statement, const QVariantList &binds)
+{
+    QSqlQuery query = run(m_colleague, statement, binds);
+    QVERIFY2(query.isActive(), qPrintable(query.lastError().text()));
 }
 
 void tst_DealEditor::openDeal(qlonglong id)
@@ -366,14 +381,10 @@ void tst_DealEditor::cancelRollsEverythingBack()
         "and f.n_key = d.id) >= 1 order by d.id limit 1")).toLongLong();
     QVERIFY(id > 0);
     // Two more files, so that the panel must read a list and not just one row.
-    QSqlQuery attach(m_colleague);
-    attach.prepare(QStringLiteral(
+    colleagueWrites(QStringLiteral(
         "insert into lrg.t_file_owner (id_file, c_table, n_key) select f.id, 't_deal', ? from lrg.t_file f "
         "where not exists (select 1 from lrg.t_file_owner o where o.id_file = f.id and o.c_table = 't_deal' "
-        "and o.n_key = ?) order by f.id limit 2"));
-    attach.addBindValue(id);
-    attach.addBindValue(id);
-    QVERIFY2(attach.exec(), qPrintable(attach.lastError().text()));
+        "and o.n_key = ?) order by f.id limit 2"), {id, id});
     const QString before = value(QStringLiteral(
         "select md5(string_agg(x::text, ',' order by x.id)) from jur.t_deal_details x where x.id_deal = ?"), {id})
                                    .toString();
@@ -398,7 +409,7 @@ void tst_DealEditor::cancelRollsEverythingBack()
     dropFile(&answerer, dir.path(), QStringLiteral("Черновик"));
     QCOMPARE(answerer.pending(), 0);
 
-    deals()->dataEditor()->cancelButton()->click();
+    cancelEdit();
     QCOMPARE(answerer.unexpected, 0);
     openDeal(id);
     QCOMPARE(ed->teComment->toPlainText(), comment);
@@ -591,7 +602,7 @@ void tst_DealEditor::lineCurrency()
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(label, shown);
     QVERIFY2(ed->labelTotalPrice->text().endsWith(QLatin1Char(' ') + shown), qPrintable(ed->labelTotalPrice->text()));
-    deals()->dataEditor()->cancelButton()->click();
+    cancelEdit();
 }
 
 void tst_DealEditor::missingFieldsBubble_data()
@@ -617,12 +628,9 @@ void tst_DealEditor::missingFieldsBubble()
     const qlonglong id = value(QStringLiteral(
         "select d.id from jur.t_deals d where d.id_request_doc is not null and exists (select 1 from "
         "jur.t_deal_details x where x.id_deal = d.id) order by d.id desc limit 1")).toLongLong();
-    if (newDeal) {
-        openDeal(id);
+    openDeal(id);
+    if (newDeal)
         deals()->view()->acNew->trigger();
-    } else {
-        openDeal(id);
-    }
     QDealEditor *ed = editor();
     for (const QString &name : clear)
         child<QComboBox>(ed, name.toLatin1().constData())->setCurrentIndex(-1);
@@ -652,7 +660,7 @@ void tst_DealEditor::missingFieldsBubble()
                  version);
     }
     // The errors of an edit given up do not stay over the deal shown next.
-    deals()->dataEditor()->cancelButton()->click();
+    cancelEdit();
     QVERIFY(!QBubbleTip::currentBubble());
 }
 
@@ -701,8 +709,7 @@ void tst_DealEditor::badInput()
     QVERIFY(!child<QPushButton>(&position, "buttonAccept")->isEnabled());
 
     // Accepting the picker with no recipient chosen is refused; the deal keeps its recipient.
-    const qlonglong id = value(QStringLiteral("select min(id) from jur.t_deals")).toLongLong();
-    openDeal(id);
+    openDeal(firstDeal());
     QDealEditor *ed = editor();
     const qlonglong recipient = ed->recipient()->id();
     answerer.titles.clear();
@@ -726,8 +733,7 @@ void tst_DealEditor::badInput()
 // A recipient picked in the directory, also one the list of buyers does not hold.
 void tst_DealEditor::recipientChoice()
 {
-    const qlonglong id = value(QStringLiteral("select min(id) from jur.t_deals")).toLongLong();
-    openDeal(id);
+    openDeal(firstDeal());
     QDealEditor *ed = editor();
     const qlonglong supplier = value(QStringLiteral(
         "select c.id from jur.t_contractor c join jur.t_cont_cont_type s on s.id_contractor = c.id "
@@ -756,7 +762,7 @@ void tst_DealEditor::recipientChoice()
     ed->provider()->settleText();
     QCOMPARE(ed->cbProvider->currentText(), ed->provider()->name());
     QCOMPARE(ed->provider()->id(), supplier);
-    deals()->dataEditor()->cancelButton()->click();
+    cancelEdit();
 }
 
 void tst_DealEditor::transportFollowsTheState_data()
@@ -793,7 +799,7 @@ void tst_DealEditor::transportFollowsTheState()
     QCOMPARE(ed->gbTransport->isEnabled(), !transport);
     ed->cbState->setCurrentIndex(ed->cbState->findText(state));
     QCOMPARE(ed->gbTransport->isEnabled(), transport);
-    deals()->dataEditor()->cancelButton()->click();
+    cancelEdit();
 }
 
 // Totals in six significant digits; a line without a sale price is shown
@@ -801,8 +807,7 @@ void tst_DealEditor::transportFollowsTheState()
 void tst_DealEditor::totalsAndUnpricedLines()
 {
     waitForTree();
-    const qlonglong id = value(QStringLiteral("select min(id) from jur.t_deals")).toLongLong();
-    openDeal(id);
+    openDeal(firstDeal());
     deals()->view()->acNew->trigger();
     QDealEditor *ed = editor();
     ModalAnswerer answerer;
@@ -832,7 +837,7 @@ void tst_DealEditor::totalsAndUnpricedLines()
     ed->btDelPos->click();
     QVERIFY(ed->labelTotalPrice->text().startsWith(QStringLiteral("Общая себестоимость: 0 руб.")));
     QVERIFY(!ed->btShowPos->isEnabled());
-    deals()->dataEditor()->cancelButton()->click();
+    cancelEdit();
 }
 
 void tst_DealEditor::colleagueSavedMeanwhile_data()
@@ -860,16 +865,10 @@ void tst_DealEditor::colleagueSavedMeanwhile()
     ed->teComment->setPlainText(QStringLiteral("мой комментарий"));
     ed->lineEditPhone->setText(QStringLiteral("+7 900 000-00-01"));
 
-    QSqlQuery colleague(m_colleague);
-    colleague.prepare(QStringLiteral("update jur.t_deals set c_comment = ?, c_base = ? where id = ?"));
-    colleague.addBindValue(QStringLiteral("комментарий коллеги"));
-    colleague.addBindValue(QStringLiteral("основание коллеги"));
-    colleague.addBindValue(id);
-    QVERIFY2(colleague.exec(), qPrintable(colleague.lastError().text()));
-    colleague.prepare(QStringLiteral("update jur.t_deal_details set c_problems = ? where id = ?"));
-    colleague.addBindValue(QStringLiteral("нет на складе"));
-    colleague.addBindValue(position);
-    QVERIFY(colleague.exec());
+    colleagueWrites(QStringLiteral("update jur.t_deals set c_comment = ?, c_base = ? where id = ?"),
+                    {QStringLiteral("комментарий коллеги"), QStringLiteral("основание коллеги"), id});
+    colleagueWrites(QStringLiteral("update jur.t_deal_details set c_problems = ? where id = ?"),
+                    {QStringLiteral("нет на складе"), position});
     // ... and here the same position is given a new price.
     QDataTable *details = deals()->document()->getTable(QStringLiteral("t_deal_details"));
     QSqlRecord line = details->getRecord(0);
@@ -922,7 +921,7 @@ void tst_DealEditor::colleagueSavedMeanwhile()
         QCOMPARE(ed->teComment->toPlainText(), QStringLiteral("мой комментарий"));
         QCOMPARE(details->getRecord(0).value(QStringLiteral("n_sale_price")).toDouble(), 777.77);
         QVERIFY(deals()->dataEditor()->okButton()->isEnabled());
-        deals()->dataEditor()->cancelButton()->click();
+        cancelEdit();
         break;
     }
 }
@@ -945,10 +944,7 @@ void tst_DealEditor::colleagueDeletedALine()
     details->setRow(0, line);
     ed->OnChange();
 
-    QSqlQuery colleague(m_colleague);
-    colleague.prepare(QStringLiteral("delete from jur.t_deal_details where id = ?"));
-    colleague.addBindValue(position);
-    QVERIFY2(colleague.exec(), qPrintable(colleague.lastError().text()));
+    colleagueWrites(QStringLiteral("delete from jur.t_deal_details where id = ?"), {position});
 
     ModalAnswerer answerer;
     bool overwriteOffered = true;
