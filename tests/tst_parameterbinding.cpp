@@ -42,6 +42,10 @@ private slots:
     void hostileTextsInRowBatches();
     void rowBatchesAreAllOrNothing_data();
     void rowBatchesAreAllOrNothing();
+    void wholeReadsGiveWhatQueryGives_data();
+    void wholeReadsGiveWhatQueryGives();
+    void wholeReadsFailAsQueriesFail_data();
+    void wholeReadsFailAsQueriesFail();
 
 private:
     QString lastTracedStatement() const;
@@ -377,6 +381,135 @@ void tst_ParameterBinding::nulCharacterIsRefused()
     QVERIFY(!query.isActive());
     QVERIFY(query.lastError().text().contains(QLatin1String("NUL character")));
     QCOMPARE(count(QStringLiteral("t_probe")), before);
+}
+
+// A select read whole by the driver gives every value as QSqlQuery would:
+// same type, same value, nulls typed, for each type the server may answer with.
+void tst_ParameterBinding::wholeReadsGiveWhatQueryGives_data()
+{
+    QTest::addColumn<QString>("expressions");
+
+    QTest::newRow("whole numbers") << "1::int2, '-32768'::int2, 2147483647::int4, '-2147483648'::int4, "
+                                      "9223372036854775807::int8, '-9223372036854775808'::int8, 0::int8, 26::oid, '1'::xid, '1'::cid, 'now'::regproc";
+    QTest::newRow("decimals") << "0.1::float8, -1.5e-300::float8, 1e308::float8, 3.25::float4, "
+                                 "'NaN'::float8, 'Infinity'::float8, '-Infinity'::float4, "
+                                 "123456789012345678.123456789::numeric, 'NaN'::numeric, -0.5::numeric(10,2)";
+    QTest::newRow("texts") << "'Счёт № 5'::text, ''::text, 'x'::varchar(3), 'ab'::char(4), 'a''b\\c:v$1'::text, "
+                              "'😀'::text, 'tbl'::name, '{1,2}'::int[], '{\"k\": 1}'::jsonb, "
+                              "'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11'::uuid, '1 day'::interval";
+    QTest::newRow("dates and times") << "'2026-12-06'::date, '0044-03-15 BC'::date, '12026-01-01'::date, "
+                                        "'infinity'::date, '10:15:30'::time, '10:15:30.123'::time, "
+                                        "'2026-12-06 10:15:30.5'::timestamp, '2026-12-06 10:15:30+03'::timestamptz, "
+                                        "'2026-12-06 10:15:30+05:30'::timestamptz";
+    QTest::newRow("others") << "true::bool, false::bool, '\\x00ff41'::bytea, ''::bytea";
+}
+
+void tst_ParameterBinding::wholeReadsGiveWhatQueryGives()
+{
+    QFETCH(QString, expressions);
+
+    // Two rows: the values, then every one of them null in its own type.
+    const QStringList parts = expressions.split(QStringLiteral(", "));
+    QStringList nulls;
+    for (const QString &part : parts)
+        nulls.append(QStringLiteral("null::") + QString(part).section(QStringLiteral("::"), -1));
+    QStringList named;
+    for (int i = 0; i < parts.size(); ++i)
+        named.append(QStringLiteral("%1 as f%2").arg(parts.at(i)).arg(i));
+    const QString script = QStringLiteral("select %1 union all select %2")
+                                   .arg(named.join(QStringLiteral(", ")), nulls.join(QStringLiteral(", ")));
+
+    QSqlRecord shape;
+    QVector<QVariant> values;
+    QCOMPARE(m_connection.readRows(script, QSqlRecord(), false, &shape, &values), int(RowsRead));
+    QSqlQuery query(m_connection.database());
+    query.setForwardOnly(true);
+    QVERIFY2(query.exec(script), qPrintable(query.lastError().text()));
+    const QSqlRecord expectedShape = query.record();
+    QCOMPARE(shape.count(), expectedShape.count());
+    for (int f = 0; f < shape.count(); ++f) {
+        QCOMPARE(shape.fieldName(f), expectedShape.fieldName(f));
+        QVERIFY2(shape.field(f).type() == expectedShape.field(f).type(),
+                 qPrintable(parts.at(f) + QStringLiteral(": ") + QVariant::typeToName(shape.field(f).type())
+                            + QStringLiteral(" instead of ") + QVariant::typeToName(expectedShape.field(f).type())));
+    }
+    int at = 0;
+    while (query.next()) {
+        for (int f = 0; f < shape.count(); ++f, ++at) {
+            QVERIFY(at < values.size());
+            const QVariant expected = query.value(f);
+            const QVariant read = values.at(at);
+            const QByteArray where = parts.at(f).toUtf8() + (expected.isNull() ? " (null)" : "");
+            QVERIFY2(read.userType() == expected.userType(),
+                     QByteArray(where + ": " + read.typeName() + " instead of " + expected.typeName()).constData());
+            QVERIFY2(read.isNull() == expected.isNull(), where.constData());
+            if (expected.userType() == QMetaType::Double && std::isnan(expected.toDouble()))
+                QVERIFY2(std::isnan(read.toDouble()), where.constData());
+            else
+                QVERIFY2(read == expected, QByteArray(where + ": " + read.toString().toUtf8() + " instead of "
+                                                      + expected.toString().toUtf8()).constData());
+        }
+    }
+    QCOMPARE(at, values.size());
+}
+
+// A whole read that fails says so as a query says it, and a read the driver
+// cannot make now (another select's rows still coming) is left to QSqlQuery.
+void tst_ParameterBinding::wholeReadsFailAsQueriesFail_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("inTransaction");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("errorCode");
+
+    QTest::newRow("server error") << "select 1 / 0" << false << int(RowsReadFailed) << "22012";
+    QTest::newRow("server error in a transaction") << "select * from public.t_missing" << true
+                                                   << int(RowsReadFailed) << "42P01";
+    QTest::newRow("no select") << "update public.t_canary set id = id where false" << false
+                               << int(RowsReadFailed) << "";
+    QTest::newRow("rows of another select still coming") << "select id from public.t_canary" << false
+                                                          << int(RowsNotRead) << "";
+    QTest::newRow("bound values") << "select id, :v as v from public.t_canary where id = :id" << true
+                                  << int(RowsRead) << "";
+}
+
+void tst_ParameterBinding::wholeReadsFailAsQueriesFail()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, inTransaction);
+    QFETCH(int, outcome);
+    QFETCH(QString, errorCode);
+
+    QSqlQuery pending(m_connection.database());
+    if (outcome == RowsNotRead) {
+        pending.setForwardOnly(true);
+        QVERIFY(pending.exec(QStringLiteral("select generate_series(1, 10000)")));
+        QVERIFY(pending.next());
+    }
+    if (inTransaction)
+        QVERIFY(m_connection.beginTransaction());
+    QSqlRecord bound;
+    bound.append(QSqlField(QStringLiteral("v"), QVariant::String));
+    bound.append(QSqlField(QStringLiteral("id"), QVariant::Int));
+    bound.setValue(0, QStringLiteral("it's :id"));
+    bound.setValue(1, 7);
+    QSqlRecord shape;
+    QVector<QVariant> values;
+    QCOMPARE(m_connection.readRows(script, bound, false, &shape, &values), outcome);
+    QCOMPARE(m_connection.lastError().nativeErrorCode(), errorCode);
+    QCOMPARE(m_connection.lastError().isValid(), !errorCode.isEmpty());
+    if (outcome == RowsRead)
+        QCOMPARE(values, QVector<QVariant>({ QVariant(7), QVariant(QStringLiteral("it's :id")) }));
+    else
+        QVERIFY(values.isEmpty());
+    if (inTransaction) {
+        // A failed read ends the transaction as any failed statement does.
+        if (outcome == RowsReadFailed)
+            QVERIFY(m_connection.rollbackTransaction());
+        else
+            QVERIFY(m_connection.commitTransaction());
+    }
+    QCOMPARE(count(QStringLiteral("t_canary")), 10);
 }
 
 QTEST_MAIN(tst_ParameterBinding)

@@ -99,3 +99,8 @@ DRIVER_EXPORT int execRowScripts(QString script, QStringList names, QList<QVaria
 {
     return PgSession::instance().execRowScripts(script, names, rows, mustFind, results, failed, error);
 }
+
+DRIVER_EXPORT int readRows(QString statement, QSqlRecord *shape, QVector<QVariant> *values, QSqlError *error)
+{
+    return PgSession::instance().readRows(statement, shape, values, error);
+}

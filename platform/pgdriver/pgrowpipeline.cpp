@@ -2,6 +2,7 @@
 
 #include "driverlogging.h"
 #include "pgliteral.h"
+#include "pgvalues.h"
 #include "sqllexer.h"
 
 #include <QDateTime>
@@ -21,102 +22,7 @@ constexpr int maxBytesPerSend = 48 * 1024;
 
 const char savepointName[] = "workplace_row_batch";
 
-struct ResultDeleter
-{
-    void operator()(PGresult *result) const { PQclear(result); }
-};
-using Result = std::unique_ptr<PGresult, ResultDeleter>;
-
-PGconn *connectionOf(const QSqlDatabase &db)
-{
-    if (!db.isOpen() || !db.driver())
-        return nullptr;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
-        return nullptr;
-    return *static_cast<PGconn *const *>(handle.constData());
-}
-
-QSqlError serverError(PGconn *connection, const PGresult *result)
-{
-    const char *code = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-    const QString message = QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(connection));
-    // Worded as the toolkit's driver words a failed statement.
-    return QSqlError(QStringLiteral("QPSQL: Unable to create query"), message.trimmed(),
-                     PQstatus(connection) == CONNECTION_OK ? QSqlError::StatementError : QSqlError::ConnectionError,
-                     code ? QString::fromLatin1(code) : QString());
-}
-
-QVariant::Type typeOfOid(Oid oid)
-{
-    switch (oid) {
-    case 16: return QVariant::Bool;
-    case 17: return QVariant::ByteArray;
-    case 20: return QVariant::LongLong;
-    case 21:
-    case 23: return QVariant::Int;
-    case 26: return QVariant::UInt;
-    case 700:
-    case 701:
-    case 1700: return QVariant::Double;
-    case 1082: return QVariant::Date;
-    case 1083:
-    case 1266: return QVariant::Time;
-    case 1114:
-    case 1184: return QVariant::DateTime;
-    default: return QVariant::String;
-    }
-}
-
-QDateTime timestampOf(QString text, bool withZone)
-{
-    text.replace(QLatin1Char(' '), QLatin1Char('T'));
-    if (withZone) {
-        // The server writes "+03" or "+05:30"; ISO wants the minutes.
-        const int sign = std::max(text.lastIndexOf(QLatin1Char('+')), text.lastIndexOf(QLatin1Char('-')));
-        if (sign > 10 && text.size() - sign == 3)
-            text += QStringLiteral(":00");
-        return QDateTime::fromString(text, Qt::ISODateWithMs).toLocalTime();
-    }
-    return QDateTime::fromString(text, Qt::ISODateWithMs);
-}
-
-QVariant valueOf(const PGresult *result, int column)
-{
-    const Oid oid = PQftype(result, column);
-    const QVariant::Type type = typeOfOid(oid);
-    if (PQgetisnull(result, 0, column))
-        return QVariant(type);
-    const char *raw = PQgetvalue(result, 0, column);
-    const QByteArray text = QByteArray::fromRawData(raw, PQgetlength(result, 0, column));
-    switch (type) {
-    case QVariant::Bool: return QVariant(text == "t");
-    case QVariant::LongLong:
-        // As the toolkit's driver reads them: unsigned unless negative.
-        if (text.startsWith('-'))
-            return QVariant(text.toLongLong());
-        return QVariant(text.toULongLong());
-    case QVariant::Int: return QVariant(text.toInt());
-    case QVariant::UInt: return QVariant(text.toUInt());
-    case QVariant::Double:
-        if (text == "NaN")
-            return QVariant(qQNaN());
-        if (text == "Infinity" || text == "-Infinity")
-            return QVariant(text.startsWith('-') ? -qInf() : qInf());
-        return QVariant(text.toDouble());
-    case QVariant::Date: return QVariant(QDate::fromString(QString::fromLatin1(text), Qt::ISODate));
-    case QVariant::Time: return QVariant(QTime::fromString(QString::fromLatin1(text.left(12)), Qt::ISODateWithMs));
-    case QVariant::DateTime: return QVariant(timestampOf(QString::fromLatin1(text), oid == 1184));
-    case QVariant::ByteArray: {
-        size_t size = 0;
-        unsigned char *bytes = PQunescapeBytea(reinterpret_cast<const unsigned char *>(raw), &size);
-        const QByteArray data(reinterpret_cast<const char *>(bytes), static_cast<int>(size));
-        PQfreemem(bytes);
-        return QVariant(data);
-    }
-    default: return QVariant(QString::fromUtf8(text));
-    }
-}
+using Result = PgValues::Result;
 
 RowScriptResult resultOf(const PGresult *result)
 {
@@ -128,9 +34,9 @@ RowScriptResult resultOf(const PGresult *result)
     answer.rowCount = PQntuples(result);
     QSqlRecord record;
     for (int c = 0; c < PQnfields(result); ++c) {
-        QSqlField field(QString::fromUtf8(PQfname(result, c)), typeOfOid(PQftype(result, c)));
+        QSqlField field(QString::fromUtf8(PQfname(result, c)), PgValues::typeOf(PQftype(result, c)));
         if (answer.rowCount > 0)
-            field.setValue(valueOf(result, c));
+            field.setValue(PgValues::valueAt(result, 0, c));
         record.append(field);
     }
     answer.row = record;
@@ -173,7 +79,7 @@ bool runCommand(PGconn *connection, const QByteArray &command, QSqlError *error 
     if (PQresultStatus(result.get()) == PGRES_COMMAND_OK)
         return true;
     if (error)
-        *error = serverError(connection, result.get());
+        *error = PgValues::errorOf(connection, result.get());
     return false;
 }
 
@@ -227,7 +133,7 @@ public:
             const ExecStatusType status = PQresultStatus(result.get());
             if (outcome == RowScriptsDone) {
                 if (status == PGRES_FATAL_ERROR) {
-                    *error = serverError(m_connection, result.get());
+                    *error = PgValues::errorOf(m_connection, result.get());
                     // A statement the server would not prepare ran for no row.
                     outcome = row < 0 ? RowScriptsNotSent : RowScriptsFailed;
                     *failed = std::max(row, first);
@@ -255,7 +161,7 @@ public:
 private:
     int lost(QSqlError *error, int row, int *failed)
     {
-        *error = serverError(m_connection, nullptr);
+        *error = PgValues::errorOf(m_connection, nullptr);
         *failed = row;
         return RowScriptsFailed;
     }
@@ -296,7 +202,7 @@ int PgRowPipeline::run(QSqlDatabase db, const QString &script, const QStringList
     results->clear();
     *failed = -1;
     *error = QSqlError();
-    PGconn *connection = connectionOf(db);
+    PGconn *connection = PgValues::connectionOf(db);
     if (!connection || rows.isEmpty() || PQstatus(connection) != CONNECTION_OK)
         return RowScriptsNotSent;
     // Another statement's answer still being read, or a transaction that

@@ -4,6 +4,7 @@
 #include "driverlogging.h"
 #include "pgliteral.h"
 #include "pgrowpipeline.h"
+#include "pgtableread.h"
 #include "shellcontext.h"
 #include "sqllexer.h"
 
@@ -432,4 +433,9 @@ int PgSession::execRowScripts(const QString &script, const QStringList &names, c
                               QSqlError *error)
 {
     return PgRowPipeline::run(database(), script, names, rows, mustFind, results, failed, error);
+}
+
+int PgSession::readRows(const QString &statement, QSqlRecord *shape, QVector<QVariant> *values, QSqlError *error)
+{
+    return PgTableRead::run(database(), statement, shape, values, error);
 }

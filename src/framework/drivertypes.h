@@ -49,6 +49,13 @@ enum RowScriptOutcome {
     RowScriptsFailed = 2   // one failed or found nothing; none of the batch is kept
 };
 
+// How a driver's reading of a whole select ended ("readRows").
+enum RowsReadOutcome {
+    RowsNotRead = 0,   // nothing ran: the caller reads the rows through QSqlQuery
+    RowsRead = 1,      // the statement ran and every row was read
+    RowsReadFailed = 2 // the statement failed (*error), or it ran and was no select
+};
+
 // Entry points of a driver library, resolved by these exact names.
 namespace DriverApi {
 typedef QVariant (*ConnectFn)(QString name, bool noGui);
@@ -74,6 +81,11 @@ typedef QString (*ChangePasswordFn)(QString user, QString currentPassword, QStri
 // *failed is the index of the execution that stopped the batch.
 typedef int (*ExecRowScriptsFn)(QString script, QStringList names, QList<QVariantList> rows, QVector<bool> mustFind,
                                 QList<RowScriptResult> *results, int *failed, QSqlError *error);
+// Optional: runs `statement` (its values already written in) and reads its
+// whole result at once. *shape takes the result's fields, named and typed,
+// and *values every value, row after row, each the very value QSqlQuery::value()
+// gives for it. Returns a RowsReadOutcome.
+typedef int (*ReadRowsFn)(QString statement, QSqlRecord *shape, QVector<QVariant> *values, QSqlError *error);
 } // namespace DriverApi
 
 #endif // DRIVERTYPES_H

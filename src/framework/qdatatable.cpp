@@ -11,6 +11,8 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
+#include <limits>
+
 QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject *parent)
     : QObject(parent)
     , d(std::make_unique<QDataTablePrivate>())
@@ -457,6 +459,13 @@ QVariant QDataTable::conform(const QVariant &value, int dataType) const
     // driver call would only copy it twice per cell of a long load.
     if (!d->connection || value.userType() == dataType)
         return value;
+    // Whole keys come from the toolkit's driver as unsigned numbers: the
+    // conversion every loaded key takes, done here without the driver.
+    if (value.userType() == QMetaType::ULongLong && dataType == QMetaType::LongLong && !value.isNull()) {
+        const qulonglong number = value.toULongLong();
+        if (number <= qulonglong(std::numeric_limits<qlonglong>::max()))
+            return QVariant(qlonglong(number));
+    }
     const QVariant converted = d->connection->convert(value, static_cast<QVariant::Type>(dataType));
     return converted.isNull() ? value : converted;
 }

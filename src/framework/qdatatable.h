@@ -225,6 +225,10 @@ private:
         quint64 hidden = 0;
     };
     PackedColumns packedColumns() const;
+    // The select's result: through the driver in one go where it can, else through QSqlQuery.
+    bool readSelect(bool printQuery, QSqlRecord *shape, QVector<QVariant> *values);
+    // The result's values in the table's columns and types, row after row.
+    void conformLoaded(const QSqlRecord &shape, QVector<QVariant> *values) const;
     void appendLoadedRow(const QVariant *rowValues, QSqlRecord *record, const PackedColumns &packable);
     void refreshDefaultCell();
     void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,

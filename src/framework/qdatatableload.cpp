@@ -45,50 +45,38 @@ bool QDataTable::hasDisplayListeners() const
     return isSignalConnected(signal);
 }
 
-bool QDataTable::fillTable(bool backGround, bool printQuery)
+bool QDataTable::readSelect(bool printQuery, QSqlRecord *shape, QVector<QVariant> *values)
 {
-    refetchScripts();
-    if (d->selectText.isEmpty() || !d->connection)
+    d->lastError = QSqlError();
+    // The whole result is read before a single row is stored: storing runs
+    // display callbacks, and a callback that sends a query of its own (a
+    // look-up table opened on first use) would make the driver drop the rows
+    // of this one that were not read yet. Nor may the read yield to the event
+    // loop, for the same reason.
+    switch (d->connection->readRows(d->selectText, d->selectParams, printQuery, shape, values)) {
+    case RowsRead:
+        return true;
+    case RowsReadFailed:
+        d->lastError = d->connection->lastError();
         return false;
+    default:
+        break;
+    }
 
     QSqlQuery query(d->connection->database());
-    // Rows are copied into the model as they come; nothing needs the result kept.
+    // Rows are copied out as they come; nothing needs the result kept.
     query.setForwardOnly(true);
-    if (backGround)
-        QCoreApplication::processEvents();
-    d->lastError = QSqlError();
     d->connection->execScript(d->selectText, &query, d->selectParams, printQuery);
     if (!query.isSelect()) {
         // The connection's error says whether the connection broke; the query's only what failed.
         d->lastError = d->connection->lastError().isValid() ? d->connection->lastError() : query.lastError();
         return false;
     }
-
-    clear();
-    if (d->columns.isEmpty())
-        generateColumns(query.record());
-    setupHeaders(true);
-
-    const QSqlRecord result = query.record();
-    const int columnCount = d->columns.size();
-    QVector<int> sourceOf(columnCount);
-    for (int c = 0; c < columnCount; ++c)
-        sourceOf[c] = result.indexOf(d->columns.at(c).fieldName);
-
-    // The whole result is read before a single row is stored: storing runs
-    // display callbacks, and a callback that sends a query of its own (a
-    // look-up table opened on first use) would make the driver drop the rows
-    // of this one that were not read yet. Nor may the read yield to the event
-    // loop, for the same reason; it is the cheap part of a load.
-    QVector<QVariant> values;
+    *shape = query.record();
+    const int fieldCount = shape->count();
     while (query.isValid()) {
-        for (int c = 0; c < columnCount; ++c) {
-            const colInfo &column = d->columns.at(c);
-            if (sourceOf.at(c) < 0)
-                values.append(column.defValue.isValid() ? column.defValue : QDataTablePrivate::typedNull(column.dataType));
-            else
-                values.append(conform(query.value(sourceOf.at(c)), column.dataType));
-        }
+        for (int f = 0; f < fieldCount; ++f)
+            values->append(query.value(f));
         query.next();
     }
     if (query.lastError().isValid()) {
@@ -97,6 +85,65 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
         return false;
     }
     query.finish();
+    return true;
+}
+
+void QDataTable::conformLoaded(const QSqlRecord &shape, QVector<QVariant> *values) const
+{
+    const int columnCount = d->columns.size();
+    const int fieldCount = shape.count();
+    QVector<int> sourceOf(columnCount);
+    bool sameLayout = columnCount == fieldCount;
+    for (int c = 0; c < columnCount; ++c) {
+        sourceOf[c] = shape.indexOf(d->columns.at(c).fieldName);
+        sameLayout = sameLayout && sourceOf.at(c) == c;
+    }
+    const int rowCount = fieldCount > 0 ? values->size() / fieldCount : 0;
+    if (sameLayout) {
+        QVariant *value = values->data();
+        for (int row = 0; row < rowCount; ++row) {
+            for (int c = 0; c < columnCount; ++c, ++value) {
+                const int type = d->columns.at(c).dataType;
+                if (value->userType() != type)
+                    *value = conform(*value, type);
+            }
+        }
+        return;
+    }
+    QVector<QVariant> table;
+    table.reserve(rowCount * columnCount);
+    for (int row = 0; row < rowCount; ++row) {
+        const QVariant *source = values->constData() + row * fieldCount;
+        for (int c = 0; c < columnCount; ++c) {
+            const colInfo &column = d->columns.at(c);
+            if (sourceOf.at(c) < 0)
+                table.append(column.defValue.isValid() ? column.defValue : QDataTablePrivate::typedNull(column.dataType));
+            else
+                table.append(conform(source[sourceOf.at(c)], column.dataType));
+        }
+    }
+    *values = std::move(table);
+}
+
+bool QDataTable::fillTable(bool backGround, bool printQuery)
+{
+    refetchScripts();
+    if (d->selectText.isEmpty() || !d->connection)
+        return false;
+    if (backGround)
+        QCoreApplication::processEvents();
+
+    QSqlRecord shape;
+    QVector<QVariant> values;
+    if (!readSelect(printQuery, &shape, &values))
+        return false;
+
+    clear();
+    if (d->columns.isEmpty())
+        generateColumns(shape);
+    setupHeaders(true);
+    conformLoaded(shape, &values);
+    const int columnCount = d->columns.size();
 
     const quint64 generation = d->loadGeneration;
     QElapsedTimer clock;

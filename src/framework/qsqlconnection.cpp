@@ -78,6 +78,7 @@ void QSqlConnection::resetEntryPoints()
     m_getSystemAttr = nullptr;
     m_bindQueryParam = nullptr;
     m_execRowScripts = nullptr;
+    m_readRows = nullptr;
     m_getPanels = nullptr;
     m_convert = nullptr;
     m_login = nullptr;
@@ -102,6 +103,7 @@ void QSqlConnection::init(QLibrary *lib)
     using namespace DriverApi;
     m_bindQueryParam = resolveEntry<BindQueryParamFn>(lib, "bindQueryParam");
     m_execRowScripts = resolveEntry<ExecRowScriptsFn>(lib, "execRowScripts");
+    m_readRows = resolveEntry<ReadRowsFn>(lib, "readRows");
     m_connect = resolveEntry<ConnectFn>(lib, "Connect");
     m_getScript = resolveEntry<GetScriptFn>(lib, "getScript");
     m_canDo = resolveEntry<CanDoFn>(lib, "canDo");
@@ -466,7 +468,30 @@ void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordF
         query->first();
         return;
     }
-    QSqlError error = query->lastError();
+    noticeFailure(text, query->lastError(), recordForm);
+}
+
+int QSqlConnection::readRows(const QString &script, QSqlRecord record, bool printQuery, QSqlRecord *shape,
+                             QVector<QVariant> *values)
+{
+    if (!m_readRows || !m_bindQueryParam || m_lost || handleIsDead())
+        return RowsNotRead;
+    const QString text = parseQuery(script, &record);
+    QSqlError error;
+    const int outcome = m_readRows(text, shape, values, &error);
+    if (outcome == RowsNotRead)
+        return outcome;
+    traceStatement(text);
+    if (printQuery)
+        qCDebug(lcSql).noquote() << text;
+    m_lastError = QSqlError();
+    if (outcome == RowsReadFailed)
+        noticeFailure(text, error, true);
+    return outcome;
+}
+
+void QSqlConnection::noticeFailure(const QString &text, QSqlError error, bool recordForm)
+{
     const bool lost = handleIsDead() || endsSession(error);
     if (lost)
         error = asConnectionError(error);

@@ -77,6 +77,15 @@ public:
     int execRowScripts(const QString &script, const QList<QSqlRecord> &records, const QVector<bool> &mustFind,
                        QList<RowScriptResult> *results, int *failed);
 
+    // Runs a select script bound as execScript binds a record and reads its
+    // whole result at once, where the driver can: *shape takes the result's
+    // fields, *values every value row after row, as QSqlQuery::value() gives
+    // them. RowsNotRead: nothing ran, the caller reads through QSqlQuery.
+    // RowsReadFailed: the failure is reported as execScript reports it and
+    // kept in lastError() (invalid when the statement was no select).
+    int readRows(const QString &script, QSqlRecord record, bool printQuery, QSqlRecord *shape,
+                 QVector<QVariant> *values);
+
     // The error of the most recent statement, transaction command or
     // reconnection that failed; invalid once the next statement succeeds.
     QSqlError lastError() const { return m_lastError; }
@@ -115,6 +124,7 @@ private:
     bool reportStartupFailure(int number, bool noGui);
     void resetEntryPoints();
     void execute(const QString &text, QSqlQuery *query, bool recordForm, bool printQuery);
+    void noticeFailure(const QString &text, QSqlError error, bool recordForm);
     // Makes sure a statement can be sent: re-makes a connection known to be
     // lost (never inside a transaction). False when the statement must not run.
     bool readyToRun(QSqlQuery *query = nullptr);
@@ -139,6 +149,7 @@ private:
     DriverApi::ResultExecSqlFn m_resultExecSql = nullptr;
     DriverApi::ScopeIdentityFn m_scopeIdentity = nullptr;
     DriverApi::ExecRowScriptsFn m_execRowScripts = nullptr;
+    DriverApi::ReadRowsFn m_readRows = nullptr;
 
     bool m_connected = false;
     QSqlDatabase m_database;

@@ -1,0 +1,21 @@
+#ifndef PGTABLEREAD_H
+#define PGTABLEREAD_H
+
+#include "drivertypes.h"
+
+#include <QSqlDatabase>
+
+// Reads a select's whole result in one go over the connection the toolkit's
+// driver opened, converting every value once, directly from the server's
+// text, into what QSqlQuery::value() would give for it. A table loaded this
+// way skips the toolkit's per-row and per-value machinery, which costs more
+// than the rows themselves.
+class PgTableRead
+{
+public:
+    // See DriverApi::ReadRowsFn.
+    static int run(QSqlDatabase db, const QString &statement, QSqlRecord *shape, QVector<QVariant> *values,
+                   QSqlError *error);
+};
+
+#endif // PGTABLEREAD_H
