@@ -346,26 +346,49 @@ QStandardItem *DataTableRowItem::clone() const
     return copy;
 }
 
-void DataTableRowItem::setPacked(const QVariant *values, int count)
+DataTableRowItem::~DataTableRowItem()
 {
-    quint64 mask = 0;
-    for (int c = 1; c < count && c < 64; ++c)
-        mask |= quint64(1) << c;
-    setPacked(values, count, mask);
+    freePacked();
+}
+
+void DataTableRowItem::freePacked()
+{
+    if (!m_packed)
+        return;
+    QVariant *values = packedValues();
+    const int count = qPopulationCount(packedLayout());
+    for (int i = 0; i < count; ++i)
+        values[i].~QVariant();
+    ::operator delete(m_packed);
+    m_packed = nullptr;
+    m_packedLive = 0;
 }
 
 void DataTableRowItem::setPacked(const QVariant *values, int count, quint64 mask)
 {
-    m_packed = QVector<QVariant>(values, values + count);
-    m_packedMask = mask & ~quint64(1);
+    freePacked();
+    if (count < 64)
+        mask &= (quint64(1) << count) - 1;
+    mask &= ~quint64(1);
+    if (!mask)
+        return;
+    m_packed = static_cast<quint64 *>(::operator new(sizeof(quint64) + qPopulationCount(mask) * sizeof(QVariant)));
+    m_packed[0] = mask;
+    m_packedLive = mask;
+    QVariant *slot = packedValues();
+    for (int c = 1; c < count && c < 64; ++c) {
+        if ((mask >> c) & 1)
+            new (slot++) QVariant(values[c]);
+    }
 }
 
 QVariant DataTableRowItem::takePacked(int column)
 {
     if (!hasPacked(column))
         return QVariant();
-    m_packedMask &= ~(quint64(1) << column);
-    QVariant value = m_packed.at(column);
-    m_packed[column] = QVariant();
+    m_packedLive &= ~(quint64(1) << column);
+    QVariant &slot = packedValues()[slotOf(column)];
+    QVariant value = slot;
+    slot = QVariant();
     return value;
 }

@@ -6,7 +6,7 @@
 #include "dealsglobal.h"
 
 #include <QStandardItem>
-#include <QVector>
+#include <QtAlgorithms>
 
 #include <memory>
 
@@ -67,6 +67,7 @@ class DEALS_EXPORT DataTableRowItem : public DataTableItem
 {
 public:
     explicit DataTableRowItem(const QVariant &value = QVariant());
+    ~DataTableRowItem() override;
 
     int type() const override { return UserType + 2; }
     QVariant data(int role = Qt::UserRole + 1) const override;
@@ -80,29 +81,38 @@ public:
 
     // Values of the row's other cells that have no item of their own: a
     // loaded cell is an item only once something needs more than its value.
-    bool hasPacked(int column) const { return column < 64 && (m_packedMask >> column) & 1; }
-    const QVariant &packed(int column) const { return m_packed.at(column); }
-    // Packs the values of columns 1..count-1, or of those whose bit is set in mask.
-    void setPacked(const QVariant *values, int count);
+    bool hasPacked(int column) const { return column < 64 && (m_packedLive >> column) & 1; }
+    const QVariant &packed(int column) const { return packedValues()[slotOf(column)]; }
+    // Packs the values of the columns whose bit is set in mask (column 0 never is).
     void setPacked(const QVariant *values, int count, quint64 mask);
     QVariant takePacked(int column);
 
     // The row number as last seen, while the table's count of row moves is
     // still the one it was seen at; -1 when the rows may have moved since.
-    int rowHint(quint64 moves) const { return m_hintMoves == moves ? m_rowHint : -1; }
-    void setRowHint(int row, quint64 moves)
+    int rowHint(quint32 moves) const { return m_hintMoves == moves ? m_rowHint : -1; }
+    void setRowHint(int row, quint32 moves)
     {
         m_rowHint = row;
         m_hintMoves = moves;
     }
 
 private:
+    Q_DISABLE_COPY(DataTableRowItem)
+
+    // One block holds the bits of the columns packed when the row was loaded
+    // and then their values side by side, with no slot for other columns: a
+    // loaded row of a wide table is three allocations, this the largest.
+    quint64 packedLayout() const { return m_packed ? m_packed[0] : 0; }
+    QVariant *packedValues() const { return reinterpret_cast<QVariant *>(m_packed + 1); }
+    int slotOf(int column) const { return qPopulationCount(packedLayout() & ((quint64(1) << column) - 1)); }
+    void freePacked();
+
     int m_state = rsUnchanged;
     int m_lock = 0;
     int m_rowHint = -1;
-    quint64 m_hintMoves = 0;
-    QVector<QVariant> m_packed;
-    quint64 m_packedMask = 0;
+    quint32 m_hintMoves = 0;
+    quint64 *m_packed = nullptr;
+    quint64 m_packedLive = 0; // the packed columns that have no item yet
 };
 
 #endif // DATATABLEITEM_H

@@ -32,9 +32,9 @@ QDataTable::QDataTable(const QString &name, QSqlConnection *connection, QObject 
     // Rows appended at the end leave every other row's number as it was.
     connect(d->model, &QStandardItemModel::rowsInserted, this, [this](const QModelIndex &parent, int, int last) {
         if (!parent.isValid() && last != d->model->rowCount() - 1)
-            ++d->rowMoves;
+            rowsRenumbered();
     });
-    const auto rowsMoved = [this] { ++d->rowMoves; };
+    const auto rowsMoved = [this] { rowsRenumbered(); };
     connect(d->model, &QStandardItemModel::rowsRemoved, this, rowsMoved);
     connect(d->model, &QStandardItemModel::rowsMoved, this, rowsMoved);
     connect(d->model, &QStandardItemModel::layoutChanged, this, rowsMoved);
@@ -376,6 +376,18 @@ const QVariant &QDataTable::cellValue(int row, int column) const
 qint64 QDataTable::identityOf(const DataTableRowItem *item)
 {
     return objToVar(item).toLongLong();
+}
+
+void QDataTable::rowsRenumbered()
+{
+    if (++d->rowMoves != 0)
+        return;
+    // The count has come round: no row's hint may pass for a fresh one.
+    d->rowMoves = 1;
+    for (int row = 0; row < d->model->rowCount(); ++row) {
+        if (DataTableRowItem *head = rowItem(row))
+            head->setRowHint(-1, 0);
+    }
 }
 
 int QDataTable::rowOfHead(DataTableRowItem *head) const

@@ -210,6 +210,7 @@ private:
     static qint64 identityOf(const DataTableRowItem *item);
     // The head's row number, without asking the model while no row moved.
     int rowOfHead(DataTableRowItem *head) const;
+    void rowsRenumbered();
     DataTableRowItem *rowOfIdentity(qint64 id) const;
 
     const QSqlRecord &recordShape() const;
@@ -238,6 +239,8 @@ private:
 
     SearchIndex *indexOfColumn(int column);
     bool isFiled(int column);
+    // Files every row under the texts its cells show, when nobody asked for that before.
+    void makeDisplayLookups() const;
     void fileCell(DataTableRowItem *head, int column, const QVariant &oldValue, const QVariant &newValue,
                   const QString &oldDisplay, const QString &newDisplay, bool fresh);
     void forgetRows(int first, int last);

@@ -69,7 +69,11 @@ public:
     QPointer<QTableView> view;
     QPointer<QShortcut> shortcut;
     QMap<qint64, filterStruct> filters;
+    // Made when filters or value lists first ask, then kept true by every
+    // stored cell until the rows are thrown away: a table nobody filters
+    // pays nothing for them.
     QMap<int, DisplayLookup> displayLookups;
+    bool displayLookupsMade = false;
     int hiddenRows = 0;
     QMultiMap<QString, QVariant> appendedValues;
 
@@ -85,7 +89,7 @@ public:
     bool forgettingAll = false; // clear() empties indexes wholesale
     bool loadAborted = false;
     quint64 loadGeneration = 0; // tells a yielding load that the rows it fills were thrown away
-    quint64 rowMoves = 1;       // counts changes that renumber rows: inserts before the end, removals, sorts
+    quint32 rowMoves = 1;       // counts changes that renumber rows: inserts before the end, removals, sorts
     cellData defaultCell;       // what a cell shows before its display callback
     cellData callbackCell;      // what display callbacks fill, reused from cell to cell
     bool decorating = false;

@@ -288,7 +288,7 @@ void QDataTable::onItemChanged(QStandardItem *item)
     if (!head || cellItem(row, column) != cell)
         return;
     // The view has changed what the cell shows: filters and value lists go by that.
-    if (d->columns.at(column).flags & colDisplayLookup) {
+    if ((d->columns.at(column).flags & colDisplayLookup) && d->displayLookupsMade) {
         unfileDisplay(head, column, QString());
         d->displayLookups[column][cell->displayText()].insert(head);
     }

@@ -306,6 +306,7 @@ void QDataTable::close()
     for (auto it = d->indexData.begin(); it != d->indexData.end(); ++it)
         it.value().clear();
     d->displayLookups.clear();
+    d->displayLookupsMade = false;
     d->filters.clear();
     d->appendedValues.clear();
     d->hiddenRows = 0;
@@ -334,8 +335,8 @@ void QDataTable::forgetAllRows()
     d->deletedRows.clear();
     for (auto it = d->indexData.begin(); it != d->indexData.end(); ++it)
         it.value().clear();
-    for (auto it = d->displayLookups.begin(); it != d->displayLookups.end(); ++it)
-        it.value().clear();
+    d->displayLookups.clear();
+    d->displayLookupsMade = false;
 }
 
 void QDataTable::forgetRows(int first, int last)
@@ -388,7 +389,27 @@ void QDataTable::unfileDisplay(DataTableRowItem *head, int column, const QString
 
 bool QDataTable::isFiled(int column)
 {
-    return indexOfColumn(column) || (d->columns.at(column).flags & colDisplayLookup);
+    return indexOfColumn(column) || ((d->columns.at(column).flags & colDisplayLookup) && d->displayLookupsMade);
+}
+
+void QDataTable::makeDisplayLookups() const
+{
+    if (d->displayLookupsMade)
+        return;
+    d->displayLookupsMade = true;
+    d->displayLookups.clear();
+    for (int c = 0; c < d->columns.size(); ++c) {
+        if (!(d->columns.at(c).flags & colDisplayLookup))
+            continue;
+        QDataTablePrivate::DisplayLookup &lookup = d->displayLookups[c];
+        for (int row = 0; row < d->model->rowCount(); ++row) {
+            DataTableRowItem *head = rowItem(row);
+            if (!head)
+                continue;
+            const DataTableItem *item = d->model->item(row, c) ? cellItem(row, c) : nullptr;
+            lookup[item ? item->displayText() : DataTableItem::textOf(cellValue(row, c))].insert(head);
+        }
+    }
 }
 
 void QDataTable::fileCell(DataTableRowItem *head, int column, const QVariant &oldValue, const QVariant &newValue,
@@ -402,7 +423,7 @@ void QDataTable::fileCell(DataTableRowItem *head, int column, const QVariant &ol
             index->insert(newValue, head);
         }
     }
-    if (!(d->columns.at(column).flags & colDisplayLookup))
+    if (!(d->columns.at(column).flags & colDisplayLookup) || !d->displayLookupsMade)
         return;
     if (!fresh && oldDisplay != newDisplay)
         unfileDisplay(head, column, oldDisplay);

@@ -149,6 +149,8 @@ void QDataTable::applyFilters()
         bool keep;
         QSet<DataTableRowItem *> rows;
     };
+    if (!d->filters.isEmpty())
+        makeDisplayLookups();
     QVector<Pass> passes;
     for (auto it = d->filters.cbegin(); it != d->filters.cend(); ++it) {
         Pass pass;
@@ -186,6 +188,7 @@ void QDataTable::applyFilters()
 
 QStringList QDataTable::getValuesList(int column) const
 {
+    makeDisplayLookups();
     const auto lookup = d->displayLookups.constFind(column);
     if (lookup == d->displayLookups.cend())
         return QStringList();

@@ -94,7 +94,7 @@ void SearchIndex::remove(const QVariant &value, DataTableRowItem *head)
 void SearchIndex::NumberTable::insert(qint64 key, DataTableRowItem *head)
 {
     if ((m_used + 1) * 4 > m_slots.size() * 3)
-        rehash(qMax(16, m_live * 4));
+        rehash(qMax(16, (m_live + 1) * 2));
     const int mask = m_slots.size() - 1;
     int i = slotOf(key, mask);
     while (m_slots.at(i).head && m_slots.at(i).head != removed())
@@ -121,7 +121,7 @@ void SearchIndex::NumberTable::remove(qint64 key, DataTableRowItem *head)
             slot.head = removed();
             --m_live;
             if ((m_used - m_live) * 4 > m_slots.size())
-                rehash(qMax(16, m_live * 4));
+                rehash(qMax(16, m_live * 2));
             return;
         }
     }
