@@ -15,6 +15,22 @@
 #include <cmath>
 #include <limits>
 
+// Keeps what a whole read hands over.
+class CollectedRows : public RowReceiver
+{
+public:
+    void begin(const QSqlRecord &fields, int) override { shape = fields; }
+    bool take(QVariant *row) override
+    {
+        for (int f = 0; f < shape.count(); ++f)
+            values.append(std::move(row[f]));
+        return true;
+    }
+
+    QSqlRecord shape;
+    QVector<QVariant> values;
+};
+
 class tst_ParameterBinding : public QObject
 {
     Q_OBJECT
@@ -419,9 +435,10 @@ void tst_ParameterBinding::wholeReadsGiveWhatQueryGives()
     const QString script = QStringLiteral("select %1 union all select %2")
                                    .arg(named.join(QStringLiteral(", ")), nulls.join(QStringLiteral(", ")));
 
-    QSqlRecord shape;
-    QVector<QVariant> values;
-    QCOMPARE(m_connection.readRows(script, QSqlRecord(), false, &shape, &values), int(RowsRead));
+    CollectedRows rows;
+    QCOMPARE(m_connection.readRows(script, QSqlRecord(), false, &rows), int(RowsRead));
+    const QSqlRecord &shape = rows.shape;
+    const QVector<QVariant> &values = rows.values;
     QSqlQuery query(m_connection.database());
     query.setForwardOnly(true);
     QVERIFY2(query.exec(script), qPrintable(query.lastError().text()));
@@ -493,9 +510,9 @@ void tst_ParameterBinding::wholeReadsFailAsQueriesFail()
     bound.append(QSqlField(QStringLiteral("id"), QVariant::Int));
     bound.setValue(0, QStringLiteral("it's :id"));
     bound.setValue(1, 7);
-    QSqlRecord shape;
-    QVector<QVariant> values;
-    QCOMPARE(m_connection.readRows(script, bound, false, &shape, &values), outcome);
+    CollectedRows rows;
+    QCOMPARE(m_connection.readRows(script, bound, false, &rows), outcome);
+    const QVector<QVariant> &values = rows.values;
     QCOMPARE(m_connection.lastError().nativeErrorCode(), errorCode);
     QCOMPARE(m_connection.lastError().isValid(), !errorCode.isEmpty());
     if (outcome == RowsRead)

@@ -100,7 +100,7 @@ DRIVER_EXPORT int execRowScripts(QString script, QStringList names, QList<QVaria
     return PgSession::instance().execRowScripts(script, names, rows, mustFind, results, failed, error);
 }
 
-DRIVER_EXPORT int readRows(QString statement, QSqlRecord *shape, QVector<QVariant> *values, QSqlError *error)
+DRIVER_EXPORT int readRows(QString statement, RowReceiver *receiver, QSqlError *error)
 {
-    return PgSession::instance().readRows(statement, shape, values, error);
+    return PgSession::instance().readRows(statement, receiver, error);
 }

@@ -435,7 +435,7 @@ int PgSession::execRowScripts(const QString &script, const QStringList &names, c
     return PgRowPipeline::run(database(), script, names, rows, mustFind, results, failed, error);
 }
 
-int PgSession::readRows(const QString &statement, QSqlRecord *shape, QVector<QVariant> *values, QSqlError *error)
+int PgSession::readRows(const QString &statement, RowReceiver *receiver, QSqlError *error)
 {
-    return PgTableRead::run(database(), statement, shape, values, error);
+    return PgTableRead::run(database(), statement, receiver, error);
 }

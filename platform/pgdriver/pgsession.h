@@ -40,7 +40,7 @@ public:
     int execRowScripts(const QString &script, const QStringList &names, const QList<QVariantList> &rows,
                        const QVector<bool> &mustFind, QList<RowScriptResult> *results, int *failed, QSqlError *error);
     // A select's whole result read in one go (PgTableRead) on the session's connection.
-    int readRows(const QString &statement, QSqlRecord *shape, QVector<QVariant> *values, QSqlError *error);
+    int readRows(const QString &statement, RowReceiver *receiver, QSqlError *error);
 
     // Runs statements one by one; false with the failing statement's error.
     static bool runStatements(QSqlDatabase db, const QStringList &statements, QPlainTextEdit *log,

@@ -4,12 +4,9 @@
 
 #include <libpq-fe.h>
 
-int PgTableRead::run(QSqlDatabase db, const QString &statement, QSqlRecord *shape, QVector<QVariant> *values,
-                     QSqlError *error)
+int PgTableRead::run(QSqlDatabase db, const QString &statement, RowReceiver *receiver, QSqlError *error)
 {
     *error = QSqlError();
-    values->clear();
-    *shape = QSqlRecord();
     PGconn *connection = PgValues::connectionOf(db);
     if (!connection || PQstatus(connection) != CONNECTION_OK)
         return RowsNotRead;
@@ -30,7 +27,6 @@ int PgTableRead::run(QSqlDatabase db, const QString &statement, QSqlRecord *shap
     }
 
     const PGresult *rows = result.get();
-    *shape = PgValues::shapeOf(rows);
     const int columnCount = PQnfields(rows);
     const int rowCount = PQntuples(rows);
     QVector<QVariant::Type> types(columnCount);
@@ -39,15 +35,20 @@ int PgTableRead::run(QSqlDatabase db, const QString &statement, QSqlRecord *shap
         oids[c] = PQftype(rows, c);
         types[c] = PgValues::typeOf(oids.at(c));
     }
-    values->reserve(rowCount * columnCount);
+    receiver->begin(PgValues::shapeOf(rows), rowCount);
+    // One row's values at a time: the receiver takes them, and libpq's copy
+    // of the result is the only whole one there is.
+    QVector<QVariant> values(columnCount);
     for (int row = 0; row < rowCount; ++row) {
         for (int c = 0; c < columnCount; ++c) {
             if (PQgetisnull(rows, row, c))
-                values->append(QVariant(types.at(c)));
+                values[c] = QVariant(types.at(c));
             else
-                values->append(PgValues::valueOf(PQgetvalue(rows, row, c), PQgetlength(rows, row, c), types.at(c),
-                                                 oids.at(c)));
+                values[c] = PgValues::valueOf(PQgetvalue(rows, row, c), PQgetlength(rows, row, c), types.at(c),
+                                              oids.at(c));
         }
+        if (!receiver->take(values.data()))
+            break;
     }
     return RowsRead;
 }

@@ -14,8 +14,7 @@ class PgTableRead
 {
 public:
     // See DriverApi::ReadRowsFn.
-    static int run(QSqlDatabase db, const QString &statement, QSqlRecord *shape, QVector<QVariant> *values,
-                   QSqlError *error);
+    static int run(QSqlDatabase db, const QString &statement, RowReceiver *receiver, QSqlError *error);
 };
 
 #endif // PGTABLEREAD_H

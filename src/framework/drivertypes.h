@@ -52,8 +52,21 @@ enum RowScriptOutcome {
 // How a driver's reading of a whole select ended ("readRows").
 enum RowsReadOutcome {
     RowsNotRead = 0,   // nothing ran: the caller reads the rows through QSqlQuery
-    RowsRead = 1,      // the statement ran and every row was read
+    RowsRead = 1,      // the statement ran and its rows went to the receiver
     RowsReadFailed = 2 // the statement failed (*error), or it ran and was no select
+};
+
+// Takes the rows of a select that a driver reads in one go: first the
+// result's fields, named and typed, then each row's values in order, each
+// the very value QSqlQuery::value() gives for it. The values are the
+// receiver's to take (move from) during the call only.
+class RowReceiver
+{
+public:
+    virtual ~RowReceiver() = default;
+    virtual void begin(const QSqlRecord &fields, int rowCount) = 0;
+    // False drops the rows still to come.
+    virtual bool take(QVariant *values) = 0;
 };
 
 // Entry points of a driver library, resolved by these exact names.
@@ -81,11 +94,9 @@ typedef QString (*ChangePasswordFn)(QString user, QString currentPassword, QStri
 // *failed is the index of the execution that stopped the batch.
 typedef int (*ExecRowScriptsFn)(QString script, QStringList names, QList<QVariantList> rows, QVector<bool> mustFind,
                                 QList<RowScriptResult> *results, int *failed, QSqlError *error);
-// Optional: runs `statement` (its values already written in) and reads its
-// whole result at once. *shape takes the result's fields, named and typed,
-// and *values every value, row after row, each the very value QSqlQuery::value()
-// gives for it. Returns a RowsReadOutcome.
-typedef int (*ReadRowsFn)(QString statement, QSqlRecord *shape, QVector<QVariant> *values, QSqlError *error);
+// Optional: runs `statement` (its values already written in), reads its
+// whole result at once and hands it to `receiver`. Returns a RowsReadOutcome.
+typedef int (*ReadRowsFn)(QString statement, RowReceiver *receiver, QSqlError *error);
 } // namespace DriverApi
 
 #endif // DRIVERTYPES_H

@@ -226,11 +226,15 @@ private:
         quint64 hidden = 0;
     };
     PackedColumns packedColumns() const;
-    // The select's result: through the driver in one go where it can, else through QSqlQuery.
-    bool readSelect(bool printQuery, QSqlRecord *shape, QVector<QVariant> *values);
-    // The result's values in the table's columns and types, row after row.
-    void conformLoaded(const QSqlRecord &shape, QVector<QVariant> *values) const;
-    void appendLoadedRow(const QVariant *rowValues, QSqlRecord *record, const PackedColumns &packable);
+    // The select's rows to the receiver: through the driver in one go where
+    // it can, else through QSqlQuery.
+    class LoadReceiver;
+    bool readSelect(bool printQuery, RowReceiver *receiver);
+    // A loaded row's items, decorated and filed: its head alone when every
+    // other cell stays packed in it, else one item or null for each column.
+    QList<QStandardItem *> loadedRowItems(const QVariant *rowValues, QSqlRecord *record,
+                                          const PackedColumns &packable);
+    static constexpr int loadBatchRows = 256;
     void refreshDefaultCell();
     void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
                   bool clearBackground = false);

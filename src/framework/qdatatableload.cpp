@@ -45,15 +45,138 @@ bool QDataTable::hasDisplayListeners() const
     return isSignalConnected(signal);
 }
 
-bool QDataTable::readSelect(bool printQuery, QSqlRecord *shape, QVector<QVariant> *values)
+// Stores a select's rows as they are handed over: the table is emptied and
+// shaped when the first result arrives, not before, so a failed select
+// leaves the rows that were there.
+class QDataTable::LoadReceiver : public RowReceiver
+{
+public:
+    LoadReceiver(QDataTable *table, bool backGround) : m_table(table), d(table->d.get()), m_backGround(backGround) {}
+
+    void begin(const QSqlRecord &fields, int rowCount) override
+    {
+        m_begun = true;
+        m_table->clear();
+        if (d->columns.isEmpty())
+            m_table->generateColumns(fields);
+        m_table->setupHeaders(true);
+        const int columnCount = d->columns.size();
+        m_fieldCount = fields.count();
+        m_sourceOf.resize(columnCount);
+        m_sameLayout = columnCount == m_fieldCount;
+        for (int c = 0; c < columnCount; ++c) {
+            m_sourceOf[c] = fields.indexOf(d->columns.at(c).fieldName);
+            m_sameLayout = m_sameLayout && m_sourceOf.at(c) == c;
+        }
+        m_row.resize(columnCount);
+        m_heads.reserve(qMin(rowCount, loadBatchRows));
+        m_generation = d->loadGeneration;
+        m_clock.start();
+        m_table->refreshDefaultCell();
+        // One record serves every row's callbacks: it is filled anew per row
+        // and so copied only when a callback keeps a copy of its own.
+        m_shown = m_table->recordShape();
+        m_packable = m_table->packedColumns();
+    }
+
+    bool take(QVariant *values) override
+    {
+        const QVariant *row = tableRow(values);
+        const QList<QStandardItem *> items = m_table->loadedRowItems(row, &m_shown, m_packable);
+        // Rows that are their head alone go to the model in groups: one
+        // insertion, and one pair of model signals, for many rows.
+        if (items.size() == 1) {
+            m_heads.append(items.first());
+            if (m_heads.size() < loadBatchRows)
+                return true;
+        }
+        appendHeads();
+        if (items.size() > 1) {
+            d->model->appendRow(items);
+            static_cast<DataTableRowItem *>(items.first())->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+        }
+        return yieldWhenDue();
+    }
+
+    // The rows still held back; false when the table was emptied meanwhile.
+    bool finish()
+    {
+        appendHeads();
+        return yieldWhenDue();
+    }
+
+    bool begun() const { return m_begun; }
+    bool aborted() const { return m_aborted; }
+
+private:
+    // The row in the table's columns and types: in place when the result has
+    // the table's columns in its order.
+    const QVariant *tableRow(QVariant *values)
+    {
+        const int columnCount = m_row.size();
+        if (m_sameLayout) {
+            for (int c = 0; c < columnCount; ++c) {
+                const int type = d->columns.at(c).dataType;
+                if (values[c].userType() != type)
+                    values[c] = m_table->conform(values[c], type);
+            }
+            return values;
+        }
+        for (int c = 0; c < columnCount; ++c) {
+            const colInfo &column = d->columns.at(c);
+            const int source = m_sourceOf.at(c);
+            if (source < 0)
+                m_row[c] = column.defValue.isValid() ? column.defValue : QDataTablePrivate::typedNull(column.dataType);
+            else
+                m_row[c] = m_table->conform(values[source], column.dataType);
+        }
+        return m_row.constData();
+    }
+
+    void appendHeads()
+    {
+        if (m_heads.isEmpty())
+            return;
+        const int first = d->model->rowCount();
+        d->model->invisibleRootItem()->insertRows(first, m_heads);
+        for (int i = 0; i < m_heads.size(); ++i)
+            static_cast<DataTableRowItem *>(m_heads.at(i))->setRowHint(first + i, d->rowMoves);
+        m_heads.clear();
+    }
+
+    bool yieldWhenDue()
+    {
+        if (!m_viewPrepared && d->view && d->model->rowCount() > 0) {
+            m_table->prepareView(d->view);
+            m_viewPrepared = true;
+        }
+        QDataTablePrivate::yieldWhenDue(m_backGround, &m_clock);
+        // Someone cleared or closed the table while the load yielded.
+        m_aborted = m_generation != d->loadGeneration;
+        return !m_aborted;
+    }
+
+    QDataTable *m_table;
+    QDataTablePrivate *d;
+    const bool m_backGround;
+    bool m_begun = false;
+    bool m_aborted = false;
+    bool m_viewPrepared = false;
+    int m_fieldCount = 0;
+    QVector<int> m_sourceOf;
+    bool m_sameLayout = false;
+    QVector<QVariant> m_row;
+    QList<QStandardItem *> m_heads;
+    quint64 m_generation = 0;
+    QElapsedTimer m_clock;
+    QSqlRecord m_shown;
+    PackedColumns m_packable;
+};
+
+bool QDataTable::readSelect(bool printQuery, RowReceiver *receiver)
 {
     d->lastError = QSqlError();
-    // The whole result is read before a single row is stored: storing runs
-    // display callbacks, and a callback that sends a query of its own (a
-    // look-up table opened on first use) would make the driver drop the rows
-    // of this one that were not read yet. Nor may the read yield to the event
-    // loop, for the same reason.
-    switch (d->connection->readRows(d->selectText, d->selectParams, printQuery, shape, values)) {
+    switch (d->connection->readRows(d->selectText, d->selectParams, printQuery, receiver)) {
     case RowsRead:
         return true;
     case RowsReadFailed:
@@ -72,11 +195,17 @@ bool QDataTable::readSelect(bool printQuery, QSqlRecord *shape, QVector<QVariant
         d->lastError = d->connection->lastError().isValid() ? d->connection->lastError() : query.lastError();
         return false;
     }
-    *shape = query.record();
-    const int fieldCount = shape->count();
+    // The whole result is read before a single row is stored: storing runs
+    // display callbacks, and a callback that sends a query of its own (a
+    // look-up table opened on first use) would make the driver drop the rows
+    // of this one that were not read yet. Nor may the read yield to the event
+    // loop, for the same reason.
+    const QSqlRecord fields = query.record();
+    const int fieldCount = fields.count();
+    QVector<QVariant> values;
     while (query.isValid()) {
         for (int f = 0; f < fieldCount; ++f)
-            values->append(query.value(f));
+            values.append(query.value(f));
         query.next();
     }
     if (query.lastError().isValid()) {
@@ -85,44 +214,13 @@ bool QDataTable::readSelect(bool printQuery, QSqlRecord *shape, QVector<QVariant
         return false;
     }
     query.finish();
-    return true;
-}
-
-void QDataTable::conformLoaded(const QSqlRecord &shape, QVector<QVariant> *values) const
-{
-    const int columnCount = d->columns.size();
-    const int fieldCount = shape.count();
-    QVector<int> sourceOf(columnCount);
-    bool sameLayout = columnCount == fieldCount;
-    for (int c = 0; c < columnCount; ++c) {
-        sourceOf[c] = shape.indexOf(d->columns.at(c).fieldName);
-        sameLayout = sameLayout && sourceOf.at(c) == c;
-    }
-    const int rowCount = fieldCount > 0 ? values->size() / fieldCount : 0;
-    if (sameLayout) {
-        QVariant *value = values->data();
-        for (int row = 0; row < rowCount; ++row) {
-            for (int c = 0; c < columnCount; ++c, ++value) {
-                const int type = d->columns.at(c).dataType;
-                if (value->userType() != type)
-                    *value = conform(*value, type);
-            }
-        }
-        return;
-    }
-    QVector<QVariant> table;
-    table.reserve(rowCount * columnCount);
+    const int rowCount = fieldCount > 0 ? values.size() / fieldCount : 0;
+    receiver->begin(fields, rowCount);
     for (int row = 0; row < rowCount; ++row) {
-        const QVariant *source = values->constData() + row * fieldCount;
-        for (int c = 0; c < columnCount; ++c) {
-            const colInfo &column = d->columns.at(c);
-            if (sourceOf.at(c) < 0)
-                table.append(column.defValue.isValid() ? column.defValue : QDataTablePrivate::typedNull(column.dataType));
-            else
-                table.append(conform(source[sourceOf.at(c)], column.dataType));
-        }
+        if (!receiver->take(values.data() + row * fieldCount))
+            break;
     }
-    *values = std::move(table);
+    return true;
 }
 
 bool QDataTable::fillTable(bool backGround, bool printQuery)
@@ -133,44 +231,20 @@ bool QDataTable::fillTable(bool backGround, bool printQuery)
     if (backGround)
         QCoreApplication::processEvents();
 
-    QSqlRecord shape;
-    QVector<QVariant> values;
-    if (!readSelect(printQuery, &shape, &values))
+    LoadReceiver load(this, backGround);
+    if (!readSelect(printQuery, &load) || !load.begun())
         return false;
-
-    clear();
-    if (d->columns.isEmpty())
-        generateColumns(shape);
-    setupHeaders(true);
-    conformLoaded(shape, &values);
-    const int columnCount = d->columns.size();
-
-    const quint64 generation = d->loadGeneration;
-    QElapsedTimer clock;
-    clock.start();
-    refreshDefaultCell();
-    // One record serves every row's callbacks: it is filled anew per row and
-    // so copied only when a callback keeps a copy of its own.
-    QSqlRecord shown = recordShape();
-    const PackedColumns packable = packedColumns();
-    const int loadedRows = columnCount > 0 ? values.size() / columnCount : 0;
-    for (int row = 0; row < loadedRows; ++row) {
-        appendLoadedRow(values.constData() + row * columnCount, &shown, packable);
-        if (d->model->rowCount() == 1 && d->view)
-            prepareView(d->view);
-        QDataTablePrivate::yieldWhenDue(backGround, &clock);
-        if (generation != d->loadGeneration) {
-            // Someone cleared or closed the table while the load yielded.
-            d->loadAborted = true;
-            return false;
-        }
+    if (load.aborted() || !load.finish()) {
+        d->loadAborted = true;
+        return false;
     }
     d->model->setSortRole(ValueRole);
     d->modified = false;
     return true;
 }
 
-void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record, const PackedColumns &packable)
+QList<QStandardItem *> QDataTable::loadedRowItems(const QVariant *rowValues, QSqlRecord *record,
+                                                  const PackedColumns &packable)
 {
     const int columnCount = d->columns.size();
     const bool listeners = hasDisplayListeners();
@@ -183,9 +257,9 @@ void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record, 
     if (packed)
         head->setPacked(rowValues, columnCount, packed);
     QList<QStandardItem *> items;
+    items.append(head);
     if (columnCount > 64 || packed != packable.all) {
         items.reserve(columnCount);
-        items.append(head);
         for (int c = 1; c < columnCount; ++c)
             items.append(isPacked(c) ? nullptr : new DataTableItem(rowValues[c]));
     }
@@ -200,17 +274,13 @@ void QDataTable::appendLoadedRow(const QVariant *rowValues, QSqlRecord *record, 
                 fileCell(head, c, QVariant(), rowValues[c], QString(), DataTableItem::textOf(rowValues[c]), true);
             continue;
         }
-        auto *item = c == 0 ? head : static_cast<DataTableItem *>(items.at(c));
+        auto *item = static_cast<DataTableItem *>(items.at(c));
         if (listeners)
             decorate(item, c, record, rsUnchanged, false);
         if (isFiled(c))
             fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
     }
-    if (items.isEmpty())
-        d->model->appendRow(head);
-    else
-        d->model->appendRow(items);
-    head->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+    return items;
 }
 
 QDataTable::PackedColumns QDataTable::packedColumns() const

@@ -471,22 +471,49 @@ void QSqlConnection::execute(const QString &text, QSqlQuery *query, bool recordF
     noticeFailure(text, query->lastError(), recordForm);
 }
 
-int QSqlConnection::readRows(const QString &script, QSqlRecord record, bool printQuery, QSqlRecord *shape,
-                             QVector<QVariant> *values)
+int QSqlConnection::readRows(const QString &script, QSqlRecord record, bool printQuery, RowReceiver *receiver)
 {
     if (!m_readRows || !m_bindQueryParam || m_lost || handleIsDead())
         return RowsNotRead;
     const QString text = parseQuery(script, &record);
+
+    // The statement is traced once it ran and before its rows are stored,
+    // since storing them may run statements of its own; a read the driver
+    // left to QSqlQuery is traced there.
+    class Tracing : public RowReceiver
+    {
+    public:
+        Tracing(const QString &text, bool printQuery, RowReceiver *receiver)
+            : m_text(text), m_printQuery(printQuery), m_receiver(receiver)
+        {
+        }
+        void begin(const QSqlRecord &fields, int rowCount) override
+        {
+            trace();
+            m_receiver->begin(fields, rowCount);
+        }
+        bool take(QVariant *values) override { return m_receiver->take(values); }
+        void trace()
+        {
+            traceStatement(m_text);
+            if (m_printQuery)
+                qCDebug(lcSql).noquote() << m_text;
+        }
+
+    private:
+        const QString &m_text;
+        bool m_printQuery;
+        RowReceiver *m_receiver;
+    };
+
+    Tracing tracing(text, printQuery, receiver);
     QSqlError error;
-    const int outcome = m_readRows(text, shape, values, &error);
-    if (outcome == RowsNotRead)
-        return outcome;
-    traceStatement(text);
-    if (printQuery)
-        qCDebug(lcSql).noquote() << text;
     m_lastError = QSqlError();
-    if (outcome == RowsReadFailed)
+    const int outcome = m_readRows(text, &tracing, &error);
+    if (outcome == RowsReadFailed) {
+        tracing.trace();
         noticeFailure(text, error, true);
+    }
     return outcome;
 }
 

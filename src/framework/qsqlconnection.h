@@ -77,14 +77,12 @@ public:
     int execRowScripts(const QString &script, const QList<QSqlRecord> &records, const QVector<bool> &mustFind,
                        QList<RowScriptResult> *results, int *failed);
 
-    // Runs a select script bound as execScript binds a record and reads its
-    // whole result at once, where the driver can: *shape takes the result's
-    // fields, *values every value row after row, as QSqlQuery::value() gives
-    // them. RowsNotRead: nothing ran, the caller reads through QSqlQuery.
+    // Runs a select script bound as execScript binds a record and hands its
+    // whole result to `receiver`, where the driver can read it in one go.
+    // RowsNotRead: nothing ran, the caller reads through QSqlQuery.
     // RowsReadFailed: the failure is reported as execScript reports it and
     // kept in lastError() (invalid when the statement was no select).
-    int readRows(const QString &script, QSqlRecord record, bool printQuery, QSqlRecord *shape,
-                 QVector<QVariant> *values);
+    int readRows(const QString &script, QSqlRecord record, bool printQuery, RowReceiver *receiver);
 
     // The error of the most recent statement, transaction command or
     // reconnection that failed; invalid once the next statement succeeds.
