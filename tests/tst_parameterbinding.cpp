@@ -417,6 +417,8 @@ void tst_ParameterBinding::wholeReadsGiveWhatQueryGives_data()
                                         "'infinity'::date, '10:15:30'::time, '10:15:30.123'::time, "
                                         "'2026-12-06 10:15:30.5'::timestamp, '2026-12-06 10:15:30+03'::timestamptz, "
                                         "'2026-12-06 10:15:30+05:30'::timestamptz";
+    QTest::newRow("texts over many rows, repeated and not") << "('K' || g % 5)::text, ('name ' || g)::text, "
+                                                               "('a long text past a short code ' || g % 2)::varchar, (g % 3)::int4";
     QTest::newRow("others") << "true::bool, false::bool, '\\x00ff41'::bytea, ''::bytea";
 }
 
@@ -424,7 +426,7 @@ void tst_ParameterBinding::wholeReadsGiveWhatQueryGives()
 {
     QFETCH(QString, expressions);
 
-    // Two rows: the values, then every one of them null in its own type.
+    // 700 rows of the values (some vary with g), then every one of them null in its own type.
     const QStringList parts = expressions.split(QStringLiteral(", "));
     QStringList nulls;
     for (const QString &part : parts)
@@ -432,7 +434,7 @@ void tst_ParameterBinding::wholeReadsGiveWhatQueryGives()
     QStringList named;
     for (int i = 0; i < parts.size(); ++i)
         named.append(QStringLiteral("%1 as f%2").arg(parts.at(i)).arg(i));
-    const QString script = QStringLiteral("select %1 union all select %2")
+    const QString script = QStringLiteral("select %1 from generate_series(1, 700) g union all select %2")
                                    .arg(named.join(QStringLiteral(", ")), nulls.join(QStringLiteral(", ")));
 
     CollectedRows rows;
