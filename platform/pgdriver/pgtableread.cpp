@@ -4,8 +4,7 @@
 
 #include <libpq-fe.h>
 
-#include <string_view>
-#include <unordered_map>
+#include <QHash>
 
 namespace {
 
@@ -20,31 +19,85 @@ public:
     {
         if (!m_looking || length > maxLength)
             return QVariant(QString::fromUtf8(text, length));
-        const std::string_view key(text, static_cast<size_t>(length));
-        const auto found = m_texts.find(key);
-        if (found != m_texts.end()) {
+        const auto found = m_texts.constFind(QByteArray::fromRawData(text, length));
+        if (found != m_texts.cend()) {
             ++m_hits;
-            return QVariant(found->second);
+            return QVariant(found.value());
         }
         const QString value = QString::fromUtf8(text, length);
         if (m_texts.size() >= trialTexts && m_hits < m_texts.size()) {
             m_looking = false;
             m_texts.clear();
         } else if (m_texts.size() < maxTexts) {
-            m_texts.emplace(key, value);
+            m_texts.insert(QByteArray(text, length), value);
         }
         return QVariant(value);
     }
 
 private:
     static constexpr int maxLength = 24;
-    static constexpr size_t trialTexts = 512;
-    static constexpr size_t maxTexts = 65536;
+    static constexpr int trialTexts = 512;
+    static constexpr int maxTexts = 65536;
 
-    // The keys point into the result, which outlives the read.
-    std::unordered_map<std::string_view, QString> m_texts;
-    size_t m_hits = 0;
+    QHash<QByteArray, QString> m_texts;
+    int m_hits = 0;
     bool m_looking = true;
+};
+
+// Converts the rows of a select's results, one result after another, into
+// one run of values, row after row.
+class ValueReader
+{
+public:
+    void read(const PGresult *rows)
+    {
+        if (m_columnCount < 0)
+            takeShape(rows);
+        for (int row = 0; row < PQntuples(rows); ++row) {
+            for (int c = 0; c < m_columnCount; ++c) {
+                const char *text = PQgetvalue(rows, row, c);
+                const int length = PQgetlength(rows, row, c);
+                if (PQgetisnull(rows, row, c))
+                    m_values.append(QVariant(m_types.at(c)));
+                else if (m_types.at(c) == QVariant::String)
+                    m_values.append(m_texts[c].take(text, length));
+                else
+                    m_values.append(PgValues::valueOf(text, length, m_types.at(c), m_oids.at(c)));
+            }
+        }
+    }
+
+    // Hands the rows over, letting the receiver take the values.
+    void handTo(RowReceiver *receiver)
+    {
+        const int rowCount = m_columnCount > 0 ? m_values.size() / m_columnCount : 0;
+        receiver->begin(m_shape, rowCount);
+        for (int row = 0; row < rowCount; ++row) {
+            if (!receiver->take(m_values.data() + row * m_columnCount))
+                break;
+        }
+    }
+
+private:
+    void takeShape(const PGresult *rows)
+    {
+        m_columnCount = PQnfields(rows);
+        m_shape = PgValues::shapeOf(rows);
+        m_types.resize(m_columnCount);
+        m_oids.resize(m_columnCount);
+        m_texts.resize(m_columnCount);
+        for (int c = 0; c < m_columnCount; ++c) {
+            m_oids[c] = PQftype(rows, c);
+            m_types[c] = PgValues::typeOf(m_oids.at(c));
+        }
+    }
+
+    int m_columnCount = -1;
+    QSqlRecord m_shape;
+    QVector<QVariant::Type> m_types;
+    QVector<Oid> m_oids;
+    QVector<SharedTexts> m_texts;
+    QVector<QVariant> m_values;
 };
 
 } // namespace
@@ -61,42 +114,32 @@ int PgTableRead::run(QSqlDatabase db, const QString &statement, RowReceiver *rec
     if (transaction != PQTRANS_IDLE && transaction != PQTRANS_INTRANS)
         return RowsNotRead;
 
-    const PgValues::Result result(PQexec(connection, statement.toUtf8().constData()));
-    const ExecStatusType status = PQresultStatus(result.get());
-    if (status != PGRES_TUPLES_OK) {
-        // A statement that ran but answered with no rows at all is no select:
-        // no error, nothing read.
-        if (status != PGRES_COMMAND_OK && status != PGRES_EMPTY_QUERY)
-            *error = PgValues::errorOf(connection, result.get());
+    // The rows come one result each, as the server sends them, so that
+    // converting them overlaps with the server working on the rest. The
+    // receiver gets them once the connection is free again: storing them may
+    // run statements of its own.
+    if (!PQsendQuery(connection, statement.toUtf8().constData())) {
+        *error = PgValues::errorOf(connection, nullptr);
         return RowsReadFailed;
     }
-
-    const PGresult *rows = result.get();
-    const int columnCount = PQnfields(rows);
-    const int rowCount = PQntuples(rows);
-    QVector<QVariant::Type> types(columnCount);
-    QVector<Oid> oids(columnCount);
-    for (int c = 0; c < columnCount; ++c) {
-        oids[c] = PQftype(rows, c);
-        types[c] = PgValues::typeOf(oids.at(c));
-    }
-    receiver->begin(PgValues::shapeOf(rows), rowCount);
-    // One row's values at a time: the receiver takes them, and libpq's copy
-    // of the result is the only whole one there is.
-    QVector<QVariant> values(columnCount);
-    std::vector<SharedTexts> texts(static_cast<size_t>(columnCount));
-    for (int row = 0; row < rowCount; ++row) {
-        for (int c = 0; c < columnCount; ++c) {
-            if (PQgetisnull(rows, row, c))
-                values[c] = QVariant(types.at(c));
-            else if (types.at(c) == QVariant::String)
-                values[c] = texts[static_cast<size_t>(c)].take(PQgetvalue(rows, row, c), PQgetlength(rows, row, c));
-            else
-                values[c] = PgValues::valueOf(PQgetvalue(rows, row, c), PQgetlength(rows, row, c), types.at(c),
-                                              oids.at(c));
+    PQsetSingleRowMode(connection);
+    ValueReader reader;
+    bool failed = false;
+    bool rowsLast = false;
+    while (const PgValues::Result result{ PQgetResult(connection) }) {
+        const ExecStatusType status = PQresultStatus(result.get());
+        rowsLast = status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK;
+        if (rowsLast) {
+            reader.read(result.get());
+        } else if (status != PGRES_COMMAND_OK && status != PGRES_EMPTY_QUERY && !failed) {
+            *error = PgValues::errorOf(connection, result.get());
+            failed = true;
         }
-        if (!receiver->take(values.data()))
-            break;
     }
+    // A statement that ran but answered with no rows at all is no select: no
+    // error, nothing read.
+    if (failed || !rowsLast)
+        return RowsReadFailed;
+    reader.handTo(receiver);
     return RowsRead;
 }

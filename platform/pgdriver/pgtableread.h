@@ -5,11 +5,11 @@
 
 #include <QSqlDatabase>
 
-// Reads a select's whole result in one go over the connection the toolkit's
-// driver opened, converting every value once, directly from the server's
-// text, into what QSqlQuery::value() would give for it. A table loaded this
-// way skips the toolkit's per-row and per-value machinery, which costs more
-// than the rows themselves.
+// Reads a select's whole result over the connection the toolkit's driver
+// opened, converting every value once, directly from the server's text, into
+// what QSqlQuery::value() would give for it, and then hands the rows over. A
+// table loaded this way skips the toolkit's per-row and per-value machinery,
+// which costs more than the rows themselves.
 class PgTableRead
 {
 public:

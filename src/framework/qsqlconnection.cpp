@@ -519,7 +519,7 @@ int QSqlConnection::readRows(const QString &script, QSqlRecord record, bool prin
 
 void QSqlConnection::noticeFailure(const QString &text, QSqlError error, bool recordForm)
 {
-    const bool lost = handleIsDead() || endsSession(error);
+    const bool lost = handleIsDead() || endsSession(error) || error.type() == QSqlError::ConnectionError;
     if (lost)
         error = asConnectionError(error);
     if (!error.text().trimmed().isEmpty())
