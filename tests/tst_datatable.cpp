@@ -1218,11 +1218,18 @@ void TestDataTable::editsInViewKeepLookupsTrue()
     QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("kiwi")), apple);
     QCOMPARE(table->locate(QStringLiteral("c_name"), QStringLiteral("apple")), -1);
 
-    // A quantity typed over changes what the row shows, and so what filters see.
+    // A quantity typed over changes what the row shows, and so what filters
+    // see: before they first looked, and after.
+    const QString pearQuantity = table->getField("n_qty", pear).toString();
     model->setData(model->index(pear, 2), QStringLiteral("12"), Qt::EditRole);
     QCOMPARE(table->getValuesList("n_qty"), QStringList{"много"});
     table->setFilter("n_qty", "мало", fltKeep);
     QCOMPARE(table->visibleRowCount(), 0);
+    model->setData(model->index(pear, 2), pearQuantity, Qt::EditRole);
+    table->applyFilters();
+    QCOMPARE(table->visibleRowCount(), 1);
+    QVERIFY(!view.isRowHidden(pear));
+    model->setData(model->index(pear, 2), QStringLiteral("12"), Qt::EditRole);
     table->setFilter("n_qty", "много", fltHide);
     QCOMPARE(table->visibleRowCount(), 0);
 
