@@ -46,8 +46,8 @@ bool QDataTable::hasDisplayListeners() const
 }
 
 // Stores a select's rows as they are handed over: the table is emptied and
-// shaped when the first result arrives, not before, so a failed select
-// leaves the rows that were there.
+// shaped when the result has arrived, not before, so a failed select leaves
+// the rows that were there.
 class QDataTable::LoadReceiver : public RowReceiver
 {
 public:
@@ -61,9 +61,8 @@ public:
             m_table->generateColumns(fields);
         m_table->setupHeaders(true);
         const int columnCount = d->columns.size();
-        m_fieldCount = fields.count();
         m_sourceOf.resize(columnCount);
-        m_sameLayout = columnCount == m_fieldCount;
+        m_sameLayout = columnCount == fields.count();
         for (int c = 0; c < columnCount; ++c) {
             m_sourceOf[c] = fields.indexOf(d->columns.at(c).fieldName);
             m_sameLayout = m_sameLayout && m_sourceOf.at(c) == c;
@@ -162,7 +161,6 @@ private:
     bool m_begun = false;
     bool m_aborted = false;
     bool m_viewPrepared = false;
-    int m_fieldCount = 0;
     QVector<int> m_sourceOf;
     bool m_sameLayout = false;
     QVector<QVariant> m_row;
