@@ -490,6 +490,12 @@ void tst_ParameterBinding::wholeReadsFailAsQueriesFail_data()
                                                           << int(RowsNotRead) << "";
     QTest::newRow("bound values") << "select id, :v as v from public.t_canary where id = :id" << true
                                   << int(RowsRead) << "";
+    QTest::newRow("two statements: the first one's rows") << "select 7 as id, :v as v; select 1, 'x'" << false
+                                                          << int(RowsRead) << "";
+    QTest::newRow("a select after a command") << "set local work_mem = '8MB'; select :id as id, :v as v" << true
+                                             << int(RowsReadFailed) << "";
+    QTest::newRow("a failure after the rows") << "select :id as id, :v as v; select 1 / 0" << false
+                                             << int(RowsReadFailed) << "22012";
 }
 
 void tst_ParameterBinding::wholeReadsFailAsQueriesFail()

@@ -123,22 +123,30 @@ int PgTableRead::run(QSqlDatabase db, const QString &statement, RowReceiver *rec
         return RowsReadFailed;
     }
     PQsetSingleRowMode(connection);
+    // Rows are taken from the first statement alone, as a forward-only
+    // QSqlQuery gives them; a failure anywhere fails the read.
     ValueReader reader;
     bool failed = false;
-    bool rowsLast = false;
+    bool firstGaveRows = false;
+    bool firstEnded = false;
     while (const PgValues::Result result{ PQgetResult(connection) }) {
         const ExecStatusType status = PQresultStatus(result.get());
-        rowsLast = status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK;
-        if (rowsLast) {
-            reader.read(result.get());
-        } else if (status != PGRES_COMMAND_OK && status != PGRES_EMPTY_QUERY && !failed) {
+        if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+            if (!firstEnded) {
+                firstGaveRows = true;
+                reader.read(result.get());
+                firstEnded = status == PGRES_TUPLES_OK;
+            }
+        } else if (status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY) {
+            firstEnded = true;
+        } else if (!failed) {
             *error = PgValues::errorOf(connection, result.get());
             failed = true;
         }
     }
     // A statement that ran but answered with no rows at all is no select: no
     // error, nothing read.
-    if (failed || !rowsLast)
+    if (failed || !firstGaveRows)
         return RowsReadFailed;
     reader.handTo(receiver);
     return RowsRead;
