@@ -121,6 +121,12 @@ bool DataTableItem::restoreOriginal()
     return true;
 }
 
+bool DataTableItem::showsValueOnly(const cellData &cell, const cellData &defaults)
+{
+    return cell.text == defaults.text && cell.icon.isNull() && cell.foreground == cellData::defaultForeground()
+            && cell.background.style() == Qt::NoBrush && cell.font == defaults.font && cell.toolTip.isEmpty();
+}
+
 void DataTableItem::applyCell(const cellData &cell, const cellData &defaults)
 {
     const bool customText = cell.text != defaults.text;
@@ -129,7 +135,7 @@ void DataTableItem::applyCell(const cellData &cell, const cellData &defaults)
     const bool customBackground = cell.background.style() != Qt::NoBrush;
     const bool customFont = cell.font != defaults.font;
     const bool toolTip = !cell.toolTip.isEmpty();
-    if (!m_extra && !customText && !customIcon && !customForeground && !customBackground && !customFont && !toolTip)
+    if (!m_extra && showsValueOnly(cell, defaults))
         return;
 
     Extra &e = extra();

@@ -32,6 +32,8 @@ public:
     void acceptValue();
     bool restoreOriginal();
     void applyCell(const cellData &cell, const cellData &defaults);
+    // Whether a cell the callbacks filled shows no more than its value does.
+    static bool showsValueOnly(const cellData &cell, const cellData &defaults);
     void clearDecoration();
     void announce() { emitDataChanged(); }
 

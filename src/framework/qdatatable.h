@@ -25,6 +25,7 @@
 #include <QVector>
 
 #include <memory>
+#include <optional>
 
 class DataTableItem;
 class DataTableRowItem;
@@ -238,6 +239,14 @@ private:
     void refreshDefaultCell();
     void decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
                   bool clearBackground = false);
+    // A loaded cell's item as its display callbacks decorate it; null when
+    // they leave it showing its value alone, so that it may stay packed.
+    DataTableItem *decoratedLoadedCell(int column, const QVariant &value, QSqlRecord *record);
+    // The cell the display callbacks make of the value, or null when none is
+    // called (the column is hidden, nobody listens). `nested` holds the cell
+    // of a callback that stores cells of this very table.
+    const cellData *shownCell(int column, const QVariant &value, QSqlRecord *record, int state, bool alwaysCall,
+                              bool clearBackground, std::optional<cellData> *nested);
     void storeCell(DataTableRowItem *head, DataTableItem *item, int column, const QVariant &value,
                    bool original, QSqlRecord *record, int state);
 

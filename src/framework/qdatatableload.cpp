@@ -246,37 +246,49 @@ QList<QStandardItem *> QDataTable::loadedRowItems(const QVariant *rowValues, QSq
 {
     const int columnCount = d->columns.size();
     const bool listeners = hasDisplayListeners();
-    // A cell nobody decorates (every cell when no callback is connected, a
-    // hidden column's otherwise) stays in the row's head item, which holds
-    // its value until something needs the cell's item.
-    const quint64 packed = listeners ? packable.hidden : packable.all;
-    const auto isPacked = [packed](int column) { return column < 64 && (packed >> column) & 1; };
+    const auto bit = [](int column) { return column < 64 ? quint64(1) << column : 0; };
     auto *head = new DataTableRowItem(rowValues[0]);
-    if (packed)
-        head->setPacked(rowValues, columnCount, packed);
     QList<QStandardItem *> items;
     items.append(head);
-    if (columnCount > 64 || packed != packable.all) {
-        items.reserve(columnCount);
-        for (int c = 1; c < columnCount; ++c)
-            items.append(isPacked(c) ? nullptr : new DataTableItem(rowValues[c]));
-    }
-
+    // A cell that shows its value and nothing else (every cell when no
+    // callback is connected, a hidden column's, a shown one its callbacks
+    // left alone) stays packed in the row's head item, which holds its value
+    // until something needs the cell's item.
+    quint64 packed = packable.all;
     if (listeners) {
         for (int c = 0; c < columnCount; ++c)
             record->setValue(c, rowValues[c]);
-    }
-    for (int c = 0; c < columnCount; ++c) {
-        if (isPacked(c)) {
-            if (isFiled(c))
-                fileCell(head, c, QVariant(), rowValues[c], QString(), DataTableItem::textOf(rowValues[c]), true);
-            continue;
+        packed = packable.hidden;
+        decorate(head, 0, record, rsUnchanged, false);
+        for (int c = 1; c < columnCount; ++c) {
+            if (packed & bit(c)) {
+                items.append(nullptr);
+                continue;
+            }
+            DataTableItem *item = decoratedLoadedCell(c, rowValues[c], record);
+            if (!item && (packable.all & bit(c)))
+                packed |= bit(c);
+            else if (!item)
+                item = new DataTableItem(rowValues[c]);
+            items.append(item);
         }
-        auto *item = static_cast<DataTableItem *>(items.at(c));
-        if (listeners)
-            decorate(item, c, record, rsUnchanged, false);
-        if (isFiled(c))
+    } else if (packed != packable.all || columnCount > 64) {
+        for (int c = 1; c < columnCount; ++c)
+            items.append(packed & bit(c) ? nullptr : new DataTableItem(rowValues[c]));
+    }
+    if (packed)
+        head->setPacked(rowValues, columnCount, packed);
+    if (packed == packable.all && columnCount <= 64)
+        items.erase(items.begin() + 1, items.end());
+
+    for (int c = 0; c < columnCount; ++c) {
+        if (!isFiled(c))
+            continue;
+        const auto *item = static_cast<const DataTableItem *>(c < items.size() ? items.at(c) : nullptr);
+        if (item)
             fileCell(head, c, QVariant(), item->value(), QString(), item->displayText(), true);
+        else
+            fileCell(head, c, QVariant(), rowValues[c], QString(), DataTableItem::textOf(rowValues[c]), true);
     }
     return items;
 }
@@ -300,23 +312,39 @@ QDataTable::PackedColumns QDataTable::packedColumns() const
 void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, int state, bool alwaysCall,
                           bool clearBackground)
 {
+    std::optional<cellData> nested;
+    const cellData *cell = shownCell(column, item->value(), record, state, alwaysCall, clearBackground, &nested);
+    item->applyCell(cell ? *cell : d->defaultCell, d->defaultCell);
+}
+
+DataTableItem *QDataTable::decoratedLoadedCell(int column, const QVariant &value, QSqlRecord *record)
+{
+    std::optional<cellData> nested;
+    const cellData *cell = shownCell(column, value, record, rsUnchanged, false, false, &nested);
+    if (!cell || DataTableItem::showsValueOnly(*cell, d->defaultCell))
+        return nullptr;
+    auto *item = new DataTableItem(value);
+    item->applyCell(*cell, d->defaultCell);
+    return item;
+}
+
+const cellData *QDataTable::shownCell(int column, const QVariant &value, QSqlRecord *record, int state,
+                                      bool alwaysCall, bool clearBackground, std::optional<cellData> *nested)
+{
     const bool call = (alwaysCall || d->columns.at(column).visible) && hasDisplayListeners();
     // Copies of one default cell share its font and brushes; see refreshDefaultCell().
     cellData &defaults = d->defaultCell;
-    defaults.text = DataTableItem::textOf(item->value());
-    if (!call) {
-        item->applyCell(defaults, defaults);
-        return;
-    }
+    defaults.text = DataTableItem::textOf(value);
+    if (!call)
+        return nullptr;
     // The cell handed to callbacks is one object reused from cell to cell and
     // put back to the defaults part by part: a brush, font or icon that is
     // already the default costs a pointer comparison, where a fresh copy of
     // the whole cell counts references up and down for every part. A
     // callback that stores cells of this very table gets cells of its own.
-    std::optional<cellData> nested;
     if (d->decorating)
-        nested.emplace();
-    cellData &cell = nested ? *nested : d->callbackCell;
+        nested->emplace();
+    cellData &cell = *nested ? **nested : d->callbackCell;
     QScopedValueRollback<bool> decorating(d->decorating, true);
     cell.text = defaults.text;
     if (!cell.icon.isNull())
@@ -327,14 +355,14 @@ void QDataTable::decorate(DataTableItem *item, int column, QSqlRecord *record, i
         cell.toolTip.clear();
     cell.font = defaults.font;
     const QString plainText = defaults.text;
-    QVariant value = item->value();
-    emit getDispInfo(column, &value, &cell, record, state);
+    QVariant shown = value;
+    emit getDispInfo(column, &shown, &cell, record, state);
     // A callback that stores cells of this table has used the default cell meanwhile.
     defaults.text = plainText;
     // A reset shows the row as loaded: whatever a callback paints behind it stays away.
     if (clearBackground)
         cell.background = defaults.background;
-    item->applyCell(cell, defaults);
+    return &cell;
 }
 
 bool QDataTable::open(bool backGround, bool printQuery)
