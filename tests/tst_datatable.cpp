@@ -92,6 +92,8 @@ private Q_SLOTS:
     void openWithoutData();
     void queriesWhileLoading_data();
     void queriesWhileLoading();
+    void callbacksSeeTheRowsStoredSoFar_data();
+    void callbacksSeeTheRowsStoredSoFar();
     void editCycle_data();
     void editCycle();
     void batchedCommitMatchesReload_data();
@@ -355,6 +357,33 @@ void TestDataTable::queriesWhileLoading()
     for (int row = 0; row < table->rowCount(); ++row)
         texts.append(table->getModel()->itemFromIndex(table->getModel()->index(row, 1))->text());
     QCOMPARE(texts, shown);
+}
+
+// A display callback that looks at its own table while it loads finds every
+// row before the one it decorates, whether or not it decorates anything.
+void TestDataTable::callbacksSeeTheRowsStoredSoFar_data()
+{
+    QTest::addColumn<bool>("decorates");
+    QTest::newRow("leaves every cell as it is") << false;
+    QTest::newRow("colours a cell") << true;
+}
+
+void TestDataTable::callbacksSeeTheRowsStoredSoFar()
+{
+    QFETCH(bool, decorates);
+
+    auto table = goodsTable();
+    QList<int> seen;
+    connect(table.get(), &QDataTable::getDispInfo, this,
+            [&](int column, QVariant *value, QCellData *cell, QSqlRecord *, int) {
+                if (column != 1)
+                    return;
+                seen.append(table->rowCount());
+                if (decorates && value->toString().size() % 2)
+                    cell->foreground = QBrush(Qt::darkRed);
+            });
+    QVERIFY(table->open());
+    QCOMPARE(seen, QList<int>({0, 1, 2, 3}));
 }
 
 void TestDataTable::openWithoutData()

@@ -123,25 +123,26 @@ int PgTableRead::run(QSqlDatabase db, const QString &statement, RowReceiver *rec
         return RowsReadFailed;
     }
     PQsetSingleRowMode(connection);
-    // Rows are taken from the first statement alone, as a forward-only
-    // QSqlQuery gives them; a failure anywhere fails the read.
+    // The first statement alone answers, as a forward-only QSqlQuery reads
+    // a script of several: what later ones return or fail with is dropped.
     ValueReader reader;
     bool failed = false;
     bool firstGaveRows = false;
     bool firstEnded = false;
     while (const PgValues::Result result{ PQgetResult(connection) }) {
+        if (firstEnded)
+            continue;
         const ExecStatusType status = PQresultStatus(result.get());
         if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
-            if (!firstEnded) {
-                firstGaveRows = true;
-                reader.read(result.get());
-                firstEnded = status == PGRES_TUPLES_OK;
-            }
+            firstGaveRows = true;
+            reader.read(result.get());
+            firstEnded = status == PGRES_TUPLES_OK;
         } else if (status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY) {
             firstEnded = true;
-        } else if (!failed) {
+        } else {
             *error = PgValues::errorOf(connection, result.get());
             failed = true;
+            firstEnded = true;
         }
     }
     // A statement that ran but answered with no rows at all is no select: no

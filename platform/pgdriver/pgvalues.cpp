@@ -21,6 +21,7 @@ enum : Oid {
     RegprocOid = 24,
     XidOid = 28,
     CidOid = 29,
+    VoidOid = 2278,
     Float4Oid = 700,
     Float8Oid = 701,
     DateOid = 1082,
@@ -114,7 +115,8 @@ QVariant::Type PgValues::typeOf(unsigned oid)
     case Int4Oid:
     case RegprocOid:
     case XidOid:
-    case CidOid: return QVariant::Int;
+    case CidOid:
+    case VoidOid: return QVariant::Int;
     case Float4Oid:
     case Float8Oid:
     case NumericOid: return QVariant::Double;
@@ -156,8 +158,7 @@ QVariant PgValues::valueOf(const char *text, int length, QVariant::Type type, un
     case QVariant::Double: return doubleOf(text, length);
     case QVariant::Date: return dateOf(text, length);
     case QVariant::Bool: return QVariant(text[0] == 't');
-    case QVariant::Time:
-        return QVariant(QTime::fromString(QString::fromLatin1(text, std::min(length, 12)), Qt::ISODateWithMs));
+    case QVariant::Time: return QVariant(QTime::fromString(QString::fromLatin1(text, length), Qt::ISODate));
     case QVariant::DateTime:
         return QVariant(timestampOf(QString::fromLatin1(text, length), oid == TimestamptzOid));
     case QVariant::ByteArray: {

@@ -83,16 +83,22 @@ public:
         const QVariant *row = tableRow(values);
         const QList<QStandardItem *> items = m_table->loadedRowItems(row, &m_shown, m_packable);
         // Rows that are their head alone go to the model in groups: one
-        // insertion, and one pair of model signals, for many rows.
-        if (items.size() == 1) {
+        // insertion, and one pair of model signals, for many rows. Not while
+        // display callbacks run between rows: they see the rows stored so far.
+        if (items.size() == 1 && !m_table->hasDisplayListeners()) {
             m_heads.append(items.first());
             if (m_heads.size() < loadBatchRows)
                 return true;
-        }
-        appendHeads();
-        if (items.size() > 1) {
-            d->model->appendRow(items);
-            static_cast<DataTableRowItem *>(items.first())->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+            appendHeads();
+        } else {
+            appendHeads();
+            if (items.size() == 1) {
+                m_heads.append(items.first());
+                appendHeads();
+            } else {
+                d->model->appendRow(items);
+                static_cast<DataTableRowItem *>(items.first())->setRowHint(d->model->rowCount() - 1, d->rowMoves);
+            }
         }
         return yieldWhenDue();
     }
