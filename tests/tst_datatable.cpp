@@ -1,3 +1,4 @@
+#include "datatableitem.h"
 #include "modalanswerer.h"
 #include "objvar.h"
 #include "qdatatable.h"
@@ -93,6 +94,8 @@ private Q_SLOTS:
     void queriesWhileLoading_data();
     void queriesWhileLoading();
     void callbacksSeeTheRowsStoredSoFar_data();
+    void cellTextsAreTheToolkits_data();
+    void cellTextsAreTheToolkits();
     void callbacksSeeTheRowsStoredSoFar();
     void editCycle_data();
     void editCycle();
@@ -357,6 +360,44 @@ void TestDataTable::queriesWhileLoading()
     for (int row = 0; row < table->rowCount(); ++row)
         texts.append(table->getModel()->itemFromIndex(table->getModel()->index(row, 1))->text());
     QCOMPARE(texts, shown);
+}
+
+// A cell shows its value as the toolkit writes it, however the table writes it.
+void TestDataTable::cellTextsAreTheToolkits_data()
+{
+    QTest::addColumn<QVariant>("value");
+
+    const QTime noon(12, 0);
+    QTest::newRow("decimal") << QVariant(1245070.35);
+    QTest::newRow("small decimal") << QVariant(1.5e-7);
+    QTest::newRow("large decimal") << QVariant(1e21);
+    QTest::newRow("negative zero") << QVariant(-0.0);
+    QTest::newRow("not a number") << QVariant(qQNaN());
+    QTest::newRow("infinity") << QVariant(-qInf());
+    QTest::newRow("null decimal") << QVariant(QVariant::Double);
+    QTest::newRow("date") << QVariant(QDate(2026, 12, 6));
+    QTest::newRow("first year") << QVariant(QDate(1, 1, 1));
+    QTest::newRow("last four-digit year") << QVariant(QDate(9999, 12, 31));
+    QTest::newRow("year before Christ") << QVariant(QDate(-44, 3, 15));
+    QTest::newRow("five-digit year") << QVariant(QDate(12026, 1, 1));
+    QTest::newRow("invalid date") << QVariant(QDate());
+    QTest::newRow("local time") << QVariant(QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7, 42)));
+    QTest::newRow("local midnight") << QVariant(QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
+    QTest::newRow("universal time") << QVariant(QDateTime(QDate(2026, 12, 6), noon, Qt::UTC));
+    QTest::newRow("offset") << QVariant(QDateTime(QDate(2026, 12, 6), noon, Qt::OffsetFromUTC, 3 * 3600));
+    QTest::newRow("date without time") << QVariant(QDateTime(QDate(2026, 12, 6), QTime()));
+    QTest::newRow("invalid moment") << QVariant(QDateTime());
+    QTest::newRow("whole number") << QVariant(qlonglong(-42));
+    QTest::newRow("text") << QVariant(QStringLiteral("Счёт № 5"));
+    QTest::newRow("time") << QVariant(QTime(10, 15, 30, 123));
+    QTest::newRow("truth") << QVariant(true);
+}
+
+void TestDataTable::cellTextsAreTheToolkits()
+{
+    QFETCH(QVariant, value);
+    const QString expected = value.isNull() ? QString() : value.toString();
+    QCOMPARE(DataTableItem::textOf(value), expected);
 }
 
 // A display callback that looks at its own table while it loads finds every

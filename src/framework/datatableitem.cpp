@@ -1,5 +1,7 @@
 #include "datatableitem.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QStandardItemModel>
 
 
@@ -61,12 +63,69 @@ QString DataTableItem::textOf(const QVariant &value)
         return value.isNull() ? QString() : QString::number(*static_cast<const int *>(value.constData()));
     case QMetaType::QString:
         return *static_cast<const QString *>(value.constData());
+    case QMetaType::Double:
+        if (value.isNull())
+            return QString();
+        return QString::number(*static_cast<const double *>(value.constData()), 'g', QLocale::FloatingPointShortest);
+    case QMetaType::QDate:
+        if (value.isNull())
+            return QString();
+        return isoText(*static_cast<const QDate *>(value.constData()), nullptr);
+    case QMetaType::QDateTime: {
+        // Local times, as the database's are read, written without the
+        // toolkit's formatter, which goes through printf for every field.
+        const QDateTime &moment = *static_cast<const QDateTime *>(value.constData());
+        if (value.isNull())
+            return QString();
+        if (moment.timeSpec() == Qt::LocalTime) {
+            const QTime time = moment.time();
+            const QString text = isoText(moment.date(), &time);
+            if (!text.isNull())
+                return text;
+        }
+        break;
+    }
     default:
         break;
     }
     if (!value.isValid() || value.isNull())
         return QString();
     return value.toString();
+}
+
+QString DataTableItem::isoText(const QDate &date, const QTime *time)
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    // Years the ISO form has four digits for; the toolkit writes the others.
+    if (!date.isValid() || year < 0 || year > 9999 || (time && !time->isValid()))
+        return QString();
+    QString text(time ? 23 : 10, Qt::Uninitialized);
+    QChar *out = text.data();
+    const auto put = [&out](int number, int digits) {
+        for (int i = digits - 1; i >= 0; --i, number /= 10)
+            out[i] = QLatin1Char(char('0' + number % 10));
+        out += digits;
+    };
+    const auto sign = [&out](char c) { *out++ = QLatin1Char(c); };
+    put(year, 4);
+    sign('-');
+    put(month, 2);
+    sign('-');
+    put(day, 2);
+    if (time) {
+        sign('T');
+        put(time->hour(), 2);
+        sign(':');
+        put(time->minute(), 2);
+        sign(':');
+        put(time->second(), 2);
+        sign('.');
+        put(time->msec(), 3);
+    }
+    return text;
 }
 
 bool DataTableItem::sameValue(const QVariant &a, const QVariant &b)

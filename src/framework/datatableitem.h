@@ -41,6 +41,8 @@ public:
 
     // The text form of a value as cells and search indexes use it: empty for null.
     static QString textOf(const QVariant &value);
+    // "yyyy-MM-dd", with "THH:mm:ss.zzz" when a time is given; null outside years 0 to 9999.
+    static QString isoText(const QDate &date, const QTime *time);
     static bool sameValue(const QVariant &a, const QVariant &b);
 
     // The item a table's model makes for a cell that so far had its value
