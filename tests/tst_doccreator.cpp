@@ -258,6 +258,8 @@ void tst_DocCreator::demoDocuments()
 
     QFile html(base + QStringLiteral(".html"));
     QVERIFY(html.open(QIODevice::ReadOnly));
+    // Both are ordinary files of the user, readable as any file they save.
+    QCOMPARE(QFile::permissions(base + QStringLiteral(".pdf")), html.permissions());
     holdsTheDeal(plainTextOfHtml(html.readAll()));
 
     QProcess pdftotext;
