@@ -107,6 +107,8 @@ private slots:
     void refusedMarkIsUndone();
 
     void auditsAndComments();
+    void typedCommentIsNotLostToEscape_data();
+    void typedCommentIsNotLostToEscape();
     void filesSavedWithTheContractor();
 
 private:
@@ -813,6 +815,63 @@ void TestSupplierEditor::auditsAndComments()
     QCOMPARE(value(QStringLiteral("select c_comment || '/' || n_row_version from jur.t_contractor_comment where id_contractor = 1"))
                      .toString(),
              QStringLiteral("Первый комментарий\nДополнение./2"));
+}
+
+void TestSupplierEditor::typedCommentIsNotLostToEscape_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("how");       // "escape", "close" or "cancel"
+    QTest::addColumn<int>("answer");        // to the question; 0 when none is expected
+    QTest::addColumn<QString>("saved");     // the comment stored after the editor's save
+
+    const QString text = QStringLiteral("Первая поставка прошла без замечаний");
+    QTest::newRow("escape, keep the text and confirm") << text << "escape" << int(QMessageBox::No) << text;
+    QTest::newRow("window closed, keep the text") << text << "close" << int(QMessageBox::No) << text;
+    QTest::newRow("escape, drop the text") << text << "escape" << int(QMessageBox::Yes) << QString();
+    QTest::newRow("cancel drops without asking") << text << "cancel" << 0 << QString();
+    QTest::newRow("nothing typed, escape asks nothing") << QString() << "escape" << 0 << QString();
+}
+
+void TestSupplierEditor::typedCommentIsNotLostToEscape()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, how);
+    QFETCH(int, answer);
+    QFETCH(QString, saved);
+
+    SupplierDirectoryEditor *editor = openEditor(2);
+    ModalAnswerer answerer;
+    SuppliersFixture::answer<QCommentDialog>(&answerer, [&](QCommentDialog *dialog) {
+        dialog->teComment->setPlainText(typed);
+        QMetaObject::invokeMethod(dialog, [dialog, how] {
+            if (how == QLatin1String("escape"))
+                QTest::keyClick(dialog->teComment, Qt::Key_Escape);
+            else if (how == QLatin1String("close"))
+                dialog->close();
+            else
+                dialog->buttonBox->button(QDialogButtonBox::Cancel)->click();
+        }, Qt::QueuedConnection);
+    });
+    if (answer)
+        answerer.pressButton(answer);
+    if (answer == QMessageBox::No) {
+        // Still open with the text: the user confirms it after all.
+        answerer.enqueue([typed](QWidget *widget) {
+            auto *dialog = qobject_cast<QCommentDialog *>(widget);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->teComment->toPlainText(), typed);
+            dialog->buttonBox->button(QDialogButtonBox::Ok)->click();
+        });
+    }
+    editor->commentTab()->addComment();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.unexpected, 0);
+    QCOMPARE(answerer.texts.size(), answer ? 1 : 0);
+
+    QVERIFY(editor->commit());
+    QCOMPARE(value(QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_comment"
+                                  " where id_contractor = 2")).toString(),
+             saved);
 }
 
 void TestSupplierEditor::filesSavedWithTheContractor()
