@@ -819,59 +819,92 @@ void TestSupplierEditor::auditsAndComments()
 
 void TestSupplierEditor::typedCommentIsNotLostToEscape_data()
 {
+    QTest::addColumn<QString>("dialog");    // "comment" or "audit"
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("how");       // "escape", "close" or "cancel"
     QTest::addColumn<int>("answer");        // to the question; 0 when none is expected
-    QTest::addColumn<QString>("saved");     // the comment stored after the editor's save
+    QTest::addColumn<QString>("saved");     // the text stored after the editor's save
 
     const QString text = QStringLiteral("Первая поставка прошла без замечаний");
-    QTest::newRow("escape, keep the text and confirm") << text << "escape" << int(QMessageBox::No) << text;
-    QTest::newRow("window closed, keep the text") << text << "close" << int(QMessageBox::No) << text;
-    QTest::newRow("escape, drop the text") << text << "escape" << int(QMessageBox::Yes) << QString();
-    QTest::newRow("cancel drops without asking") << text << "cancel" << 0 << QString();
-    QTest::newRow("nothing typed, escape asks nothing") << QString() << "escape" << 0 << QString();
+    for (const char *dialog : {"comment", "audit"}) {
+        const auto row = [dialog](const char *name) -> QTestData & {
+            return QTest::newRow(QByteArray(dialog).append(": ").append(name).constData());
+        };
+        row("escape, keep the text and confirm") << QString::fromLatin1(dialog) << text << "escape" << int(QMessageBox::No) << text;
+        row("window closed, keep the text") << QString::fromLatin1(dialog) << text << "close" << int(QMessageBox::No) << text;
+        row("escape, drop the text") << QString::fromLatin1(dialog) << text << "escape" << int(QMessageBox::Yes) << QString();
+        row("cancel drops without asking") << QString::fromLatin1(dialog) << text << "cancel" << 0 << QString();
+        row("nothing typed, escape asks nothing") << QString::fromLatin1(dialog) << QString() << "escape" << 0 << QString();
+    }
 }
 
 void TestSupplierEditor::typedCommentIsNotLostToEscape()
 {
+    QFETCH(QString, dialog);
     QFETCH(QString, typed);
     QFETCH(QString, how);
     QFETCH(int, answer);
     QFETCH(QString, saved);
 
-    SupplierDirectoryEditor *editor = openEditor(2);
+    const bool audit = dialog == QLatin1String("audit");
+    // Contractor 3 has no planned audit, so a new one may be added.
+    SupplierDirectoryEditor *editor = openEditor(audit ? 3 : 2);
+    const auto textEdit = [audit](QWidget *widget) -> QPlainTextEdit * {
+        if (audit) {
+            auto *auditDialog = qobject_cast<ContractorAuditDialog *>(widget);
+            return auditDialog ? auditDialog->plainTextEditComment : nullptr;
+        }
+        auto *commentDialog = qobject_cast<QCommentDialog *>(widget);
+        return commentDialog ? commentDialog->teComment : nullptr;
+    };
+    const auto button = [audit](QWidget *widget, bool accept) -> QAbstractButton * {
+        if (audit) {
+            auto *auditDialog = static_cast<ContractorAuditDialog *>(widget);
+            return accept ? auditDialog->pushButtonAccept : auditDialog->pushButtonReject;
+        }
+        return static_cast<QCommentDialog *>(widget)->buttonBox->button(accept ? QDialogButtonBox::Ok
+                                                                              : QDialogButtonBox::Cancel);
+    };
+
     ModalAnswerer answerer;
-    SuppliersFixture::answer<QCommentDialog>(&answerer, [&](QCommentDialog *dialog) {
-        dialog->teComment->setPlainText(typed);
-        QMetaObject::invokeMethod(dialog, [dialog, how] {
+    answerer.enqueue([&](QWidget *widget) {
+        QPlainTextEdit *edit = textEdit(widget);
+        QVERIFY(edit);
+        edit->setPlainText(typed);
+        QMetaObject::invokeMethod(widget, [widget, edit, how, button] {
             if (how == QLatin1String("escape"))
-                QTest::keyClick(dialog->teComment, Qt::Key_Escape);
+                QTest::keyClick(edit, Qt::Key_Escape);
             else if (how == QLatin1String("close"))
-                dialog->close();
+                widget->close();
             else
-                dialog->buttonBox->button(QDialogButtonBox::Cancel)->click();
+                button(widget, false)->click();
         }, Qt::QueuedConnection);
     });
     if (answer)
         answerer.pressButton(answer);
     if (answer == QMessageBox::No) {
         // Still open with the text: the user confirms it after all.
-        answerer.enqueue([typed](QWidget *widget) {
-            auto *dialog = qobject_cast<QCommentDialog *>(widget);
-            QVERIFY(dialog);
-            QCOMPARE(dialog->teComment->toPlainText(), typed);
-            dialog->buttonBox->button(QDialogButtonBox::Ok)->click();
+        answerer.enqueue([&](QWidget *widget) {
+            QPlainTextEdit *edit = textEdit(widget);
+            QVERIFY(edit);
+            QCOMPARE(edit->toPlainText(), typed);
+            button(widget, true)->click();
         });
     }
-    editor->commentTab()->addComment();
+    if (audit)
+        editor->auditTab()->addAudit();
+    else
+        editor->commentTab()->addComment();
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.unexpected, 0);
     QCOMPARE(answerer.texts.size(), answer ? 1 : 0);
 
     QVERIFY(editor->commit());
-    QCOMPARE(value(QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_comment"
-                                  " where id_contractor = 2")).toString(),
-             saved);
+    const QString stored = audit ? QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_audit"
+                                                  " where id_contractor = 3 and not b_complete")
+                                 : QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_comment"
+                                                  " where id_contractor = 2");
+    QCOMPARE(value(stored).toString(), saved);
 }
 
 void TestSupplierEditor::filesSavedWithTheContractor()
