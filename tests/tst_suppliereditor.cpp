@@ -15,6 +15,8 @@
 #include "suppliers/contacttypedialog.h"
 #include "suppliers/contractorauditdialog.h"
 #include "suppliers/contractordataset.h"
+#include "suppliers/criteriondialog.h"
+#include "suppliers/criterioneditdialog.h"
 #include "suppliers/persondialog.h"
 #include "suppliers/qcommentdialog.h"
 #include "suppliers/requisiteadddialog.h"
@@ -819,14 +821,14 @@ void TestSupplierEditor::auditsAndComments()
 
 void TestSupplierEditor::typedCommentIsNotLostToEscape_data()
 {
-    QTest::addColumn<QString>("dialog");    // "comment" or "audit"
+    QTest::addColumn<QString>("dialog");    // "comment", "audit" or "criterion"
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("how");       // "escape", "close" or "cancel"
     QTest::addColumn<int>("answer");        // to the question; 0 when none is expected
     QTest::addColumn<QString>("saved");     // the text stored after the editor's save
 
     const QString text = QStringLiteral("Первая поставка прошла без замечаний");
-    for (const char *dialog : {"comment", "audit"}) {
+    for (const char *dialog : {"comment", "audit", "criterion"}) {
         const auto row = [dialog](const char *name) -> QTestData & {
             return QTest::newRow(QByteArray(dialog).append(": ").append(name).constData());
         };
@@ -847,30 +849,50 @@ void TestSupplierEditor::typedCommentIsNotLostToEscape()
     QFETCH(QString, saved);
 
     const bool audit = dialog == QLatin1String("audit");
+    const bool criterion = dialog == QLatin1String("criterion");
     // Contractor 3 has no planned audit, so a new one may be added.
     SupplierDirectoryEditor *editor = openEditor(audit ? 3 : 2);
-    const auto textEdit = [audit](QWidget *widget) -> QPlainTextEdit * {
-        if (audit) {
-            auto *auditDialog = qobject_cast<ContractorAuditDialog *>(widget);
-            return auditDialog ? auditDialog->plainTextEditComment : nullptr;
-        }
+    const auto textEdit = [&](QWidget *widget) -> QWidget * {
+        if (auto *auditDialog = qobject_cast<ContractorAuditDialog *>(widget))
+            return audit ? auditDialog->plainTextEditComment : nullptr;
+        if (auto *criterionDialog = qobject_cast<CriterionEditDialog *>(widget))
+            return criterion ? criterionDialog->teDescription : nullptr;
         auto *commentDialog = qobject_cast<QCommentDialog *>(widget);
-        return commentDialog ? commentDialog->teComment : nullptr;
+        return commentDialog && !audit && !criterion ? commentDialog->teComment : nullptr;
     };
-    const auto button = [audit](QWidget *widget, bool accept) -> QAbstractButton * {
-        if (audit) {
-            auto *auditDialog = static_cast<ContractorAuditDialog *>(widget);
+    const auto setText = [](QWidget *edit, const QString &text) {
+        if (auto *plain = qobject_cast<QPlainTextEdit *>(edit))
+            plain->setPlainText(text);
+        else
+            static_cast<QTextEdit *>(edit)->setPlainText(text);
+    };
+    const auto text = [](QWidget *edit) {
+        if (auto *plain = qobject_cast<QPlainTextEdit *>(edit))
+            return plain->toPlainText();
+        return static_cast<QTextEdit *>(edit)->toPlainText();
+    };
+    const auto button = [](QWidget *widget, bool accept) -> QAbstractButton * {
+        if (auto *auditDialog = qobject_cast<ContractorAuditDialog *>(widget))
             return accept ? auditDialog->pushButtonAccept : auditDialog->pushButtonReject;
-        }
+        if (auto *criterionDialog = qobject_cast<CriterionEditDialog *>(widget))
+            return accept ? criterionDialog->buttonAccept : criterionDialog->buttonReject;
         return static_cast<QCommentDialog *>(widget)->buttonBox->button(accept ? QDialogButtonBox::Ok
                                                                               : QDialogButtonBox::Cancel);
     };
 
     ModalAnswerer answerer;
+    if (criterion) {
+        // The list of criteria first; its "Добавить параметр" opens the one to type in.
+        SuppliersFixture::answer<CriterionDialog>(&answerer, [](CriterionDialog *list) {
+            QMetaObject::invokeMethod(list->buttonNew, &QPushButton::click, Qt::QueuedConnection);
+        });
+    }
     answerer.enqueue([&](QWidget *widget) {
-        QPlainTextEdit *edit = textEdit(widget);
+        QWidget *edit = textEdit(widget);
         QVERIFY(edit);
-        edit->setPlainText(typed);
+        if (criterion && !typed.isEmpty())
+            static_cast<CriterionEditDialog *>(widget)->leName->setText(QStringLiteral("Гарантийный срок"));
+        setText(edit, typed);
         QMetaObject::invokeMethod(widget, [widget, edit, how, button] {
             if (how == QLatin1String("escape"))
                 QTest::keyClick(edit, Qt::Key_Escape);
@@ -885,14 +907,18 @@ void TestSupplierEditor::typedCommentIsNotLostToEscape()
     if (answer == QMessageBox::No) {
         // Still open with the text: the user confirms it after all.
         answerer.enqueue([&](QWidget *widget) {
-            QPlainTextEdit *edit = textEdit(widget);
+            QWidget *edit = textEdit(widget);
             QVERIFY(edit);
-            QCOMPARE(edit->toPlainText(), typed);
+            QCOMPARE(text(edit), typed);
             button(widget, true)->click();
         });
     }
+    if (criterion)
+        SuppliersFixture::answer<CriterionDialog>(&answerer, [](CriterionDialog *list) { list->buttonClose->click(); });
     if (audit)
         editor->auditTab()->addAudit();
+    else if (criterion)
+        editor->ratingTab()->openCriterion();
     else
         editor->commentTab()->addComment();
     QCOMPARE(answerer.pending(), 0);
@@ -902,8 +928,10 @@ void TestSupplierEditor::typedCommentIsNotLostToEscape()
     QVERIFY(editor->commit());
     const QString stored = audit ? QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_audit"
                                                   " where id_contractor = 3 and not b_complete")
-                                 : QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_comment"
-                                                  " where id_contractor = 2");
+            : criterion ? QStringLiteral("select string_agg(c_description, ',') from jur.t_criterion"
+                                         " where c_name = 'Гарантийный срок'")
+                        : QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_comment"
+                                         " where id_contractor = 2");
     QCOMPARE(value(stored).toString(), saved);
 }
 
