@@ -850,35 +850,11 @@ void TestSupplierEditor::typedCommentIsNotLostToEscape()
 
     const bool audit = dialog == QLatin1String("audit");
     const bool criterion = dialog == QLatin1String("criterion");
+    const QString editName = audit ? QStringLiteral("plainTextEditComment")
+            : criterion            ? QStringLiteral("teDescription")
+                                   : QStringLiteral("teComment");
     // Contractor 3 has no planned audit, so a new one may be added.
     SupplierDirectoryEditor *editor = openEditor(audit ? 3 : 2);
-    const auto textEdit = [&](QWidget *widget) -> QWidget * {
-        if (auto *auditDialog = qobject_cast<ContractorAuditDialog *>(widget))
-            return audit ? auditDialog->plainTextEditComment : nullptr;
-        if (auto *criterionDialog = qobject_cast<CriterionEditDialog *>(widget))
-            return criterion ? criterionDialog->teDescription : nullptr;
-        auto *commentDialog = qobject_cast<QCommentDialog *>(widget);
-        return commentDialog && !audit && !criterion ? commentDialog->teComment : nullptr;
-    };
-    const auto setText = [](QWidget *edit, const QString &text) {
-        if (auto *plain = qobject_cast<QPlainTextEdit *>(edit))
-            plain->setPlainText(text);
-        else
-            static_cast<QTextEdit *>(edit)->setPlainText(text);
-    };
-    const auto text = [](QWidget *edit) {
-        if (auto *plain = qobject_cast<QPlainTextEdit *>(edit))
-            return plain->toPlainText();
-        return static_cast<QTextEdit *>(edit)->toPlainText();
-    };
-    const auto button = [](QWidget *widget, bool accept) -> QAbstractButton * {
-        if (auto *auditDialog = qobject_cast<ContractorAuditDialog *>(widget))
-            return accept ? auditDialog->pushButtonAccept : auditDialog->pushButtonReject;
-        if (auto *criterionDialog = qobject_cast<CriterionEditDialog *>(widget))
-            return accept ? criterionDialog->buttonAccept : criterionDialog->buttonReject;
-        return static_cast<QCommentDialog *>(widget)->buttonBox->button(accept ? QDialogButtonBox::Ok
-                                                                              : QDialogButtonBox::Cancel);
-    };
 
     ModalAnswerer answerer;
     if (criterion) {
@@ -888,18 +864,22 @@ void TestSupplierEditor::typedCommentIsNotLostToEscape()
         });
     }
     answerer.enqueue([&](QWidget *widget) {
-        QWidget *edit = textEdit(widget);
+        auto *edit = widget->findChild<QWidget *>(editName);
         QVERIFY(edit);
-        if (criterion && !typed.isEmpty())
-            static_cast<CriterionEditDialog *>(widget)->leName->setText(QStringLiteral("Гарантийный срок"));
-        setText(edit, typed);
-        QMetaObject::invokeMethod(widget, [widget, edit, how, button] {
+        if (auto *criterionDialog = qobject_cast<CriterionEditDialog *>(widget); criterionDialog && !typed.isEmpty())
+            criterionDialog->leName->setText(QStringLiteral("Гарантийный срок"));
+        edit->setProperty("plainText", typed);
+        QMetaObject::invokeMethod(widget, [widget, edit, how] {
             if (how == QLatin1String("escape"))
                 QTest::keyClick(edit, Qt::Key_Escape);
             else if (how == QLatin1String("close"))
                 widget->close();
+            else if (auto *box = widget->findChild<QDialogButtonBox *>())
+                box->button(QDialogButtonBox::Cancel)->click();
+            else if (auto *reject = widget->findChild<QPushButton *>(QStringLiteral("buttonReject")))
+                reject->click();
             else
-                button(widget, false)->click();
+                widget->findChild<QPushButton *>(QStringLiteral("pushButtonReject"))->click();
         }, Qt::QueuedConnection);
     });
     if (answer)
@@ -907,10 +887,8 @@ void TestSupplierEditor::typedCommentIsNotLostToEscape()
     if (answer == QMessageBox::No) {
         // Still open with the text: the user confirms it after all.
         answerer.enqueue([&](QWidget *widget) {
-            QWidget *edit = textEdit(widget);
-            QVERIFY(edit);
-            QCOMPARE(text(edit), typed);
-            button(widget, true)->click();
+            QCOMPARE(widget->findChild<QWidget *>(editName)->property("plainText").toString(), typed);
+            qobject_cast<QDialog *>(widget)->accept();
         });
     }
     if (criterion)
