@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -258,6 +259,8 @@ void tst_DocCreator::demoDocuments()
 
     QFile html(base + QStringLiteral(".html"));
     QVERIFY(html.open(QIODevice::ReadOnly));
+    // Both are ordinary files of the user, readable as any file they save.
+    QCOMPARE(QFile::permissions(base + QStringLiteral(".pdf")), html.permissions());
     holdsTheDeal(plainTextOfHtml(html.readAll()));
 
     QProcess pdftotext;
@@ -487,6 +490,13 @@ void tst_DocCreator::keptDocuments()
     QCOMPARE(normalized(opened->tbDocument->toPlainText()), QStringLiteral("Письмо № 77 от %1").arg(AppContext::loggedInName()));
     QVERIFY(!opened->acSaveToBase->isVisible());
     QVERIFY(opened->acHTML->isEnabled());
+    // Escape closes the window like any dialog.
+    for (QDocCreator *window : {creator, opened}) {
+        QPointer<QDocCreator> guard(window);
+        QVERIFY(window->isVisible());
+        QTest::keyClick(window->tbDocument, Qt::Key_Escape);
+        QTRY_VERIFY(!guard || !guard->isVisible());
+    }
 
     answerer.pressButton(QMessageBox::No);
     QVERIFY(!dialog.deleteDocument());

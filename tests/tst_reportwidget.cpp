@@ -403,10 +403,24 @@ void tst_ReportWidget::pdfExport()
     QFETCH(bool, existing);
     QTemporaryDir dir;
     const QString target = dir.filePath(written);
+    // The exported file is an ordinary file of the user: a replaced file keeps
+    // its permissions, a new one gets those of any new file, not the
+    // owner-only ones of the temporary file it was printed into.
+    QFile::Permissions expectedPermissions;
     if (existing) {
         QFile old(target);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("an older file");
+        old.close();
+        expectedPermissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+                | QFile::ReadGroup | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(target, expectedPermissions));
+    } else {
+        QFile plain(dir.filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        expectedPermissions = plain.permissions();
+        QVERIFY(plain.remove());
     }
     m_widget->setData(usersReport(), usersTemplate, {{QStringLiteral("date"), QStringLiteral("01.02.2025")}});
 
@@ -418,6 +432,7 @@ void tst_ReportWidget::pdfExport()
 
     QVERIFY(QFileInfo(target).size() > 1000);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{written});
+    QCOMPARE(QFile::permissions(target), expectedPermissions);
     // Values first, then areas: the template is built over the data set.
     const QString text = pdfText(target);
     QVERIFY2(text.contains(QStringLiteral("Пользователи системы")), qPrintable(text));

@@ -15,6 +15,8 @@
 #include "suppliers/contacttypedialog.h"
 #include "suppliers/contractorauditdialog.h"
 #include "suppliers/contractordataset.h"
+#include "suppliers/criteriondialog.h"
+#include "suppliers/criterioneditdialog.h"
 #include "suppliers/persondialog.h"
 #include "suppliers/qcommentdialog.h"
 #include "suppliers/requisiteadddialog.h"
@@ -107,6 +109,8 @@ private slots:
     void refusedMarkIsUndone();
 
     void auditsAndComments();
+    void typedCommentIsNotLostToEscape_data();
+    void typedCommentIsNotLostToEscape();
     void filesSavedWithTheContractor();
 
 private:
@@ -813,6 +817,100 @@ void TestSupplierEditor::auditsAndComments()
     QCOMPARE(value(QStringLiteral("select c_comment || '/' || n_row_version from jur.t_contractor_comment where id_contractor = 1"))
                      .toString(),
              QStringLiteral("Первый комментарий\nДополнение./2"));
+}
+
+void TestSupplierEditor::typedCommentIsNotLostToEscape_data()
+{
+    QTest::addColumn<QString>("dialog");    // "comment", "audit" or "criterion"
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("how");       // "escape", "close" or "cancel"
+    QTest::addColumn<int>("answer");        // to the question; 0 when none is expected
+    QTest::addColumn<QString>("saved");     // the text stored after the editor's save
+
+    const QString text = QStringLiteral("Первая поставка прошла без замечаний");
+    for (const char *dialog : {"comment", "audit", "criterion"}) {
+        const auto row = [dialog](const char *name) -> QTestData & {
+            return QTest::newRow(QByteArray(dialog).append(": ").append(name).constData());
+        };
+        row("escape, keep the text and confirm") << QString::fromLatin1(dialog) << text << "escape" << int(QMessageBox::No) << text;
+        row("window closed, keep the text") << QString::fromLatin1(dialog) << text << "close" << int(QMessageBox::No) << text;
+        row("escape, drop the text") << QString::fromLatin1(dialog) << text << "escape" << int(QMessageBox::Yes) << QString();
+        row("cancel drops without asking") << QString::fromLatin1(dialog) << text << "cancel" << 0 << QString();
+        row("nothing typed, escape asks nothing") << QString::fromLatin1(dialog) << QString() << "escape" << 0 << QString();
+    }
+}
+
+void TestSupplierEditor::typedCommentIsNotLostToEscape()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, typed);
+    QFETCH(QString, how);
+    QFETCH(int, answer);
+    QFETCH(QString, saved);
+
+    const bool audit = dialog == QLatin1String("audit");
+    const bool criterion = dialog == QLatin1String("criterion");
+    const QString editName = audit ? QStringLiteral("plainTextEditComment")
+            : criterion            ? QStringLiteral("teDescription")
+                                   : QStringLiteral("teComment");
+    // Contractor 3 has no planned audit, so a new one may be added.
+    SupplierDirectoryEditor *editor = openEditor(audit ? 3 : 2);
+
+    ModalAnswerer answerer;
+    if (criterion) {
+        // The list of criteria first; its "Добавить параметр" opens the one to type in.
+        SuppliersFixture::answer<CriterionDialog>(&answerer, [](CriterionDialog *list) {
+            QMetaObject::invokeMethod(list->buttonNew, &QPushButton::click, Qt::QueuedConnection);
+        });
+    }
+    answerer.enqueue([&](QWidget *widget) {
+        auto *edit = widget->findChild<QWidget *>(editName);
+        QVERIFY(edit);
+        if (auto *criterionDialog = qobject_cast<CriterionEditDialog *>(widget); criterionDialog && !typed.isEmpty())
+            criterionDialog->leName->setText(QStringLiteral("Гарантийный срок"));
+        edit->setProperty("plainText", typed);
+        QMetaObject::invokeMethod(widget, [widget, edit, how] {
+            if (how == QLatin1String("escape"))
+                QTest::keyClick(edit, Qt::Key_Escape);
+            else if (how == QLatin1String("close"))
+                widget->close();
+            else if (auto *box = widget->findChild<QDialogButtonBox *>())
+                box->button(QDialogButtonBox::Cancel)->click();
+            else if (auto *reject = widget->findChild<QPushButton *>(QStringLiteral("buttonReject")))
+                reject->click();
+            else
+                widget->findChild<QPushButton *>(QStringLiteral("pushButtonReject"))->click();
+        }, Qt::QueuedConnection);
+    });
+    if (answer)
+        answerer.pressButton(answer);
+    if (answer == QMessageBox::No) {
+        // Still open with the text: the user confirms it after all.
+        answerer.enqueue([&](QWidget *widget) {
+            QCOMPARE(widget->findChild<QWidget *>(editName)->property("plainText").toString(), typed);
+            qobject_cast<QDialog *>(widget)->accept();
+        });
+    }
+    if (criterion)
+        SuppliersFixture::answer<CriterionDialog>(&answerer, [](CriterionDialog *list) { list->buttonClose->click(); });
+    if (audit)
+        editor->auditTab()->addAudit();
+    else if (criterion)
+        editor->ratingTab()->openCriterion();
+    else
+        editor->commentTab()->addComment();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.unexpected, 0);
+    QCOMPARE(answerer.texts.size(), answer ? 1 : 0);
+
+    QVERIFY(editor->commit());
+    const QString stored = audit ? QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_audit"
+                                                  " where id_contractor = 3 and not b_complete")
+            : criterion ? QStringLiteral("select string_agg(c_description, ',') from jur.t_criterion"
+                                         " where c_name = 'Гарантийный срок'")
+                        : QStringLiteral("select string_agg(c_comment, ',') from jur.t_contractor_comment"
+                                         " where id_contractor = 2");
+    QCOMPARE(value(stored).toString(), saved);
 }
 
 void TestSupplierEditor::filesSavedWithTheContractor()

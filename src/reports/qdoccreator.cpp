@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -69,6 +70,17 @@ QDocCreator::QDocCreator(QString templateType, QWidget *parent)
 }
 
 QDocCreator::~QDocCreator() = default;
+
+void QDocCreator::keyPressEvent(QKeyEvent *event)
+{
+    // The window is a dialog to the user: Escape closes it, as it closes the
+    // list that opened it. A main window would ignore the key.
+    if (event->matches(QKeySequence::Cancel)) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
 
 void QDocCreator::setTemplatesVisible(bool visible)
 {

@@ -66,6 +66,9 @@ public Q_SLOTS:
     void onTemplateSelected();
     void onSaveToBase();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void initTemplateList();
     void setTemplatesVisible(bool visible);

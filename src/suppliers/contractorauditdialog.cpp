@@ -1,12 +1,15 @@
 #include "contractorauditdialog.h"
 
 #include <QDateTime>
+#include <QMessageBox>
 
 ContractorAuditDialog::ContractorAuditDialog(QWidget *parent)
     : QDialog(parent)
 {
     setupUi(this);
     dateEdit->setDate(QDate::currentDate());
+    m_initialState = shownState();
+    connect(pushButtonReject, &QPushButton::clicked, this, [this] { QDialog::reject(); });
 }
 
 void ContractorAuditDialog::setContractor(QString name)
@@ -20,6 +23,7 @@ void ContractorAuditDialog::setRecord(QSqlRecord record)
     dateEdit->setDate(date.isValid() ? date : QDate::currentDate());
     checkBoxComplete->setChecked(record.value(QStringLiteral("b_complete")).toBool());
     plainTextEditComment->setPlainText(record.value(QStringLiteral("c_comment")).toString());
+    m_initialState = shownState();
 }
 
 void ContractorAuditDialog::getRecord(QSqlRecord &record)
@@ -27,4 +31,22 @@ void ContractorAuditDialog::getRecord(QSqlRecord &record)
     record.setValue(QStringLiteral("d_date"), QDateTime(dateEdit->date(), QTime(0, 0)));
     record.setValue(QStringLiteral("b_complete"), checkBoxComplete->isChecked());
     record.setValue(QStringLiteral("c_comment"), plainTextEditComment->toPlainText());
+}
+
+QString ContractorAuditDialog::shownState() const
+{
+    return dateEdit->date().toString(Qt::ISODate) + QLatin1Char(checkBoxComplete->isChecked() ? '1' : '0')
+            + plainTextEditComment->toPlainText();
+}
+
+void ContractorAuditDialog::reject()
+{
+    if (shownState() != m_initialState) {
+        const auto answer = QMessageBox::question(this, QStringLiteral("Внимание!"),
+                                                  QStringLiteral("Изменения аудита не сохранены. Отменить их?"),
+                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    QDialog::reject();
 }

@@ -2,10 +2,41 @@
 
 #include "suppliersupport.h"
 
+#include <QMessageBox>
+#include <QShowEvent>
+
 CriterionEditDialog::CriterionEditDialog(QWidget *parent)
     : QDialog(parent)
 {
     setupUi(this);
+    connect(buttonReject, &QPushButton::clicked, this, [this] { QDialog::reject(); });
+}
+
+void CriterionEditDialog::showEvent(QShowEvent *event)
+{
+    // The caller fills the fields after construction: what is shown first is
+    // what "unchanged" means.
+    if (!event->spontaneous())
+        m_initialState = shownState();
+    QDialog::showEvent(event);
+}
+
+QString CriterionEditDialog::shownState() const
+{
+    return leName->text() + QLatin1Char('\n') + QString::number(sbWeight->value()) + QLatin1Char('\n')
+            + teDescription->toPlainText();
+}
+
+void CriterionEditDialog::reject()
+{
+    if (shownState() != m_initialState) {
+        const auto answer = QMessageBox::question(this, QStringLiteral("Внимание!"),
+                                                  QStringLiteral("Изменения критерия не сохранены. Отменить их?"),
+                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    QDialog::reject();
 }
 
 void CriterionEditDialog::accept()

@@ -1,6 +1,7 @@
 #include "qcommentdialog.h"
 
 #include <QEvent>
+#include <QMessageBox>
 #include <QPushButton>
 
 QCommentDialog::QCommentDialog(QString text, bool readOnly, QWidget *parent)
@@ -13,8 +14,10 @@ QCommentDialog::QCommentDialog(QString text, bool readOnly, QWidget *parent)
         teComment->setReadOnly(readOnly);
         teComment->setPlainText(text);
     }
+    m_initialText = teComment->toPlainText();
     setTitle();
     buttonBox->button(QDialogButtonBox::Ok)->setEnabled(false);
+    connect(buttonBox, &QDialogButtonBox::rejected, this, &QCommentDialog::discard);
     // Connected after the text is in: showing it is no change.
     connect(teComment, &QPlainTextEdit::textChanged, this, &QCommentDialog::onCheckControls);
 }
@@ -30,6 +33,23 @@ void QCommentDialog::setTitle()
 void QCommentDialog::onCheckControls()
 {
     buttonBox->button(QDialogButtonBox::Ok)->setEnabled(!teComment->toPlainText().trimmed().isEmpty());
+}
+
+void QCommentDialog::reject()
+{
+    if (!teComment->isReadOnly() && teComment->toPlainText() != m_initialText) {
+        const auto answer = QMessageBox::question(this, QStringLiteral("Внимание!"),
+                                                  QStringLiteral("Комментарий не сохранён. Отменить изменения?"),
+                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    discard();
+}
+
+void QCommentDialog::discard()
+{
+    QDialog::reject();
 }
 
 void QCommentDialog::changeEvent(QEvent *event)
