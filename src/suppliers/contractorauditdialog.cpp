@@ -1,7 +1,8 @@
 #include "contractorauditdialog.h"
 
+#include "widgetutils.h"
+
 #include <QDateTime>
-#include <QMessageBox>
 
 ContractorAuditDialog::ContractorAuditDialog(QWidget *parent)
     : QDialog(parent)
@@ -42,10 +43,8 @@ QString ContractorAuditDialog::shownState() const
 void ContractorAuditDialog::reject()
 {
     if (shownState() != m_initialState) {
-        const auto answer = QMessageBox::question(this, QStringLiteral("Внимание!"),
-                                                  QStringLiteral("Изменения аудита не сохранены. Отменить их?"),
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes)
+        if (!confirmDiscard(this, QStringLiteral("Внимание!"),
+                            QStringLiteral("Изменения аудита не сохранены. Отменить их?")))
             return;
     }
     QDialog::reject();

@@ -3,8 +3,7 @@
 #include "contractordataset.h"
 #include "qdataset.h"
 #include "supplierdirectoryeditor.h"
-
-#include <QMessageBox>
+#include "widgetutils.h"
 
 ContractorEditDialog::ContractorEditDialog(QDataSet *dataSet, QWidget *parent)
     : QDialog(parent)
@@ -44,10 +43,8 @@ void ContractorEditDialog::accept()
 void ContractorEditDialog::reject()
 {
     if (m_changed) {
-        const auto answer = QMessageBox::question(this, QStringLiteral("Внимание!"),
-                                                  QStringLiteral("Изменения контрагента не сохранены. Отменить их?"),
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes)
+        if (!confirmDiscard(this, QStringLiteral("Внимание!"),
+                            QStringLiteral("Изменения контрагента не сохранены. Отменить их?")))
             return;
     }
     discard();

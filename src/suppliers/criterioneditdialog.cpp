@@ -1,8 +1,8 @@
 #include "criterioneditdialog.h"
 
 #include "suppliersupport.h"
+#include "widgetutils.h"
 
-#include <QMessageBox>
 #include <QShowEvent>
 
 CriterionEditDialog::CriterionEditDialog(QWidget *parent)
@@ -30,10 +30,8 @@ QString CriterionEditDialog::shownState() const
 void CriterionEditDialog::reject()
 {
     if (shownState() != m_initialState) {
-        const auto answer = QMessageBox::question(this, QStringLiteral("Внимание!"),
-                                                  QStringLiteral("Изменения критерия не сохранены. Отменить их?"),
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes)
+        if (!confirmDiscard(this, QStringLiteral("Внимание!"),
+                            QStringLiteral("Изменения критерия не сохранены. Отменить их?")))
             return;
     }
     QDialog::reject();

@@ -1,7 +1,8 @@
 #include "qcommentdialog.h"
 
+#include "widgetutils.h"
+
 #include <QEvent>
-#include <QMessageBox>
 #include <QPushButton>
 
 QCommentDialog::QCommentDialog(QString text, bool readOnly, QWidget *parent)
@@ -38,10 +39,8 @@ void QCommentDialog::onCheckControls()
 void QCommentDialog::reject()
 {
     if (!teComment->isReadOnly() && teComment->toPlainText() != m_initialText) {
-        const auto answer = QMessageBox::question(this, QStringLiteral("Внимание!"),
-                                                  QStringLiteral("Комментарий не сохранён. Отменить изменения?"),
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes)
+        if (!confirmDiscard(this, QStringLiteral("Внимание!"),
+                            QStringLiteral("Комментарий не сохранён. Отменить изменения?")))
             return;
     }
     discard();

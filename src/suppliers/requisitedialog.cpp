@@ -6,6 +6,7 @@
 #include "qdatatable.h"
 #include "requisiteeditdialog.h"
 #include "suppliersupport.h"
+#include "widgetutils.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -142,10 +143,8 @@ void RequisiteDialog::accept()
 void RequisiteDialog::reject()
 {
     if (m_requisites->hasPendingRows()) {
-        const auto answer = QMessageBox::question(this, QStringLiteral("Реквизиты"),
-                                                  QStringLiteral("Отменить изменения справочника реквизитов?"),
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes)
+        if (!confirmDiscard(this, QStringLiteral("Реквизиты"),
+                            QStringLiteral("Отменить изменения справочника реквизитов?")))
             return;
     }
     QDialog::reject();

@@ -1,5 +1,7 @@
 #include "widgetutils.h"
 
+#include <QMessageBox>
+
 #include <QCryptographicHash>
 #include <QEventLoop>
 #include <QTimer>
@@ -34,4 +36,10 @@ QString newUUID()
 QString toHexString(const QByteArray &data)
 {
     return QString::fromLatin1(data.toHex(' ').toUpper());
+}
+
+bool confirmDiscard(QWidget *parent, const QString &title, const QString &question)
+{
+    return QMessageBox::question(parent, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
 }

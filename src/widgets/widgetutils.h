@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QWidget;
+
 // Waits without freezing the window: the event queue is served meanwhile.
 DEALS_EXPORT void delayMs(unsigned int ms);
 
@@ -18,5 +20,9 @@ DEALS_EXPORT QString newUUID();
 
 // Upper-case hex digits with a blank between bytes, for logs and dumps.
 DEALS_EXPORT QString toHexString(const QByteArray &data);
+
+// Asks whether unsaved changes may be dropped: true for "Yes"; "No", the
+// default, keeps the window and what was typed in it.
+DEALS_EXPORT bool confirmDiscard(QWidget *parent, const QString &title, const QString &question);
 
 #endif // WIDGETUTILS_H
