@@ -34,6 +34,7 @@ private slots:
     void quietUnlessAsked();
     void openRecord_data();
     void openRecord();
+    void windowThatAsksSomething();
 
 private:
     qlonglong scalar(const QString &statement);
@@ -457,6 +458,18 @@ void tst_Shell::openRecord()
     // only when it opened.
     QCOMPARE(opened.size(), m_plain.size());
     QCOMPARE(opened != m_plain, editorOpens);
+}
+
+// A window whose building asks something (a search that finds nothing) is
+// still pictured: nobody is there to answer, and the question goes to the output.
+void tst_Shell::windowThatAsksSomething()
+{
+    int exit = -1;
+    QString output;
+    const QImage tree = screenshot({"--window", "ItemTree:нет такого изделия"}, &exit, &output);
+    QCOMPARE(exit, 0);
+    QVERIFY2(!tree.isNull(), qPrintable(output));
+    QVERIFY2(output.contains(QStringLiteral("По вашему запросу ничего не найдено")), qPrintable(output));
 }
 
 QTEST_MAIN(tst_Shell)

@@ -4,6 +4,7 @@
 #include "databaselocation.h"
 #include "logindialog.h"
 #include "mainwindow.h"
+#include "messageboxdismisser.h"
 #include "modulehost.h"
 #include "passworddialog.h"
 #include "shelllocale.h"
@@ -28,6 +29,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -149,6 +151,9 @@ int runSession(const ShellOptions &options, const DatabaseLocation &location)
     QWidget *shown = &window;
     if (!options.window.isEmpty()) {
         const WindowCatalog::Entry *entry = WindowCatalog::find(options.window);
+        std::unique_ptr<MessageBoxDismisser> dismisser;
+        if (!options.screenshot.isEmpty())
+            dismisser = std::make_unique<MessageBoxDismisser>();
         shown = entry ? entry->make(&window, options.windowArgument, &error) : nullptr;
         if (!entry)
             error = QStringLiteral("Нет окна \"%1\". Окна:\n%2").arg(options.window, WindowCatalog::listing());
