@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -364,9 +365,16 @@ void tst_FileStorage::saveAllIntoNewFolder()
     answerer.pressButton(QMessageBox::Ok);
     enterText(&answerer, QStringLiteral("Март"));
     answerer.pressButton(QMessageBox::Ok);
+    // Asked again, the question offers the refused name to correct.
+    QString offered;
+    answerer.enqueue([&offered](QWidget *widget) {
+        if (auto *edit = widget->findChild<QLineEdit *>())
+            offered = edit->text();
+    });
     enterText(&answerer, QStringLiteral("Апрель"));
     answerer.pressButton(QMessageBox::Ok);
     loadFileAllFromBase(&table, false);
+    QCOMPARE(offered, QStringLiteral("Март"));
 
     QCOMPARE(answerer.unexpected, 0);
     QCOMPARE(answerer.titles, (QStringList{QStringLiteral("Внимане"), QStringLiteral("Внимане"),

@@ -14,13 +14,16 @@
 
 namespace {
 
-// A new subfolder of the folder, if the user wants one; the folder itself otherwise.
+// A new subfolder of the folder, if the user wants one; the folder itself
+// otherwise. Asked again after a refused name, the question offers that name
+// to correct rather than an empty line.
 QString destinationIn(const QString &folder)
 {
+    QString name;
     forever {
         bool ok = false;
-        const QString name = QInputDialogEx::getString(nullptr, QStringLiteral("Новый каталог"),
-                                                       QStringLiteral("Создать подкаталог для файлов"), QString(), &ok);
+        name = QInputDialogEx::getString(nullptr, QStringLiteral("Новый каталог"),
+                                         QStringLiteral("Создать подкаталог для файлов"), name, &ok);
         if (!ok)
             return folder;
         QDir base(folder);
