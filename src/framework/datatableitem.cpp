@@ -188,14 +188,14 @@ bool DataTableItem::showsValueOnly(const cellData &cell, const cellData &default
 
 void DataTableItem::applyCell(const cellData &cell, const cellData &defaults)
 {
+    if (!m_extra && showsValueOnly(cell, defaults))
+        return;
     const bool customText = cell.text != defaults.text;
     const bool customIcon = !cell.icon.isNull();
     const bool customForeground = cell.foreground != cellData::defaultForeground();
     const bool customBackground = cell.background.style() != Qt::NoBrush;
     const bool customFont = cell.font != defaults.font;
     const bool toolTip = !cell.toolTip.isEmpty();
-    if (!m_extra && showsValueOnly(cell, defaults))
-        return;
 
     Extra &e = extra();
     e.text = customText ? cell.text : QString();
